@@ -1,0 +1,51 @@
+// The word processor's handlers, called from main_window_procedure.
+#pragma once
+#include <windows.h>
+
+// start sequence
+int app_launch();
+int app_main(HINSTANCE instance, HINSTANCE previous, char* tail, int show);
+int command_line_store(const char* tail);
+const char* command_line_tail(const char* command_line);
+
+// furniture: menu bar, toolbar, status bar and editor, and keeping them current
+void creation_handler(HWND window);
+void size_handler();
+void notify_handler(LPARAM notification);
+void menu_handler();
+void focus_handler();
+void status_refresh();
+
+// document commands
+int app_open(HWND window, HWND editor);
+int app_save_as(HWND window, HWND editor);
+void command_new();
+void command_open();
+void command_save();
+void command_save_as();
+void command_print();
+void command_print_dialog();
+void closing_handler(bool window_destroyed);
+LRESULT CALLBACK editor_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam);
+
+// editing, search and settings commands
+void command_context_menu();
+void command_undo();
+void command_cut();
+void command_copy();
+void command_paste();
+void command_delete();
+void command_select_all();
+void command_search_up();
+void command_search_down();
+void command_find_dialog();
+void find_dialog_step(UINT message, LPARAM lparam);
+void command_about();
+void command_font();
+void command_background();
+void command_margin();
+void command_tab_step();
+INT_PTR CALLBACK margin_tab_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Runs the handler of a command id; false when the id is not a command.
+bool command_dispatch(WPARAM wparam);

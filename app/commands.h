@@ -1,0 +1,81 @@
+// Command ids and the command table: one list feeds the menu bar, the toolbar and the tooltips.
+#pragma once
+
+#include "resource_names.h"
+
+enum command_id {
+    CMD_NEW = 101,
+    CMD_OPEN = 102,
+    CMD_SAVE = 103,
+    CMD_PRINT = 104,
+    CMD_EXIT = 105,
+    CMD_SAVE_AS = 113,
+    CMD_PRINT_DIALOG = 116,
+    CMD_CONTEXT_MENU = 200,
+    CMD_UNDO = 201,
+    CMD_CUT = 202,
+    CMD_COPY = 203,
+    CMD_PASTE = 204,
+    CMD_DELETE = 205,
+    CMD_SELECT_ALL = 206,
+    CMD_SEARCH_UP = 501,
+    CMD_SEARCH_DOWN = 502,
+    CMD_FIND_DIALOG = 503,
+    CMD_ABOUT = 601,
+    CMD_FONT = 701,
+    CMD_BACKGROUND = 702,
+    CMD_MARGIN = 703,
+    CMD_TAB_STEP = 704,
+    CMD_STATUS_REFRESH = 901,
+};
+
+// One row per menu line, in menu order. A row with id 0 is a separator line.
+// bitmap and tooltip are null for commands without a toolbar button.
+struct command_entry {
+    int id;
+    const char* popup;
+    const char* caption;
+    const char* bitmap;
+    const char* tooltip;
+};
+
+constexpr const char* POPUP_FILE = "&Arkiv";
+constexpr const char* POPUP_EDIT = "Redigera";
+constexpr const char* POPUP_SEARCH = "&Sök";
+constexpr const char* POPUP_SETTINGS = "&Inställningar";
+constexpr const char* POPUP_ABOUT = "&Om";
+
+constexpr command_entry command_table[] = {
+    {CMD_NEW, POPUP_FILE, "&Nytt", RES_NEW_BMP, "Nytt dokument öppnas, om det\nfinns något innan raderas det."},
+    {CMD_OPEN, POPUP_FILE, "&Öppna...", RES_OPEN_BMP, "Öppna befintligt dokument."},
+    {CMD_SAVE, POPUP_FILE, "&Spara", RES_SAVE_BMP, "Spara befintligt dokument."},
+    {CMD_SAVE_AS, POPUP_FILE, "Sp&ara som...", nullptr, nullptr},
+    {0, POPUP_FILE, nullptr, nullptr, nullptr},
+    {CMD_PRINT, POPUP_FILE, "Sk&riv ut", RES_PRINT_BMP, "Skriv ut dokument direkt."},
+    {CMD_PRINT_DIALOG, POPUP_FILE, "S&kriv ut...", nullptr, nullptr},
+    {0, POPUP_FILE, nullptr, nullptr, nullptr},
+    {CMD_EXIT, POPUP_FILE, "&Avsluta ", nullptr, nullptr},
+
+    {CMD_UNDO, POPUP_EDIT, "&Ångra", RES_UNDO_BMP, "Ångra editeringsåtgärd."},
+    {0, POPUP_EDIT, nullptr, nullptr, nullptr},
+    {CMD_CUT, POPUP_EDIT, "&Klipp ut", RES_CUT_BMP, "Klipp ut markerad text."},
+    {CMD_COPY, POPUP_EDIT, "K&opiera", RES_COPY_BMP, "Kopiera markerad text."},
+    {CMD_PASTE, POPUP_EDIT, "Kl&istra in", RES_PASTE_BMP, "Klistra in text."},
+    {CMD_DELETE, POPUP_EDIT, "&Radera", nullptr, nullptr},
+    {0, POPUP_EDIT, nullptr, nullptr, nullptr},
+    {CMD_SELECT_ALL, POPUP_EDIT, "&Markera allt", nullptr, nullptr},
+
+    {CMD_SEARCH_UP, POPUP_SEARCH, "Sök markerat UPP ", RES_SEARCHUP_BMP, "Sök markerad text uppåt."},
+    {CMD_SEARCH_DOWN, POPUP_SEARCH, "Sök markerat NER ", RES_SEARCHDDOWN_BMP, "Sök markerad text nedåt."},
+    {0, POPUP_SEARCH, nullptr, nullptr, nullptr},
+    {CMD_FIND_DIALOG, POPUP_SEARCH, "Sök dialog...", RES_SEARCHDLG_BMP, "Sök text genom dialogruta."},
+
+    {CMD_FONT, POPUP_SETTINGS, "&Välj typsnitt...", RES_FONT_BMP, "Fontdialog för att välja\nfont, storlek, färg och annat."},
+    {CMD_BACKGROUND, POPUP_SETTINGS, "Väl&j bakgrundsfärg...", RES_COLOR_BMP, "Dialogruta för att välja bakgrundsfärg."},
+    {CMD_MARGIN, POPUP_SETTINGS, "Välj marginal...", nullptr, nullptr},
+    {CMD_TAB_STEP, POPUP_SETTINGS, "Välj tabulatorsteg...", nullptr, nullptr},
+
+    {CMD_ABOUT, POPUP_ABOUT, "Om&", RES_HELP_BMP, "Lite info.."},
+};
+
+constexpr int COMMAND_TABLE_SIZE = sizeof command_table / sizeof command_table[0];

@@ -1,0 +1,59 @@
+// Start sequence: command-line tail, main window, message loop.
+#include <windows.h>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "toolkit/windows/window.h"
+
+app_state_record app_state = [] {
+    app_state_record s = {};
+    s.background_colour = 0x00FFFFFF;
+    return s;
+}();
+
+// The tail follows the program name, quoted or not, with the blanks after it skipped.
+const char* command_line_tail(const char* line) {
+    const char* p = line;
+    if (*p == '"') {
+        const char* close = p + 1;
+        while (*close && *close != '"') ++close;
+        if (*close != '"') return line;  // no closing quote: the whole line
+        p = close + 1;
+    } else {
+        while (*p && *p != ' ') ++p;
+    }
+    while (*p == ' ') ++p;
+    return p;
+}
+
+int app_launch() {
+    const char* tail = command_line_tail(GetCommandLineA());
+    return app_main(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(tail), SW_SHOWNORMAL);
+}
+
+// Keeps the tail in the 260-byte block; a longer tail is cut at 259 characters.
+int command_line_store(const char* tail) {
+    if (app_state.command_line == nullptr) {
+        app_state.command_line = (char*)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, COMMAND_LINE_SIZE);
+        if (app_state.command_line == nullptr) return 1;
+    }
+    if (tail == nullptr || tail[0] == '\0') return 1;
+    lstrcpynA(app_state.command_line, tail, COMMAND_LINE_SIZE);
+    return 0;
+}
+
+int app_main(HINSTANCE instance, HINSTANCE, char* tail, int) {
+    command_line_store(tail);
+    HWND window = window_create_main(instance, "Brevduva daraduder", 150, 10, 700, 600, "MIN_MAX_CLO");
+    if (window == nullptr) return 1;  // no window: no message can ever come
+    window_set_icon(window, "brevduva_daraduder");
+    window_set_sizable(window, "ON");
+    app_state.main_window = window;
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return (int)msg.wParam;
+}

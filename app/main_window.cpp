@@ -1,0 +1,86 @@
+// The main window procedure: every message of the main window is routed from here.
+#include <windows.h>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "app/commands.h"
+
+namespace {
+
+struct command_route {
+    int id;
+    void (*run)();
+};
+
+const command_route command_routes[] = {
+    {CMD_NEW, command_new},
+    {CMD_OPEN, command_open},
+    {CMD_SAVE, command_save},
+    {CMD_PRINT, command_print},
+    {CMD_EXIT, [] { closing_handler(false); }},
+    {CMD_SAVE_AS, command_save_as},
+    {CMD_PRINT_DIALOG, command_print_dialog},
+    {CMD_CONTEXT_MENU, command_context_menu},
+    {CMD_UNDO, command_undo},
+    {CMD_CUT, command_cut},
+    {CMD_COPY, command_copy},
+    {CMD_PASTE, command_paste},
+    {CMD_DELETE, command_delete},
+    {CMD_SELECT_ALL, command_select_all},
+    {CMD_SEARCH_UP, command_search_up},
+    {CMD_SEARCH_DOWN, command_search_down},
+    {CMD_FIND_DIALOG, command_find_dialog},
+    {CMD_ABOUT, command_about},
+    {CMD_FONT, command_font},
+    {CMD_BACKGROUND, command_background},
+    {CMD_MARGIN, command_margin},
+    {CMD_TAB_STEP, command_tab_step},
+    {CMD_STATUS_REFRESH, status_refresh},
+};
+
+}  // namespace
+
+// The whole wParam is the command: a non-zero high word (a control's notification) matches nothing.
+bool command_dispatch(WPARAM wparam) {
+    for (const command_route& route : command_routes) {
+        if (wparam == (WPARAM)route.id) {
+            route.run();
+            return true;
+        }
+    }
+    return false;
+}
+
+LRESULT CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CREATE:
+        creation_handler(window);
+        return 0;
+    case WM_DESTROY:
+        closing_handler(true);
+        return 0;
+    case WM_SIZE:
+        size_handler();
+        return 0;
+    case WM_SETFOCUS:
+        focus_handler();
+        return 0;
+    case WM_PAINT:
+        return DefWindowProcA(window, message, wparam, lparam);
+    case WM_CLOSE:
+        closing_handler(false);
+        return 0;
+    case WM_NOTIFY:
+        notify_handler(lparam);
+        return 0;
+    case WM_COMMAND:
+        command_dispatch(wparam);
+        return 0;
+    case WM_INITMENU:
+        menu_handler();
+        return 0;
+    default:
+        find_dialog_step(message, lparam);
+        return DefWindowProcA(window, message, wparam, lparam);
+    }
+}

@@ -1,0 +1,57 @@
+# Sourced by the run, test and emulator scripts: one Wine environment per build folder.
+# Usage: . scripts/wine-env.sh BUILD_DIR
+wine_build_dir=$(cd "$1" && pwd)
+export WINEPREFIX="${WINEPREFIX:-$wine_build_dir/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+export LC_ALL=C.UTF-8
+export WINE=/usr/lib/wine/wine64
+export WINESERVER=/usr/lib/wine/wineserver
+[ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
+
+# Makes the prefix once: headless, no Mono/Gecko questions, fast window closing without
+# a window manager, no crash dialog, and the common faces mapped to Liberation fonts.
+wine_prefix_ensure() {
+    [ -f "$WINEPREFIX/.brevduva-ready" ] && return 0
+    mkdir -p "$WINEPREFIX"
+    local reg="$WINEPREFIX/brevduva.reg"
+    cat > "$reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="Y"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Arial"="Liberation Sans"
+"Times New Roman"="Liberation Serif"
+"Courier New"="Liberation Mono"
+REG
+    env -u DISPLAY "$WINE" wineboot -i >/dev/null 2>&1
+    env -u DISPLAY "$WINE" regedit /S "$reg" >/dev/null 2>&1
+    "$WINESERVER" -w
+    touch "$WINEPREFIX/.brevduva-ready"
+}
+
+# Starts a private Xvfb on the first free display number when none is given; sets DISPLAY.
+xvfb_start() {
+    local n=${1:-}
+    if [ -z "$n" ]; then
+        for n in $(seq 91 140); do
+            [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+        done
+    fi
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 1 50); do
+        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        sleep 0.1
+    done
+    echo "Xvfb :$n did not start" >&2
+    return 1
+}

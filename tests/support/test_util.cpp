@@ -1,0 +1,52 @@
+#include "support/test_util.h"
+
+#include <cstdio>
+
+void pump_messages(int milliseconds) {
+    pump_until([] { return false; }, milliseconds);
+}
+
+bool pump_until(const std::function<bool()>& condition, int timeout_milliseconds) {
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if ((int)(GetTickCount() - start) >= timeout_milliseconds) return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+std::string temp_folder() {
+    static int counter = 0;
+    char base[MAX_PATH];
+    GetTempPathA(sizeof base, base);
+    char path[MAX_PATH];
+    std::snprintf(path, sizeof path, "%sbrevduva-%lu-%lu-%d\\", base, GetCurrentProcessId(), GetTickCount(),
+                  ++counter);
+    CreateDirectoryA(path, nullptr);
+    return path;
+}
+
+std::string file_read(const std::string& path) {
+    std::string content;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return content;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, n);
+    std::fclose(f);
+    return content;
+}
+
+bool file_write(const std::string& path, const std::string& content) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -1,0 +1,16 @@
+// Small helpers shared by the tests: message pumping, temporary folders and files.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Dispatches this thread's messages for about the given time.
+void pump_messages(int milliseconds);
+// Dispatches messages until the condition holds or the time is up; returns the condition.
+bool pump_until(const std::function<bool()>& condition, int timeout_milliseconds);
+// A new empty folder under the system's temporary folder, ending in a backslash.
+std::string temp_folder();
+std::string file_read(const std::string& path);
+bool file_write(const std::string& path, const std::string& content);
+bool file_exists(const std::string& path);

@@ -1,0 +1,39 @@
+// Top-level windows and dialogs: creation, frame-style keywords, size, title, icon,
+// background, window procedure and posting.
+#pragma once
+#include <windows.h>
+
+// Passed as a width or height to window_resize / dialog_resize: keep the current value.
+constexpr int KEEP_SIZE = 999999;
+
+// The application's main window procedure; window_create_main installs it as the class procedure.
+LRESULT CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+HWND window_create_main(HINSTANCE instance, const char* title, int x, int y, int width, int height,
+                        const char* keyword);
+int window_set_background(HWND window, COLORREF colour);
+int window_set_icon(HWND window, const char* icon_name);
+int window_resize(HWND window, int width, int height);
+int dialog_resize(HWND dialog, int width, int height);
+int window_set_sizable(HWND window, const char* keyword);
+int window_set_title(HWND window, const char* text);
+int dialog_set_title(HWND dialog, const char* text);
+int window_center(HWND window);
+int control_fit_parent(HWND control, int x, int y, int extra_width, int extra_height);
+INT_PTR dialog_run_modal(HWND owner, DLGPROC procedure);
+HWND dialog_create_modeless(HWND owner, const char* title, int x, int y, int width, int height,
+                            const char* keyword, DLGPROC procedure);
+int dialog_apply_style(HWND dialog, const char* keyword);
+int dialog_close(HWND dialog);
+WNDPROC window_set_procedure(HWND window, WNDPROC procedure);
+int window_post(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Style words a frame keyword gives each operation; exposed so callers and tests can read the tables.
+struct frame_style {
+    LONG style;        // -1: not written
+    LONG ex_style;     // -1: not written
+    LONG class_style;  // -1: not written
+};
+frame_style frame_style_main(const char* keyword);
+frame_style frame_style_modeless(const char* keyword);
+frame_style frame_style_restyle(const char* keyword);
