@@ -27,7 +27,7 @@ if [ -f "$root/scripts/printer.sh" ]; then
   . "$root/scripts/printer.sh"
   printer_start "$build/printer" && printer_cleanup=printer_stop
 fi
-"$WINESERVER" -p
+"$WINESERVER" -p >/dev/null 2>&1
 "$WINE" "$build/wine_keeper.exe" >/dev/null 2>&1 &
 keeper_pid=$!
 
