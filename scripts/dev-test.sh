@@ -8,10 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${BUILD:-$root/build/dev}")
 target=$1; shift
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
+# configuring every time picks up test files that were added since
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" --target "$target" -j 2 2>&1 | { grep -v -E '^\[ *[0-9]+%\]' || true; }
 
 . "$root/scripts/wine-env.sh" "$build"

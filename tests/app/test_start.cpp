@@ -1,0 +1,70 @@
+// Start sequence: the command-line tail, its 260-byte block, and the refusal to wait without a window.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "toolkit/windows/window.h"
+
+TEST(CommandLineTail, QuotedProgramNameAndBlanksAreSkipped) {
+    EXPECT_STREQ(command_line_tail("\"C:\\Program Files\\brevduva.exe\"   brev.rtf"), "brev.rtf");
+    EXPECT_STREQ(command_line_tail("\"brevduva.exe\"brev.rtf"), "brev.rtf");
+    EXPECT_STREQ(command_line_tail("brevduva.exe brev.rtf"), "brev.rtf");
+    EXPECT_STREQ(command_line_tail("brevduva.exe    "), "");
+    EXPECT_STREQ(command_line_tail("brevduva.exe"), "");
+}
+
+TEST(CommandLineTail, NoClosingQuoteGivesWholeLine) {
+    const char* line = "\"brevduva.exe brev.rtf";
+    EXPECT_EQ(command_line_tail(line), line);
+}
+
+TEST(CommandLineTail, QuotesInsideTheTailAreKeptAndTabsAreNotBlanks) {
+    EXPECT_STREQ(command_line_tail("brevduva.exe \"mitt brev.rtf\""), "\"mitt brev.rtf\"");
+    EXPECT_STREQ(command_line_tail("brevduva.exe \tbrev.rtf"), "\tbrev.rtf");
+    EXPECT_STREQ(command_line_tail("brevduva.exe -x /y"), "-x /y");
+}
+
+TEST(CommandLineStore, CopiesTailIntoZeroFilledBlock) {
+    EXPECT_EQ(command_line_store(""), 1);
+    ASSERT_NE(app_state.command_line, nullptr);
+    EXPECT_EQ(GlobalSize(app_state.command_line), (SIZE_T)COMMAND_LINE_SIZE);
+    EXPECT_STREQ(app_state.command_line, "");
+    EXPECT_EQ(command_line_store("åäö.txt"), 0);
+    EXPECT_STREQ(app_state.command_line, "åäö.txt");
+}
+
+TEST(CommandLineStore, LongTailIsCutAt259Characters) {
+    std::string tail(10000, 'a');
+    tail[258] = 'b';
+    tail[259] = 'c';
+    EXPECT_EQ(command_line_store(tail.c_str()), 0);
+    std::string stored = app_state.command_line;
+    EXPECT_EQ(stored.size(), 259u);
+    EXPECT_EQ(stored.back(), 'b');
+}
+
+TEST(AppMain, EndsAtOnceWhenTheMainWindowCannotBeMade) {
+    // a class of that name already registered makes window creation fail
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "Brevduva daraduder";
+    ASSERT_NE(RegisterClassExA(&wc), 0);
+    EXPECT_NE(app_main(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOWNORMAL), 0);
+    EXPECT_EQ(app_state.main_window, nullptr);
+}
+
+TEST(Routing, CommandWithNonZeroHighWordDoesNothing) {
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    app_state.main_window = window;
+    // the editor's change notification carries its id 1 in the low word; 105 would otherwise end the program
+    EXPECT_EQ(main_window_procedure(window, WM_COMMAND, MAKEWPARAM(105, EN_CHANGE), 0), 0);
+    EXPECT_FALSE(command_dispatch(MAKEWPARAM(105, 1)));
+    EXPECT_FALSE(command_dispatch(999));
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    DestroyWindow(window);
+}
