@@ -2,6 +2,7 @@
 // Code always uses sizeof; these checks only hold the 32-bit build to those sizes.
 #pragma once
 #include <windows.h>
+#include <cstddef>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <richedit.h>
@@ -9,7 +10,8 @@
 #if !defined(_WIN64)
 static_assert(sizeof(WNDCLASSEXA) == 48, "WNDCLASSEXA");
 static_assert(sizeof(TBBUTTON) == 20, "TBBUTTON");
-static_assert(OPENFILENAME_SIZE_VERSION_400A == 76, "OPENFILENAMEA version 4");
+// the version-4 record ends with lpTemplateName
+static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76, "OPENFILENAMEA version 4");
 static_assert(sizeof(PRINTDLGA) == 66, "PRINTDLGA");
 static_assert(sizeof(FINDREPLACEA) == 40, "FINDREPLACEA");
 static_assert(sizeof(CHOOSEFONTA) == 60, "CHOOSEFONTA");
