@@ -1,0 +1,12 @@
+// The status bar along the bottom of a window: parts laid out by width, texts and border looks.
+#pragma once
+#include <windows.h>
+
+HWND statusbar_create(HWND parent, const char* keyword);
+int statusbar_add_part(HWND bar, int part, int width, const char* look, const char* text);
+int statusbar_set_text(HWND bar, int part, const char* look, const char* text);
+
+// The status bar's control id.
+constexpr int STATUSBAR_ID = 1001;
+// Part numbers run from 1 to this.
+constexpr int STATUSBAR_PARTS = 20;
