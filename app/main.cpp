@@ -42,13 +42,18 @@ int command_line_store(const char* tail) {
     return 0;
 }
 
-int app_main(HINSTANCE instance, HINSTANCE, char* tail, int) {
-    command_line_store(tail);
+HWND app_window_open(HINSTANCE instance) {
     HWND window = window_create_main(instance, "Brevduva daraduder", 150, 10, 700, 600, "MIN_MAX_CLO");
-    if (window == nullptr) return 1;  // no window: no message can ever come
+    if (window == nullptr) return nullptr;
     window_set_icon(window, "brevduva_daraduder");
     window_set_sizable(window, "ON");
     app_state.main_window = window;
+    return window;
+}
+
+int app_main(HINSTANCE instance, HINSTANCE, char* tail, int) {
+    command_line_store(tail);
+    if (app_window_open(instance) == nullptr) return 1;  // no window: no message can ever come
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

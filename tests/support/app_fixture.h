@@ -1,0 +1,38 @@
+// For application tests: the real main window, made once per test program by the program's own code.
+#pragma once
+#include <windows.h>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "support/dialog_helper.h"
+#include "support/test_util.h"
+
+// The main window with its menus, toolbar, status bar and editor (created on first use).
+inline HWND app_window() {
+    static HWND window = [] {
+        if (app_state.command_line == nullptr) command_line_store("");
+        return app_window_open(GetModuleHandleA(nullptr));
+    }();
+    return window;
+}
+
+// Runs a command as a menu item or toolbar button does.
+inline void app_command(int id) { SendMessageA(app_window(), WM_COMMAND, (WPARAM)id, 0); }
+
+// Empty, unmodified document and nothing left in the queue (a quit request included).
+inline void app_reset() {
+    app_window();
+    SetWindowTextA(app_state.editor, "");
+    SendMessageA(app_state.editor, EM_SETMODIFY, 0, 0);
+    pump_messages(20);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    app_state.message_text[0] = '\0';
+}
+
+// True when a quit request is waiting in the queue (the program would end).
+inline bool app_quit_posted() {
+    MSG msg;
+    return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
+}
