@@ -1,0 +1,332 @@
+// The editor control: creation, selection, indent and tab stops, colours, caret and events,
+// read back from the real rich edit control.
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include <string>
+
+#include "support/test_util.h"
+#include "toolkit/richedit/editor.h"
+
+namespace {
+
+constexpr int LIMIT = 10000000;
+
+class Editor : public testing::Test {
+protected:
+    void SetUp() override {
+        parent = CreateWindowExA(0, "STATIC", "Redigerare", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 640, 480,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(parent, nullptr);
+        editor = editor_create(parent, 0, 0, 0, 0, "VHSCROLL", LIMIT);
+        ASSERT_NE(editor, nullptr);
+    }
+    void TearDown() override { DestroyWindow(parent); }
+
+    std::string text() {
+        std::string s(editor_text_length(editor) + 1, '\0');
+        GetWindowTextA(editor, &s[0], (int)s.size());
+        s.resize(lstrlenA(s.c_str()));
+        return s;
+    }
+    PARAFORMAT paragraph_at(LONG position) {
+        editor_select(editor, position, position);
+        PARAFORMAT format = {};
+        format.cbSize = sizeof format;
+        SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
+        return format;
+    }
+    CHARFORMATA characters_of(LONG start, LONG end) {
+        editor_select(editor, start, end);
+        CHARFORMATA format = {};
+        format.cbSize = sizeof format;
+        SendMessageA(editor, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+        return format;
+    }
+    void set_effects(LONG start, LONG end, DWORD mask, DWORD effects, COLORREF colour = 0) {
+        editor_select(editor, start, end);
+        CHARFORMATA format = {};
+        format.cbSize = sizeof format;
+        format.dwMask = mask;
+        format.dwEffects = effects;
+        format.crTextColor = colour;
+        SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+    }
+    CHARRANGE selection() {
+        CHARRANGE range = {-1, -1};
+        SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&range);
+        return range;
+    }
+
+    HWND parent = nullptr;
+    HWND editor = nullptr;
+};
+
+// The control hides unneeded scroll bars by clearing their style bits, so the style asked for
+// at creation is caught on its way in.
+DWORD created_style = 0;
+LRESULT CALLBACK catch_creation(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_CREATEWND) {
+        char cls[32] = {};
+        GetClassNameA((HWND)wparam, cls, sizeof cls);
+        if (lstrcmpA(cls, "RICHEDIT") == 0) created_style = (DWORD)((CBT_CREATEWNDA*)lparam)->lpcs->style;
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+DWORD style_asked_for(HWND parent, const char* keyword) {
+    HHOOK hook = SetWindowsHookExA(WH_CBT, catch_creation, nullptr, GetCurrentThreadId());
+    created_style = 0;
+    HWND editor = editor_create(parent, 5, 5, 100, 100, keyword, 100);
+    UnhookWindowsHookEx(hook);
+    DestroyWindow(editor);
+    return editor ? created_style : 0;
+}
+
+NMHDR header_from(HWND window, UINT code) {
+    NMHDR header = {};
+    header.hwndFrom = window;
+    header.idFrom = 1;
+    header.code = code;
+    return header;
+}
+
+}  // namespace
+
+TEST_F(Editor, CreatesChildOneWithItsStylesLimitEventsAndProcedure) {
+    char cls[32] = {};
+    GetClassNameA(editor, cls, sizeof cls);
+    EXPECT_STREQ(cls, "RICHEDIT");
+    EXPECT_EQ(GetDlgCtrlID(editor), 1);
+    EXPECT_EQ((DWORD)GetWindowLongA(editor, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL), 0x500001C4u);
+    EXPECT_EQ((DWORD)GetWindowLongA(editor, GWL_EXSTYLE) & 0x210u, 0x210u);
+    EXPECT_EQ(SendMessageA(editor, EM_GETLIMITTEXT, 0, 0), LIMIT);
+    EXPECT_EQ(SendMessageA(editor, EM_GETEVENTMASK, 0, 0), 0x003F0007);
+    EXPECT_EQ(GetWindowLongPtrA(editor, GWLP_WNDPROC), (LONG_PTR)editor_default_procedure);
+    // messages still reach the control through the saved procedure
+    EXPECT_EQ(editor_set_text(editor, "Hej då"), 0);
+    EXPECT_EQ(text(), "Hej då");
+    EXPECT_EQ(editor_default_procedure(editor, WM_GETTEXTLENGTH, 0, 0), 6);
+}
+
+TEST_F(Editor, ScrollKeywordsChooseScrollBarsExactly) {
+    const struct {
+        const char* keyword;
+        DWORD style;
+    } cases[] = {{"NOSCROLL", 0x500001C4}, {"HSCROLL", 0x501001C4}, {"VSCROLL", 0x502001C4},
+                 {"VHSCROLL", 0x503001C4}, {"VH", 0x500001C4},       {"vhscroll", 0x500001C4},
+                 {nullptr, 0x500001C4}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(style_asked_for(parent, c.keyword), c.style) << (c.keyword ? c.keyword : "null");
+    }
+}
+
+TEST_F(Editor, FillsParentWhenTheFourNumbersSumToZero) {
+    RECT client;
+    GetClientRect(parent, &client);
+    const int geometry[][4] = {{0, 0, 0, 0}, {0, 0, 10, -10}, {0, 0, 200, 100}};
+    for (const auto& g : geometry) {
+        HWND other = editor_create(parent, g[0], g[1], g[2], g[3], "NOSCROLL", 100);
+        RECT r;
+        GetWindowRect(other, &r);
+        MapWindowPoints(nullptr, parent, (POINT*)&r, 2);
+        bool fills = g[2] != 200;
+        EXPECT_EQ(r.left, 0);
+        EXPECT_EQ(r.top, 0);
+        EXPECT_EQ(r.right - r.left, fills ? client.right : 200);
+        EXPECT_EQ(r.bottom - r.top, fills ? client.bottom : 100);
+        DestroyWindow(other);
+    }
+}
+
+TEST_F(Editor, SelectAllReachesTheEndAndSelectClampsToIt) {
+    editor_set_text(editor, "Första raden\r\nandra");
+    SendMessageA(editor, EM_SETSEL, 0, -1);
+    CHARRANGE whole = selection();
+    editor_select(editor, 3, 3);
+    EXPECT_EQ(editor_has_selection(editor), 0);
+    editor_select_all(editor);
+    EXPECT_EQ(selection().cpMin, 0);
+    EXPECT_EQ(selection().cpMax, whole.cpMax);
+    EXPECT_GE(selection().cpMax, editor_text_length(editor));
+    EXPECT_EQ(editor_has_selection(editor), 1);
+    editor_select(editor, 2, 5000);
+    EXPECT_EQ(selection().cpMin, 2);
+    EXPECT_EQ(selection().cpMax, whole.cpMax);
+}
+
+TEST_F(Editor, TabStopsFollowTheSpanCapAndNeverExceed32) {
+    editor_set_text(editor, "a\tb");
+    const struct {
+        int count, step, expected;
+    } cases[] = {{20, 30, 20}, {30, 31, 29}, {30, 40, 22}, {5, 0, 5}, {40, 20, 32}, {-3, 10, 0}};
+    for (const auto& c : cases) {
+        editor_set_indent_and_tabs(editor, 1, c.count, c.step);
+        PARAFORMAT format = paragraph_at(0);
+        ASSERT_EQ(format.cTabCount, c.expected) << c.count << " x " << c.step;
+        for (int i = 0; i < format.cTabCount; i++) {
+            EXPECT_EQ(format.rgxTabs[i] & 0x00FFFFFF, (1 + i * c.step) * 20) << "stop " << i;
+        }
+    }
+}
+
+TEST_F(Editor, IndentIsTheMarginOnEveryParagraphAfterRepeatedCalls) {
+    editor_set_text(editor, "ett\r\ntvå\r\ntre");
+    // a paragraph with an indent of its own must end up like the others
+    editor_select(editor, 5, 5);
+    PARAFORMAT own = {};
+    own.cbSize = sizeof own;
+    own.dwMask = PFM_STARTINDENT;
+    own.dxStartIndent = 1440;
+    SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&own);
+    editor_select(editor, 2, 9);
+    editor_set_indent_and_tabs(editor, 3, 20, 30);
+    editor_set_indent_and_tabs(editor, 5, 20, 30);
+    EXPECT_EQ(selection().cpMin, 0);
+    EXPECT_EQ(selection().cpMax, 0);
+    EXPECT_TRUE(IsWindowVisible(editor));
+    for (LONG position : {0, 6, 11}) {
+        PARAFORMAT format = paragraph_at(position);
+        EXPECT_EQ(format.dxStartIndent, 100) << "paragraph at " << position;
+        EXPECT_EQ(format.dxOffset, -100) << "paragraph at " << position;
+    }
+}
+
+TEST_F(Editor, CaretLineAndPositionCountLineBreaksByKeyword) {
+    editor_set_text(editor, "abc\r\ndef\r\nghijkl");
+    editor_select(editor, 0, 0);
+    EXPECT_EQ(editor_caret_line(editor), 1);
+    editor_select(editor, 2, 2);
+    EXPECT_EQ(editor_caret_position(editor, "NOFORMAT"), 2);
+    EXPECT_EQ(editor_caret_position(editor, "FORMAT"), 2);
+    editor_select(editor, 12, 14);
+    EXPECT_EQ(editor_caret_line(editor), 3);
+    EXPECT_EQ(editor_caret_position(editor, "NOFORMAT"), 8);
+    EXPECT_EQ(editor_caret_position(editor, "FORMAT"), 12);
+    EXPECT_EQ(editor_caret_position(editor, "noformat"), 12);
+    EXPECT_EQ(editor_caret_position(editor, nullptr), 12);
+}
+
+TEST_F(Editor, ColoursWith999LeaveTheTextAndRestoreTheSystemBackground) {
+    editor_set_text(editor, "röd och fet");
+    set_effects(0, 11, CFM_BOLD, 0);  // the control starts out bold
+    set_effects(0, 3, CFM_COLOR | CFM_BOLD, CFE_BOLD, RGB(200, 0, 0));
+    SendMessageA(editor, EM_SETBKGNDCOLOR, 0, RGB(0, 0, 255));
+    editor_select(editor, 0, 3);
+    editor_set_colours(editor, 999, 999);
+    CHARFORMATA red = characters_of(0, 3);
+    EXPECT_EQ(red.crTextColor, RGB(200, 0, 0));
+    EXPECT_TRUE(red.dwEffects & CFE_BOLD);
+    EXPECT_FALSE(characters_of(4, 7).dwEffects & CFE_BOLD);
+    // setting the background answers the previous one
+    EXPECT_EQ((COLORREF)SendMessageA(editor, EM_SETBKGNDCOLOR, 0, 0), GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(Editor, TextColourAppliesToAllTextWithTheSelectionsUniformEffects) {
+    editor_set_text(editor, "kursiv och fet");
+    set_effects(0, 14, CFM_ITALIC | CFM_BOLD, CFE_ITALIC);
+    set_effects(11, 14, CFM_BOLD, CFE_BOLD);
+    editor_select(editor, 0, 14);  // bold varies, italic does not
+    editor_set_colours(editor, RGB(0, 128, 0), RGB(255, 255, 240));
+    for (auto range : {CHARRANGE{0, 6}, CHARRANGE{11, 14}}) {
+        CHARFORMATA format = characters_of(range.cpMin, range.cpMax);
+        EXPECT_EQ(format.crTextColor, RGB(0, 128, 0));
+        EXPECT_TRUE(format.dwEffects & CFE_ITALIC);
+        EXPECT_FALSE(format.dwEffects & CFE_BOLD);
+    }
+    EXPECT_EQ((COLORREF)SendMessageA(editor, EM_SETBKGNDCOLOR, 0, 0), RGB(255, 255, 240));
+}
+
+TEST_F(Editor, FilterEventAnswersOnlyTheEditorsFourEvents) {
+    MSGFILTER key = {};
+    key.nmhdr = header_from(editor, EN_MSGFILTER);
+    key.msg = WM_KEYDOWN;
+    EXPECT_EQ(editor_filter_event(editor, (LPARAM)&key), WM_KEYDOWN);
+    key.msg = WM_RBUTTONDOWN;
+    EXPECT_EQ(editor_filter_event(editor, (LPARAM)&key), WM_RBUTTONDOWN);
+    for (UINT code : {EN_REQUESTRESIZE, EN_SELCHANGE, EN_DROPFILES}) {
+        SELCHANGE event = {};
+        event.nmhdr = header_from(editor, code);
+        EXPECT_EQ(editor_filter_event(editor, (LPARAM)&event), (int)code);
+        event.nmhdr = header_from(parent, code);
+        EXPECT_EQ(editor_filter_event(editor, (LPARAM)&event), 0) << "from another window";
+    }
+    key.nmhdr = header_from(parent, EN_MSGFILTER);
+    EXPECT_EQ(editor_filter_event(editor, (LPARAM)&key), 0);
+    for (UINT code : {(UINT)EN_PROTECTED, (UINT)EN_LINK, (UINT)0x06FF}) {
+        MSGFILTER other = {};
+        other.nmhdr = header_from(editor, code);
+        other.msg = WM_CHAR;
+        EXPECT_EQ(editor_filter_event(editor, (LPARAM)&other), 0) << code;
+    }
+}
+
+TEST_F(Editor, UndoOnAFreshEditorChangesNothingAndAfterAnEditRestores) {
+    EXPECT_EQ(editor_can_undo(editor), 0);
+    editor_undo(editor);
+    EXPECT_EQ(text(), "");
+    editor_set_text(editor, "bas");
+    editor_select(editor, 3, 3);
+    SendMessageA(editor, EM_REPLACESEL, TRUE, (LPARAM)"tillägg");
+    EXPECT_EQ(text(), "bastillägg");
+    EXPECT_EQ(editor_can_undo(editor), 1);
+    editor_undo(editor);
+    EXPECT_EQ(text(), "bas");
+}
+
+TEST_F(Editor, ModifiedFlagFollowsOnAndOffOnly) {
+    editor_set_modified(editor, "ON");
+    EXPECT_NE(SendMessageA(editor, EM_GETMODIFY, 0, 0), 0);
+    editor_set_modified(editor, "on");
+    editor_set_modified(editor, nullptr);
+    EXPECT_NE(SendMessageA(editor, EM_GETMODIFY, 0, 0), 0);
+    editor_set_modified(editor, "OFF");
+    EXPECT_EQ(SendMessageA(editor, EM_GETMODIFY, 0, 0), 0);
+}
+
+TEST_F(Editor, SelectedTextIsBoundedByTheBufferSize) {
+    editor_set_text(editor, "åäö\r\nÅÄÖé slut");
+    editor_select(editor, 1, 9);
+    char expected[64] = {};
+    SendMessageA(editor, EM_GETSELTEXT, 0, (LPARAM)expected);
+    char whole[64];
+    editor_get_selected_text(editor, whole, sizeof whole);
+    EXPECT_STREQ(whole, expected);
+    EXPECT_STREQ(whole, "äö\r\nÅÄÖé");
+    char small[8];
+    memset(small, 'X', sizeof small);
+    editor_get_selected_text(editor, small, 4);
+    EXPECT_STREQ(small, "äö\r");
+    EXPECT_EQ(std::string(small + 4, 4), "XXXX");
+    editor_get_selected_text(editor, small, 1);
+    EXPECT_EQ(small[0], '\0');
+    editor_select(editor, 2, 2);
+    memset(small, 'X', sizeof small);
+    editor_get_selected_text(editor, small, sizeof small);
+    EXPECT_EQ(small[0], '\0');
+}
+
+TEST_F(Editor, DeleteCutAndPasteWorkOnTheSelection) {
+    editor_set_text(editor, "ett två tre");
+    editor_select(editor, 3, 7);
+    editor_delete_selection(editor);
+    EXPECT_EQ(text(), "ett tre");
+    editor_select(editor, 0, 4);
+    editor_cut(editor);
+    EXPECT_EQ(text(), "tre");
+    EXPECT_EQ(clipboard_has_text(), 1);
+    editor_select(editor, 3, 3);
+    editor_paste(editor);
+    EXPECT_EQ(text(), "treett ");
+    editor_select(editor, 0, 3);
+    editor_copy(editor);
+    editor_select(editor, 0, 0);
+    editor_paste(editor);
+    EXPECT_EQ(text(), "tretreett ");
+}
+
+TEST_F(Editor, FocusGoesToTheEditor) {
+    SetForegroundWindow(parent);
+    editor_focus(editor);
+    EXPECT_EQ(GetFocus(), editor);
+}

@@ -1,0 +1,227 @@
+// The document surface: one rich edit control and the small operations that drive it.
+#include "toolkit/richedit/editor.h"
+
+#include <richedit.h>
+#include <string.h>
+
+namespace {
+
+constexpr DWORD EDITOR_STYLE = WS_CHILD | WS_VISIBLE | ES_NOHIDESEL | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_MULTILINE;
+constexpr DWORD EDITOR_EX_STYLE = WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES;
+constexpr LPARAM EDITOR_EVENTS = ENM_CHANGE | ENM_UPDATE | ENM_SCROLL | ENM_KEYEVENTS | ENM_MOUSEEVENTS |
+                                 ENM_REQUESTRESIZE | ENM_SELCHANGE | ENM_DROPFILES | ENM_PROTECTED;
+constexpr int EDITOR_ID = 1;
+constexpr int TWIPS_PER_POINT = 20;
+constexpr int TAB_SPAN_POINTS = 900;  // the last tab stop stays this close to the margin
+constexpr COLORREF NO_COLOUR = 999;
+
+// The control's class procedure, shared by every editor.
+WNDPROC control_procedure = nullptr;
+
+DWORD scroll_style(const char* keyword) {
+    if (!keyword) return 0;
+    if (strcmp(keyword, "HSCROLL") == 0) return WS_HSCROLL;
+    if (strcmp(keyword, "VSCROLL") == 0) return WS_VSCROLL;
+    if (strcmp(keyword, "VHSCROLL") == 0) return WS_HSCROLL | WS_VSCROLL;
+    return 0;
+}
+
+CHARRANGE selection_of(HWND editor) {
+    CHARRANGE range = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&range);
+    return range;
+}
+
+int line_of_selection(HWND editor, CHARRANGE range) {
+    return (int)SendMessageA(editor, EM_EXLINEFROMCHAR, 0, range.cpMin);
+}
+
+int capped_tab_count(int count, int step) {
+    if ((long long)count * step > TAB_SPAN_POINTS) count = TAB_SPAN_POINTS / step;
+    if (count > MAX_TAB_STOPS) count = MAX_TAB_STOPS;
+    return count < 0 ? 0 : count;
+}
+
+// Receives a streamed-out selection into a bounded buffer; stops the stream once it is full.
+struct text_sink {
+    char* buffer;
+    int room;  // bytes left before the terminator
+    int used;
+};
+
+DWORD CALLBACK selection_sink(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    text_sink* sink = (text_sink*)cookie;
+    LONG take = count < sink->room ? count : sink->room;
+    memcpy(sink->buffer + sink->used, bytes, take);
+    sink->used += take;
+    sink->room -= take;
+    *done = count;
+    return sink->room > 0 ? 0 : 1;
+}
+
+}  // namespace
+
+HWND editor_create(HWND parent, int x, int y, int width, int height, const char* scroll, int limit) {
+    LoadLibraryA("RichEd32.DLL");
+    HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(parent, GWLP_HINSTANCE);
+    HWND editor = CreateWindowExA(EDITOR_EX_STYLE, "RICHEDIT", "", EDITOR_STYLE | scroll_style(scroll), x, y,
+                                  width, height, parent, (HMENU)(INT_PTR)EDITOR_ID, instance, nullptr);
+    if (!editor) return nullptr;
+    SendMessageA(editor, EM_EXLIMITTEXT, 0, limit);
+    if (x + y + width + height == 0) {
+        RECT client;
+        GetClientRect(parent, &client);
+        MoveWindow(editor, 0, 0, client.right, client.bottom, TRUE);
+    }
+    SendMessageA(editor, EM_SETEVENTMASK, 0, EDITOR_EVENTS);
+    control_procedure = (WNDPROC)GetWindowLongPtrA(editor, GWLP_WNDPROC);
+    SetWindowLongPtrA(editor, GWLP_WNDPROC, (LONG_PTR)editor_default_procedure);
+    return editor;
+}
+
+LRESULT CALLBACK editor_default_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (!control_procedure) return 0;
+    return CallWindowProcA(control_procedure, editor, message, wparam, lparam);
+}
+
+void editor_select_all(HWND editor) {
+    CHARRANGE all = {0, (LONG)SendMessageA(editor, EM_GETLIMITTEXT, 0, 0)};
+    SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&all);
+}
+
+void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step) {
+    count = capped_tab_count(count, step);
+    PARAFORMAT format;
+    memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    // The first pass puts every paragraph at the left edge with no tab stops, so that the
+    // relative indent of the second lands on the margin. It is absolute: the control keeps a
+    // relative indent below zero, and a negative tab count makes it crash.
+    format.dwMask = PFM_STARTINDENT | PFM_TABSTOPS | PFM_OFFSET;
+    ShowWindow(editor, SW_HIDE);  // one repaint instead of one per pass
+    editor_select_all(editor);
+    SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
+    format.dwMask = PFM_OFFSETINDENT | PFM_TABSTOPS | PFM_OFFSET;
+    format.dxStartIndent = margin * TWIPS_PER_POINT;
+    format.dxOffset = -margin * TWIPS_PER_POINT;
+    format.cTabCount = (SHORT)count;
+    for (int i = 0; i < count; i++) format.rgxTabs[i] = (margin + i * step) * TWIPS_PER_POINT;
+    SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
+    editor_select(editor, 0, 0);
+    ShowWindow(editor, SW_SHOW);
+}
+
+int editor_filter_event(HWND editor, LPARAM notification) {
+    const NMHDR* header = (const NMHDR*)notification;
+    if (!header || header->hwndFrom != editor) return 0;
+    switch (header->code) {
+        case EN_MSGFILTER:
+            return (int)((const MSGFILTER*)notification)->msg;
+        case EN_REQUESTRESIZE:
+        case EN_SELCHANGE:
+        case EN_DROPFILES:
+            return (int)header->code;
+        default:
+            return 0;
+    }
+}
+
+int editor_caret_line(HWND editor) {
+    return line_of_selection(editor, selection_of(editor)) + 1;
+}
+
+int editor_caret_position(HWND editor, const char* keyword) {
+    CHARRANGE range = selection_of(editor);
+    // the control counts each line break as two characters; NOFORMAT leaves them out
+    int per_line = (keyword && strcmp(keyword, "NOFORMAT") == 0) ? 2 : 0;
+    return range.cpMin - line_of_selection(editor, range) * per_line;
+}
+
+int editor_text_length(HWND editor) {
+    return (int)SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0);
+}
+
+void editor_focus(HWND editor) {
+    SetFocus(editor);
+}
+
+int editor_has_selection(HWND editor) {
+    CHARRANGE range = selection_of(editor);
+    return range.cpMax > range.cpMin ? 1 : 0;
+}
+
+void editor_delete_selection(HWND editor) {
+    SendMessageA(editor, WM_CLEAR, 0, 0);
+}
+
+void editor_set_colours(HWND editor, COLORREF text, COLORREF background) {
+    CHARFORMATA format;
+    memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    DWORD uniform = (DWORD)SendMessageA(editor, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+    // an effect that varies over the selection is switched off for the whole text
+    DWORD effects = CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT;
+    format.dwEffects &= uniform & effects;
+    format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_FACE | CFM_COLOR | CFM_SIZE;
+    format.crTextColor = text;
+    if (text != NO_COLOUR) SendMessageA(editor, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&format);
+    if (background == NO_COLOUR) {
+        SendMessageA(editor, EM_SETBKGNDCOLOR, NO_COLOUR, 0);
+    } else {
+        SendMessageA(editor, EM_SETBKGNDCOLOR, 0, background);
+    }
+}
+
+void editor_select(HWND editor, LONG start, LONG end) {
+    CHARRANGE range = {start, end};
+    SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&range);
+}
+
+void editor_get_selected_text(HWND editor, char* buffer, int buffer_size) {
+    if (!buffer || buffer_size < 1) return;
+    // streamed rather than EM_GETSELTEXT, which cannot be told the buffer's size
+    text_sink sink = {buffer, buffer_size - 1, 0};
+    if (sink.room > 0 && editor_has_selection(editor)) {
+        EDITSTREAM stream = {(DWORD_PTR)&sink, 0, selection_sink};
+        SendMessageA(editor, EM_STREAMOUT, SF_TEXT | SFF_SELECTION, (LPARAM)&stream);
+    }
+    buffer[sink.used] = '\0';
+}
+
+int editor_set_text(HWND editor, const char* text) {
+    return SendMessageA(editor, WM_SETTEXT, 0, (LPARAM)text) == 1 ? 0 : 1;
+}
+
+void editor_set_modified(HWND editor, const char* keyword) {
+    if (!keyword) return;
+    if (strcmp(keyword, "ON") == 0) SendMessageA(editor, EM_SETMODIFY, 1, 0);
+    if (strcmp(keyword, "OFF") == 0) SendMessageA(editor, EM_SETMODIFY, 0, 0);
+}
+
+void editor_undo(HWND editor) {
+    if (editor_can_undo(editor)) {
+        SendMessageA(editor, WM_UNDO, 0, 0);
+    } else {
+        MessageBeep(MB_ICONEXCLAMATION);
+    }
+}
+
+void editor_cut(HWND editor) {
+    SendMessageA(editor, WM_CUT, 0, 0);
+}
+
+void editor_copy(HWND editor) {
+    SendMessageA(editor, WM_COPY, 0, 0);
+}
+
+void editor_paste(HWND editor) {
+    SendMessageA(editor, WM_PASTE, 0, 0);
+}
+
+int editor_can_undo(HWND editor) {
+    return SendMessageA(editor, EM_CANUNDO, 0, 0) == 1 ? 1 : 0;
+}
+
+int clipboard_has_text() {
+    return IsClipboardFormatAvailable(CF_TEXT) ? 1 : 0;
+}

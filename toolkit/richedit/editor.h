@@ -1,0 +1,38 @@
+// The document surface: one rich edit control and the small operations that drive it.
+#pragma once
+#include <windows.h>
+
+// Creates the rich edit control as child 1 of the parent. All four numbers summing to 0 makes
+// it fill the parent's client area. scroll: "NOSCROLL", "HSCROLL", "VSCROLL" or "VHSCROLL".
+HWND editor_create(HWND parent, int x, int y, int width, int height, const char* scroll, int limit);
+// The control's own procedure, for subclass procedures to pass messages on to.
+LRESULT CALLBACK editor_default_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam);
+void editor_select_all(HWND editor);
+// Margin and step in points; at most 32 stops, and the last stays within 900 points of the margin.
+// Leaves the caret at position 0.
+void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step);
+// The message number of an EN_MSGFILTER, or EN_REQUESTRESIZE / EN_SELCHANGE / EN_DROPFILES;
+// 0 for anything else or for another window's notification.
+int editor_filter_event(HWND editor, LPARAM notification);
+int editor_caret_line(HWND editor);
+// "NOFORMAT": the position less 2 for each line above the caret's line; else the position.
+int editor_caret_position(HWND editor, const char* keyword);
+int editor_text_length(HWND editor);
+void editor_focus(HWND editor);
+int editor_has_selection(HWND editor);
+void editor_delete_selection(HWND editor);
+// 999 as text colour leaves the text alone; 999 as background selects the system window colour.
+void editor_set_colours(HWND editor, COLORREF text, COLORREF background);
+void editor_select(HWND editor, LONG start, LONG end);
+// Copies as much of the selection as fits, always NUL-terminated (nothing when buffer_size < 1).
+void editor_get_selected_text(HWND editor, char* buffer, int buffer_size);
+int editor_set_text(HWND editor, const char* text);
+// "ON" marks the document changed, "OFF" unchanged; anything else does nothing.
+void editor_set_modified(HWND editor, const char* keyword);
+// Undoes the last change, or beeps when there is nothing to undo.
+void editor_undo(HWND editor);
+void editor_cut(HWND editor);
+void editor_copy(HWND editor);
+void editor_paste(HWND editor);
+int editor_can_undo(HWND editor);
+int clipboard_has_text();
