@@ -1,0 +1,17 @@
+// A small page layout of the toolkit's own, for rich edit controls that do not lay out
+// printed pages themselves. It reads the text and its formats from the control, wraps lines
+// at word boundaries, breaks pages between lines and draws with GDI at the device's resolution.
+#pragma once
+#include <windows.h>
+#include <richedit.h>
+
+// Works like EM_FORMATRANGE: lays out the control's text from range->chrg.cpMin (up to
+// chrg.cpMax, or the end of the text when that is -1) into range->rc (twips) on range->hdc,
+// draws that part too when render is nonzero, and returns the first character that did not
+// fit (the range's end when everything fitted; cpMin when not even one line fits).
+// A null range frees the text, formats and fonts kept between pages and returns 0.
+LONG page_layout_format(HWND editor, int render, const FORMATRANGE* range);
+
+// Works like EM_DISPLAYBAND: draws the page measured last, placed at rc (twips). 0 when drawn,
+// 1 when no page has been measured for this editor.
+int page_layout_display(HWND editor, const RECT* rc);

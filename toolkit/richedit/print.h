@@ -1,0 +1,34 @@
+// Printing the editor's text, or its selection, page by page, with a stop dialog while the
+// job is spooled.
+#pragma once
+#include <windows.h>
+#include <commdlg.h>
+
+// The one print-dialog record; after a confirmed print_dialog_run its hDC is the chosen printer.
+extern PRINTDLGA print_dialog_record;
+
+// Shows the print dialog owned by the editor's parent. 1 when confirmed, 0 when cancelled or failed.
+int print_dialog_run(HWND editor);
+
+// Margins in millimetres; right and bottom count only when 0 or less (they shrink the page).
+// source 0: the default printer from the profile; 1: the printer of the last print_dialog_run.
+// 0 printed to the end, 1 stopped by the user, 2 nothing to print (empty editor),
+// 3 the job cannot be started or the page holds not even one line (nothing is printed then).
+int editor_print(HWND editor, int left, int top, int right, int bottom, const char* name, int source);
+
+INT_PTR CALLBACK print_stop_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+BOOL CALLBACK print_abort_procedure(HDC printer, int error);
+
+// 1 while editor_print runs (its page loop lets every window of the thread work), else 0.
+int print_is_running();
+
+// The stop dialog of the run in progress, or null.
+HWND print_stop_dialog();
+
+// Splits a profile "device" entry in place: the device name up to the first comma, then the
+// driver and the port, each ending at a comma or a blank. 1 when all three are there, else 0.
+int print_profile_split(char* entry, char** device, char** driver, char** port);
+
+// The page rectangle in twips for margins and adjustments in millimetres on a printable area
+// of width x height millimetres.
+RECT print_page_twips(int left, int top, int right, int bottom, int width, int height);
