@@ -1,0 +1,21 @@
+// Whole documents between files and the editor, and the name of a file dropped onto it.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+// Results of document_save / document_load besides a positive character count.
+constexpr int DOCUMENT_CANNOT_OPEN = -2;
+constexpr int DOCUMENT_NOTHING_MOVED = -3;
+
+// RTF when the path ends in "rtf" (any case), else plain text. The target is replaced only
+// after the whole document has been written beside it, so a failing write keeps the old file.
+int document_save(HWND editor, const char* path);
+// Replaces the editor's text; a missing file is created empty.
+int document_load(HWND editor, const char* path);
+// 0 unless the drop holds exactly one file; else the length of its path, now in
+// dropped_file_path. Releases the drop handle either way.
+int drop_query_file(HDROP drop);
+extern char dropped_file_path[MAX_PATH];
+// Transfer callbacks; the cookie is the open file handle. Nonzero stops the stream.
+DWORD CALLBACK stream_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done);
+DWORD CALLBACK stream_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done);
