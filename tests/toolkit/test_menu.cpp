@@ -5,23 +5,14 @@
 
 #include "support/test_util.h"
 #include "toolkit/windows/menu.h"
+#include "toolkit/windows/window.h"
 
 namespace {
 
-const char* const CLASS_NAME = "menu test parent";
-
 HWND parent_create(int width, int height) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-        wc.lpszClassName = CLASS_NAME;
-        registered = RegisterClassA(&wc) != 0;
-    }
-    HWND w = CreateWindowExA(0, CLASS_NAME, "Menyprov", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, width, height,
-                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    static int n = 0;
+    std::string title = "Menyprov " + std::to_string(++n);
+    HWND w = window_create_main(GetModuleHandleA(nullptr), title.c_str(), 40, 40, width, height, "MIN_MAX_CLO");
     pump_messages(20);
     return w;
 }
@@ -154,13 +145,22 @@ TEST(MenuAttach, GrowsByMenuBarHeightOnlyForTheFirstMenu) {
     DestroyWindow(w);
 }
 
-TEST(MenuPopupInRect, PositionsOutsideOrOnTheFarEdgesShowNothing) {
+namespace {
+// A window with the menu bar attached and a bordered control inside it.
+HWND control_with_menu_create(HMENU* bar) {
     HWND w = parent_create(400, 300);
     HWND control = CreateWindowExA(WS_EX_CLIENTEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 300, 200, w,
                                    nullptr, GetModuleHandleA(nullptr), nullptr);
     HMENU edit = nullptr;
-    HMENU bar = edit_bar_create(&edit);
-    menu_attach(w, bar);
+    *bar = edit_bar_create(&edit);
+    menu_attach(w, *bar);
+    return control;
+}
+}  // namespace
+
+TEST(MenuPopupInRect, PositionsOutsideOrOnTheFarEdgesShowNothing) {
+    HMENU bar = nullptr;
+    HWND control = control_with_menu_create(&bar);
     EXPECT_EQ(menu_popup_in_rect(control, bar, MAKELPARAM(120, 30), 1, 0, 0, 100, 100), 1);  // right of it
     EXPECT_EQ(menu_popup_in_rect(control, bar, MAKELPARAM(30, 120), 1, 0, 0, 100, 100), 1);  // below it
     EXPECT_EQ(menu_popup_in_rect(control, bar, MAKELPARAM(100, 30), 1, 0, 0, 100, 100), 1);  // x = right
@@ -168,7 +168,7 @@ TEST(MenuPopupInRect, PositionsOutsideOrOnTheFarEdgesShowNothing) {
     EXPECT_EQ(menu_popup_in_rect(control, bar, MAKELPARAM(5, 30), 1, 10, 0, 100, 100), 1);   // left of it
     // A pull-down index the bar does not have cannot be shown.
     EXPECT_EQ(menu_popup_in_rect(control, bar, MAKELPARAM(30, 30), 7, 0, 0, 100, 100), 2);
-    DestroyWindow(w);
+    DestroyWindow(GetParent(control));
 }
 
 namespace {
@@ -188,12 +188,9 @@ void CALLBACK menu_close(HWND, UINT, UINT_PTR timer, DWORD) {
 }  // namespace
 
 TEST(MenuPopupInRect, InsideShowsThePullDownUntilDismissed) {
-    HWND w = parent_create(400, 300);
-    HWND control = CreateWindowExA(WS_EX_CLIENTEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 300, 200, w,
-                                   nullptr, GetModuleHandleA(nullptr), nullptr);
-    HMENU edit = nullptr;
-    HMENU bar = edit_bar_create(&edit);
-    menu_attach(w, bar);
+    HMENU bar = nullptr;
+    HWND control = control_with_menu_create(&bar);
+    HWND w = GetParent(control);
     SetForegroundWindow(w);
     pump_messages(20);
     menus_seen = 0;
