@@ -1,0 +1,255 @@
+// Searching up and down in the real rich edit control, and the real find dialog.
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include <random>
+#include <string>
+
+#include "support/dialog_helper.h"
+#include "support/stub_main_window.h"
+#include "support/test_util.h"
+#include "toolkit/richedit/search.h"
+#include "toolkit/windows/window.h"
+
+namespace {
+
+constexpr int UP = 501, DOWN = 502;
+constexpr int FIND_EDIT = 0x480, FIND_UP = 0x420, FIND_DOWN = 0x421, FIND_MATCH_CASE = 0x411;
+
+// Counts the control's searches and notes the cursor shown while they run.
+WNDPROC control_procedure = nullptr;
+int search_calls = 0;
+HCURSOR cursor_while_searching = nullptr;
+
+LRESULT CALLBACK counting_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == EM_FINDTEXTEX) {
+        ++search_calls;
+        cursor_while_searching = GetCursor();
+    }
+    return CallWindowProcA(control_procedure, window, message, wparam, lparam);
+}
+
+class Search : public testing::Test {
+protected:
+    HWND parent = nullptr;
+    HWND editor = nullptr;
+
+    void SetUp() override {
+        LoadLibraryA("RichEd32.DLL");
+        parent = CreateWindowExA(0, "STATIC", "sökning", WS_OVERLAPPEDWINDOW, 0, 0, 500, 400, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        editor = CreateWindowExA(0, "RICHEDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_NOHIDESEL, 0, 0, 480,
+                                 380, parent, (HMENU)1, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(editor, nullptr);
+        SendMessageA(editor, EM_EXLIMITTEXT, 0, 10000000);
+        control_procedure = (WNDPROC)SetWindowLongPtrA(editor, GWLP_WNDPROC, (LONG_PTR)counting_procedure);
+        search_calls = 0;
+    }
+    void TearDown() override { DestroyWindow(parent); }
+
+    void set_text(const std::string& text) { ASSERT_TRUE(SetWindowTextA(editor, text.c_str())); }
+    void select(LONG start, LONG end) {
+        CHARRANGE range = {start, end};
+        SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&range);
+    }
+    CHARRANGE selection() {
+        CHARRANGE range = {-9, -9};
+        SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&range);
+        return range;
+    }
+    std::string selected() {
+        CHARRANGE range = selection();
+        return range.cpMin == 0 && range.cpMax == 0 ? "" : std::to_string(range.cpMin) + "-" + std::to_string(range.cpMax);
+    }
+};
+
+// The upward search as first written: a window as wide as the text moves back one character at
+// a time, each window one forward search of the control.
+int window_by_window_up(HWND editor, const char* text, WPARAM flags) {
+    CHARRANGE selection;
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&selection);
+    LONG width = (LONG)strlen(text);
+    FINDTEXTEXA record = {{selection.cpMin - width, selection.cpMin}, text, {0, 0}};
+    for (;;) {
+        LRESULT at = SendMessageA(editor, EM_FINDTEXTEX, flags, (LPARAM)&record);
+        if (record.chrg.cpMin < 1 && at == -1) return -1;
+        bool found = at != -1 && record.chrgText.cpMax - record.chrgText.cpMin >= record.chrg.cpMax - record.chrg.cpMin;
+        if (found) {
+            SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&record.chrgText);
+            return 0;
+        }
+        --record.chrg.cpMin;
+        --record.chrg.cpMax;
+    }
+}
+
+}  // namespace
+
+TEST_F(Search, DownStartsAfterSelectionStartAndKeepsSelectionWhenNothingFollows) {
+    set_text("abc abc abc");
+    select(0, 3);
+    EXPECT_EQ(editor_find(editor, "abc", 0, "D", nullptr), 0);
+    EXPECT_EQ(selected(), "4-7");
+    EXPECT_EQ(editor_find(editor, "abc", 0, "D", nullptr), 0);
+    EXPECT_EQ(selected(), "8-11");
+    EXPECT_EQ(editor_find(editor, "abc", 0, "D", nullptr), 1);
+    EXPECT_EQ(selected(), "8-11");
+    EXPECT_EQ(search_calls, 3);
+}
+
+TEST_F(Search, UpFindsNearestOccurrenceBeforeSelectionStart) {
+    set_text("abc abc abc");
+    select(11, 11);
+    EXPECT_EQ(editor_find(editor, "abc", 0, "U", nullptr), 0);
+    EXPECT_EQ(selected(), "8-11");
+    select(10, 10);
+    EXPECT_EQ(editor_find(editor, "abc", 0, "U", nullptr), 0);
+    EXPECT_EQ(selected(), "4-7");
+    select(3, 3);  // the window that starts at 0 is still searched
+    EXPECT_EQ(editor_find(editor, "abc", 0, "U", nullptr), 0);
+    EXPECT_EQ(selected(), "0-3");
+    select(2, 5);  // fewer characters from the start than the text is long
+    EXPECT_EQ(editor_find(editor, "abc", 0, "U", nullptr), -1);
+    EXPECT_EQ(selected(), "2-5");
+}
+
+TEST_F(Search, UpWithoutEarlierOccurrenceLeavesSelection) {
+    set_text("xyzabc");
+    select(5, 5);
+    EXPECT_EQ(editor_find(editor, "abc", 0, "U", nullptr), -1);
+    EXPECT_EQ(selected(), "5-5");
+}
+
+TEST_F(Search, MatchCaseOnlyWithKeywordM) {
+    set_text("x abc");
+    select(0, 0);
+    EXPECT_EQ(editor_find(editor, "ABC", 0, "D", "M"), 1);
+    EXPECT_EQ(editor_find(editor, "ABC", 0, "D", "m"), 0);
+    EXPECT_EQ(selected(), "2-5");
+    select(5, 5);
+    EXPECT_EQ(editor_find(editor, "ABC", 0, "U", "M"), -1);
+    EXPECT_EQ(editor_find(editor, "ABC", 0, "U", nullptr), 0);
+    EXPECT_EQ(selected(), "2-5");
+}
+
+TEST_F(Search, OtherDirectionKeywordsSearchNothing) {
+    set_text("abc abc");
+    select(1, 2);
+    for (const char* direction : {"d", "u", "DOWN", "", static_cast<const char*>(nullptr)}) {
+        EXPECT_EQ(editor_find(editor, "abc", 0, direction, nullptr), 2);
+    }
+    EXPECT_EQ(search_calls, 0);
+    EXPECT_EQ(selected(), "1-2");
+}
+
+TEST_F(Search, EmptyEditorGivesThreeBeforeTouchingTheCursor) {
+    HCURSOR cross = LoadCursorA(nullptr, IDC_CROSS);
+    SetCursor(cross);
+    cursor_while_searching = nullptr;
+    for (const char* direction : {"U", "D", "x"}) EXPECT_EQ(editor_find(editor, "abc", 0, direction, nullptr), 3);
+    EXPECT_EQ(search_calls, 0);
+    EXPECT_EQ(GetCursor(), cross);
+}
+
+TEST_F(Search, WaitCursorWhileSearchingThenTheKeptOne) {
+    set_text("abc abc abc");
+    HCURSOR cross = LoadCursorA(nullptr, IDC_CROSS);
+    for (const char* direction : {"U", "D"}) {
+        SetCursor(cross);
+        select(5, 5);
+        cursor_while_searching = nullptr;
+        editor_find(editor, "abc", 0, direction, nullptr);
+        EXPECT_EQ(cursor_while_searching, LoadCursorA(nullptr, IDC_WAIT));
+        EXPECT_EQ(GetCursor(), cross);
+    }
+}
+
+TEST_F(Search, FromDialogUsesTheDialogsTextAndMatchCase) {
+    FINDREPLACEA kept = find_record;
+    char text[FIND_BUFFER_SIZE] = "Abc";
+    find_record.lpstrFindWhat = text;
+    find_record.Flags = FR_FINDNEXT | FR_MATCHCASE;
+    set_text("abc Abc abc");
+    select(11, 11);
+    EXPECT_EQ(editor_find(editor, "zzz", 1, "U", nullptr), 0);
+    EXPECT_EQ(selected(), "4-7");
+    find_record.Flags = FR_FINDNEXT | FR_DOWN;
+    lstrcpyA(text, "ABC");
+    select(0, 0);
+    EXPECT_EQ(editor_find(editor, "zzz", 1, "D", "M"), 0);  // the dialog's choice wins over "M"
+    EXPECT_EQ(selected(), "4-7");
+    EXPECT_EQ(editor_find(editor, "Abc", 0, "D", "M"), 1);  // any switch but 1 searches the given text
+    find_record = kept;
+}
+
+// The upward search gives exactly what the window-by-window search gives.
+TEST_F(Search, UpMatchesWindowByWindowSearchOnGeneratedTexts) {
+    const char* pieces[] = {"abc", "Abc", "ABC", "å", "Å", "ä", "Ä", "ö", "Ö", "åsa", "Åsa", "ÅSA", "aa", "a", "b",
+                            " ", " ", " ", "\r\n", "ab", "ba", "är", "ÄR", "öl", "aaa", "och", "Och"};
+    const char* patterns[] = {"a", "aa", "aaa", "aba", "ab", "åsa", "ÅSA", "Ä", "\r\n", "a\r\n", "xyz", "och"};
+    std::mt19937 random(20240607);
+    auto below = [&](int n) { return (int)(random() % (unsigned)n); };
+    int cases = 0, found = 0, before_text = 0;
+    long literal_calls = 0, program_calls = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        int count = 1 + below(round % 4 == 0 ? 8 : 90);
+        for (int i = 0; i < count; ++i) text += pieces[below(sizeof pieces / sizeof *pieces)];
+        set_text(text);
+        for (int k = 0; k < 6; ++k) {
+            std::string what;
+            int kind = below(10);
+            if (kind < 6) {
+                int at = below((int)text.size());
+                what = text.substr(at, 1 + below(kind < 4 ? 5 : 14));
+            } else {
+                what = patterns[below(sizeof patterns / sizeof *patterns)];
+            }
+            LONG length = (LONG)SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0);
+            LONG start = k == 0 ? below((int)what.size() + 1) : below(length + 1);
+            LONG end = start + below(4);
+            for (const char* match_case : {"M", static_cast<const char*>(nullptr)}) {
+                WPARAM flags = match_case ? FR_DOWN | FR_MATCHCASE : FR_DOWN;
+                select(start, end);
+                CHARRANGE from = selection();
+                search_calls = 0;
+                int expected = window_by_window_up(editor, what.c_str(), flags);
+                std::string expected_selection = selected();
+                literal_calls += search_calls;
+                select(start, end);
+                search_calls = 0;
+                int result = editor_find(editor, what.c_str(), 0, "U", match_case);
+                program_calls += search_calls;
+                ASSERT_EQ(result, expected) << "round " << round << " text [" << text << "] find [" << what
+                                            << "] from " << from.cpMin << (match_case ? " M" : "");
+                ASSERT_EQ(selected(), expected_selection) << "round " << round << " find [" << what << "]";
+                ++cases;
+                found += result == 0;
+                before_text += from.cpMin < (LONG)what.size();
+            }
+        }
+    }
+    EXPECT_GT(found, cases / 4);
+    EXPECT_GT(cases - found, cases / 10);
+    EXPECT_GT(before_text, 100);
+    EXPECT_LT(program_calls * 2, literal_calls);
+}
+
+TEST_F(Search, UpNeedsFewControlCallsOverALongText) {
+    std::string text;
+    while (text.size() < 40000) text += "Det var en gång en häst som åt havre.\r\n";
+    set_text("unik " + text);
+    LONG end = (LONG)SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0);
+    select(end, end);
+    EXPECT_EQ(editor_find(editor, "saknas", 0, "U", nullptr), -1);
+    EXPECT_LE(search_calls, 40);
+    search_calls = 0;
+    EXPECT_EQ(editor_find(editor, "unik", 0, "U", nullptr), 0);
+    EXPECT_EQ(selected(), "0-4");
+    EXPECT_LE(search_calls, 40);
+    search_calls = 0;
+    select(end, end);
+    EXPECT_EQ(editor_find(editor, "e", 0, "U", nullptr), 0);  // occurs every few characters
+    EXPECT_EQ(selected(), std::to_string(end - 4) + "-" + std::to_string(end - 3));
+    EXPECT_LE(search_calls, 12);
+}

@@ -1,0 +1,211 @@
+#include "toolkit/richedit/search.h"
+
+#include <richedit.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "toolkit/richedit/editor.h"
+
+FINDREPLACEA find_record;
+
+namespace {
+
+// The upward search looks back from the selection in blocks; the first block is small so that a
+// nearby match costs two control calls, and each next block is half of what is covered so far,
+// so at most a third of the text scanned lies beyond the match.
+constexpr LONG FIRST_BLOCK = 64;
+constexpr LONG FINE_BLOCKS = 8;
+
+// One buffer per find dialog: the dialog writes what the user types into the one it was opened with.
+struct find_buffer {
+    HWND dialog;
+    char* text;
+    find_buffer* next;
+};
+find_buffer* find_buffers = nullptr;
+
+bool keyword_is(const char* keyword, const char* word) { return keyword && strcmp(keyword, word) == 0; }
+
+UINT find_message() {
+    static UINT message = RegisterWindowMessageA(FINDMSGSTRINGA);
+    return message;
+}
+
+struct search {
+    HWND editor;
+    const char* text;
+    LONG length;  // of the text to find
+    WPARAM flags;
+};
+
+// The first match that lies wholly inside [first, end); -1 when there is none.
+LONG match_first(const search& s, LONG first, LONG end, CHARRANGE* found) {
+    FINDTEXTEXA record = {{first, end}, s.text, {-1, -1}};
+    LRESULT at = SendMessageA(s.editor, EM_FINDTEXTEX, s.flags, (LPARAM)&record);
+    if (found) *found = record.chrgText;
+    return at < 0 ? -1 : (LONG)at;
+}
+
+// First match starting in [first, last].
+LONG match_starting_in(const search& s, LONG first, LONG last) {
+    return match_first(s, first, last + s.length, nullptr);
+}
+
+LONG match_last(const search& s, LONG lowest, LONG last, LONG block);
+
+// A match starts at found, none before it in its block: the last one is there or after it.
+LONG match_last_from(const search& s, LONG found, LONG last) {
+    if (found == last) return found;
+    LONG next = match_starting_in(s, found + 1, last);
+    if (next < 0) return found;
+    // several in the block: look back from its end in finer blocks
+    LONG later = match_last(s, next + 1, last, (last - next) / FINE_BLOCKS + 1);
+    return later >= 0 ? later : next;
+}
+
+// The last match starting in [lowest, last], looking back from last in growing blocks.
+LONG match_last(const search& s, LONG lowest, LONG last, LONG block) {
+    LONG covered = 0;
+    while (last >= lowest) {
+        LONG first = last - block + 1 < lowest ? lowest : last - block + 1;
+        LONG found = match_starting_in(s, first, last);
+        if (found >= 0) return match_last_from(s, found, last);
+        covered += last - first + 1;
+        last = first - 1;
+        block = covered / 2 > block ? covered / 2 : block;
+    }
+    return -1;
+}
+
+// A first window that starts before the text: the control decides, one window at a time.
+int find_up_before_text(const search& s, LONG start) {
+    for (LONG first = start;; --first) {
+        CHARRANGE found;
+        LONG at = match_first(s, first, first + s.length, &found);
+        if (at < 0 && first < 1) return -1;
+        if (at >= 0 && found.cpMax - found.cpMin >= s.length) {
+            editor_select(s.editor, found.cpMin, found.cpMax);
+            return 0;
+        }
+    }
+}
+
+// The match nearest before the selection start, exactly the one found by moving a window as
+// wide as the text back one character at a time, with a handful of control calls.
+int find_up(const search& s, LONG caret) {
+    LONG last = caret - s.length;
+    if (last < 0) return find_up_before_text(s, last);
+    LONG at = match_last(s, 0, last, FIRST_BLOCK);
+    if (at < 0) return -1;
+    editor_select(s.editor, at, at + s.length);
+    return 0;
+}
+
+// The first match after the selection start; the occurrence at the start itself is skipped.
+int find_down(const search& s, LONG caret, LONG text_length) {
+    CHARRANGE found;
+    if (match_first(s, caret + 1, text_length, &found) < 0) return 1;
+    editor_select(s.editor, found.cpMin, found.cpMax);
+    return 0;
+}
+
+void find_buffers_release_unused() {
+    for (find_buffer** link = &find_buffers; *link;) {
+        find_buffer* entry = *link;
+        if (IsWindow(entry->dialog) || entry->text == find_record.lpstrFindWhat) {
+            link = &entry->next;
+            continue;
+        }
+        *link = entry->next;
+        free(entry->text);
+        free(entry);
+    }
+}
+
+int text_length_within(const char* text, int size) {
+    int length = 0;
+    while (text && length < size && text[length]) ++length;
+    return length;
+}
+
+}  // namespace
+
+int editor_find(HWND editor, const char* text, int from_dialog, const char* direction,
+                const char* match_case) {
+    search s = {editor, text, 0, keyword_is(match_case, "M") ? (WPARAM)(FR_DOWN | FR_MATCHCASE) : FR_DOWN};
+    if (from_dialog == 1) {
+        s.text = find_record.lpstrFindWhat;
+        s.flags = (find_record.Flags & FR_MATCHCASE) ? FR_DOWN | FR_MATCHCASE : FR_DOWN;
+    }
+    if (!s.text) s.text = "";
+    s.length = (LONG)strlen(s.text);
+    LONG text_length = editor_text_length(editor);
+    if (text_length < 1) return 3;
+    bool down = keyword_is(direction, "D");
+    if (!down && !keyword_is(direction, "U")) return 2;
+    LONG caret = editor_caret_position(editor, "FORMAT");
+    HCURSOR kept = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    int result = down ? find_down(s, caret, text_length) : find_up(s, caret);
+    SetCursor(kept);
+    return result;
+}
+
+HWND find_dialog_open(HWND owner, HWND editor) {
+    CHARRANGE selection = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&selection);
+    if (selection.cpMax - selection.cpMin > FIND_TEXT_LIMIT) return nullptr;
+    find_buffer* entry = (find_buffer*)calloc(1, sizeof(find_buffer));
+    char* text = (char*)calloc(FIND_BUFFER_SIZE, 1);
+    if (!entry || !text) {
+        free(entry);
+        free(text);
+        return nullptr;
+    }
+    editor_get_selected_text(editor, text, FIND_BUFFER_SIZE);
+    FINDREPLACEA kept = find_record;
+    find_record = FINDREPLACEA{};
+    find_record.lStructSize = sizeof(FINDREPLACEA);
+    find_record.hwndOwner = owner;
+    find_record.Flags = FR_DOWN | FR_HIDEWHOLEWORD;
+    find_record.lpstrFindWhat = text;
+    find_record.wFindWhatLen = FIND_BUFFER_SIZE;
+    HWND dialog = FindTextA(&find_record);
+    if (!dialog) {
+        find_record = kept;  // an earlier dialog still reports with it
+        free(entry);
+        free(text);
+        return nullptr;
+    }
+    *entry = {dialog, text, find_buffers};
+    find_buffers = entry;
+    find_buffers_release_unused();
+    return dialog;
+}
+
+int find_dialog_event(HWND main_window, HWND dialog, LPARAM record, UINT message,
+                      int up_command, int down_command) {
+    find_buffers_release_unused();
+    if (!dialog || message != find_message()) return 0;
+    const FINDREPLACEA* report = (const FINDREPLACEA*)record;
+    if (report != &find_record || (report->Flags & FR_DIALOGTERM)) return 0;
+    if (text_length_within(report->lpstrFindWhat, report->wFindWhatLen) > FIND_TEXT_LIMIT) {
+        DestroyWindow(dialog);
+        return 2;
+    }
+    int command = 0;
+    if (report->Flags & (FR_DOWN | FR_WHOLEWORD)) {
+        command = down_command;
+    } else if (report->Flags & (FR_MATCHCASE | FR_FINDNEXT)) {
+        command = up_command;
+    } else {
+        return 0;
+    }
+    PostMessageA(main_window, WM_COMMAND, (WPARAM)command, 0);
+    return 1;
+}
+
+int find_dialog_buffers_held() {
+    int count = 0;
+    for (find_buffer* entry = find_buffers; entry; entry = entry->next) ++count;
+    return count;
+}
