@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "support/dialog_helper.h"
 #include "support/stub_main_window.h"
@@ -14,7 +15,8 @@
 namespace {
 
 constexpr int UP = 501, DOWN = 502;
-constexpr int FIND_EDIT = 0x480, FIND_UP = 0x420, FIND_DOWN = 0x421, FIND_MATCH_CASE = 0x411;
+constexpr int FIND_EDIT = 0x480, FIND_UP = 0x420, FIND_DOWN = 0x421, FIND_MATCH_CASE = 0x411,
+              FIND_WHOLE_WORD = 0x410;
 
 // Counts the control's searches and notes the cursor shown while they run.
 WNDPROC control_procedure = nullptr;
@@ -193,7 +195,7 @@ TEST_F(Search, UpMatchesWindowByWindowSearchOnGeneratedTexts) {
     long literal_calls = 0, program_calls = 0;
     for (int round = 0; round < 400; ++round) {
         std::string text;
-        int count = 1 + below(round % 4 == 0 ? 8 : 90);
+        int count = 1 + below(round % 4 == 0 ? 8 : round % 50 == 1 ? 900 : 90);
         for (int i = 0; i < count; ++i) text += pieces[below(sizeof pieces / sizeof *pieces)];
         set_text(text);
         for (int k = 0; k < 6; ++k) {
@@ -252,4 +254,192 @@ TEST_F(Search, UpNeedsFewControlCallsOverALongText) {
     EXPECT_EQ(editor_find(editor, "e", 0, "U", nullptr), 0);  // occurs every few characters
     EXPECT_EQ(selected(), std::to_string(end - 4) + "-" + std::to_string(end - 3));
     EXPECT_LE(search_calls, 12);
+}
+
+namespace {
+
+class FindDialog : public Search {
+protected:
+    HWND owner = nullptr;
+    HWND dialog = nullptr;
+    std::vector<int> events;    // non-zero results of find_dialog_event
+    std::vector<int> commands;  // search commands that reached the owner
+    std::vector<int> results;   // what each search gave
+
+    void SetUp() override {
+        Search::SetUp();
+        static int n = 0;
+        std::string title = "Sökägare " + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++n);
+        owner = window_create_main(GetModuleHandleA(nullptr), title.c_str(), 0, 0, 400, 300, "MIN_MAX_CLO");
+        ASSERT_NE(owner, nullptr);
+        stub_hook = [this](HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+            int id = message == WM_COMMAND ? LOWORD(wparam) : 0;
+            if (id == UP || id == DOWN) {
+                commands.push_back(id);
+                results.push_back(editor_find(editor, "zzz", 1, id == UP ? "U" : "D", nullptr));
+                return true;
+            }
+            int event = find_dialog_event(window, dialog, lparam, message, UP, DOWN);
+            if (event) events.push_back(event);
+            return false;
+        };
+        dialog_helper_start();
+    }
+    void TearDown() override {
+        dialog_helper_stop();
+        stub_hook = nullptr;
+        if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
+        DestroyWindow(owner);
+        Search::TearDown();
+    }
+
+    // Types the text into the open dialog, sets the choices and presses Find Next.
+    void queue_find_next(const std::string& text, bool match_case, bool down) {
+        dialog_helper_queue([=](HWND d) {
+            SetDlgItemTextA(d, FIND_EDIT, text.c_str());
+            CheckDlgButton(d, FIND_MATCH_CASE, match_case ? BST_CHECKED : BST_UNCHECKED);
+            CheckRadioButton(d, FIND_UP, FIND_DOWN, down ? FIND_DOWN : FIND_UP);
+            PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        });
+    }
+    std::string dialog_field() {
+        char text[FIND_BUFFER_SIZE] = {};
+        GetDlgItemTextA(dialog, FIND_EDIT, text, sizeof text);
+        return text;
+    }
+    // The command find_dialog_event posted, or 0.
+    int posted_command() {
+        MSG msg;
+        if (!PeekMessageA(&msg, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE)) return 0;
+        EXPECT_EQ(msg.lParam, 0);
+        return (int)msg.wParam;
+    }
+    int report(DWORD flags, const std::string& text) {
+        lstrcpynA(find_record.lpstrFindWhat, text.c_str(), FIND_BUFFER_SIZE);
+        find_record.Flags = flags;
+        return find_dialog_event(owner, dialog, (LPARAM)&find_record, RegisterWindowMessageA(FINDMSGSTRINGA), UP, DOWN);
+    }
+};
+
+}  // namespace
+
+TEST_F(FindDialog, OpensWithTheSelectionUpTo256Characters) {
+    std::string text(300, 'x');
+    for (size_t i = 0; i < text.size(); i += 7) text[i] = 'å';
+    set_text(text);
+    select(10, 10 + 257);
+    int held = find_dialog_buffers_held();
+    EXPECT_EQ(find_dialog_open(owner, editor), nullptr);
+    EXPECT_EQ(find_dialog_buffers_held(), held);
+    select(10, 10 + 256);
+    dialog = find_dialog_open(owner, editor);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog_field(), text.substr(10, 256));
+    EXPECT_EQ(find_record.lStructSize, sizeof(FINDREPLACEA));
+    EXPECT_EQ(find_record.hwndOwner, owner);
+    EXPECT_TRUE(find_record.Flags & FR_HIDEWHOLEWORD);  // the dialog takes FR_DOWN over as its Down button
+    EXPECT_EQ(find_record.wFindWhatLen, FIND_BUFFER_SIZE);
+    EXPECT_EQ(find_record.lpstrReplaceWith, nullptr);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, FIND_DOWN), BST_CHECKED);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, FIND_WHOLE_WORD)));
+    DestroyWindow(dialog);
+    select(4, 4);
+    dialog = find_dialog_open(owner, editor);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog_field(), "");
+}
+
+TEST_F(FindDialog, ReportsBecomeCommandsByTheirFlags) {
+    set_text("abc");
+    dialog = find_dialog_open(owner, editor);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(report(FR_DOWN | FR_FINDNEXT, "abc"), 1);
+    EXPECT_EQ(posted_command(), DOWN);
+    EXPECT_EQ(report(FR_MATCHCASE | FR_FINDNEXT, "abc"), 1);
+    EXPECT_EQ(posted_command(), UP);
+    EXPECT_EQ(report(FR_FINDNEXT, "abc"), 1);
+    EXPECT_EQ(posted_command(), UP);
+    EXPECT_EQ(report(FR_WHOLEWORD, "abc"), 1);
+    EXPECT_EQ(posted_command(), DOWN);
+    EXPECT_EQ(report(FR_MATCHCASE | FR_DOWN | FR_FINDNEXT, "abc"), 1);
+    EXPECT_EQ(posted_command(), DOWN);
+    EXPECT_EQ(report(FR_DIALOGTERM | FR_DOWN, "abc"), 0);
+    EXPECT_EQ(report(FR_REPLACE, "abc"), 0);
+    EXPECT_EQ(posted_command(), 0);
+    // another message, another record or no dialog: not a report for this dialog
+    EXPECT_EQ(find_dialog_event(owner, dialog, (LPARAM)&find_record, WM_USER, UP, DOWN), 0);
+    FINDREPLACEA other = find_record;
+    other.Flags = FR_DOWN;
+    EXPECT_EQ(find_dialog_event(owner, dialog, (LPARAM)&other, RegisterWindowMessageA(FINDMSGSTRINGA), UP, DOWN), 0);
+    HWND open = dialog;
+    dialog = nullptr;
+    EXPECT_EQ(report(FR_DOWN | FR_FINDNEXT, "abc"), 0);
+    dialog = open;
+    EXPECT_EQ(posted_command(), 0);
+    EXPECT_EQ(report(FR_DOWN | FR_FINDNEXT, std::string(256, 'a')), 1);
+    EXPECT_EQ(posted_command(), DOWN);
+    EXPECT_EQ(report(FR_DOWN | FR_FINDNEXT, std::string(257, 'a')), 2);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(posted_command(), 0);
+}
+
+TEST_F(FindDialog, FindNextDownAndUpSearchWithTheDialogsTextAndCase) {
+    set_text("abc abc Abc");
+    select(0, 3);
+    dialog = find_dialog_open(owner, editor);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog_field(), "abc");
+    queue_find_next("Abc", true, true);
+    ASSERT_TRUE(pump_until([&] { return !commands.empty(); }, 5000));
+    EXPECT_EQ(commands[0], DOWN);
+    EXPECT_EQ(results[0], 0);
+    EXPECT_EQ(selected(), "8-11");
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(pump_until([&] { return !IsWindow(dialog); }, 5000));
+
+    select(11, 11);
+    dialog = find_dialog_open(owner, editor);
+    ASSERT_NE(dialog, nullptr);
+    queue_find_next("abc", true, false);
+    ASSERT_TRUE(pump_until([&] { return commands.size() == 2; }, 5000));
+    EXPECT_EQ(commands[1], UP);
+    EXPECT_EQ(results[1], 0);
+    EXPECT_EQ(selected(), "4-7");
+    EXPECT_EQ(events, (std::vector<int>{1, 1}));  // closing the first dialog asked for nothing
+}
+
+TEST_F(FindDialog, TooLongTextTypedCloseTheDialog) {
+    set_text("abc");
+    dialog = find_dialog_open(owner, editor);
+    ASSERT_NE(dialog, nullptr);
+    queue_find_next(std::string(257, 'b'), false, true);
+    ASSERT_TRUE(pump_until([&] { return !events.empty(); }, 5000));
+    pump_messages(200);
+    EXPECT_EQ(events, std::vector<int>{2});
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_TRUE(commands.empty());
+}
+
+TEST_F(FindDialog, BufferOfAnEarlierDialogIsReleasedOnceItCloses) {
+    set_text("abc xyz");
+    select(0, 3);
+    HWND first = find_dialog_open(owner, editor);
+    ASSERT_NE(first, nullptr);
+    int held = find_dialog_buffers_held();
+    select(4, 7);
+    dialog = find_dialog_open(owner, editor);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(find_dialog_buffers_held(), held + 1);
+    EXPECT_STREQ(find_record.lpstrFindWhat, "xyz");
+    PostMessageA(first, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(pump_until([&] { return !IsWindow(first); }, 5000));
+    EXPECT_EQ(find_dialog_buffers_held(), held);
+    // the last dialog's text stays readable after it closes, until another dialog replaces it
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(pump_until([&] { return !IsWindow(dialog); }, 5000));
+    EXPECT_EQ(find_dialog_buffers_held(), held);
+    EXPECT_STREQ(find_record.lpstrFindWhat, "xyz");
+    dialog = find_dialog_open(owner, editor);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(find_dialog_buffers_held(), held);
 }
