@@ -80,7 +80,9 @@ TEST(MenuBuild, PopupsItemsAndSeparatorsReadBackInOrder) {
         EXPECT_EQ(item.caption, captions[i]) << i;
         EXPECT_EQ(item.id, ids[i]) << i;
         EXPECT_EQ((item.type & MFT_SEPARATOR) != 0, i == 1) << i;
-        if (i != 1) EXPECT_EQ(item.state & MFS_GRAYED, 0u) << i;
+        if (i != 1) {
+            EXPECT_EQ(item.state & MFS_GRAYED, 0u) << i;  // separators read back as greyed
+        }
     }
     DestroyMenu(bar);
 }
