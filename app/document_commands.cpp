@@ -1,18 +1,209 @@
-// Document commands: New, Open, Save, Save As, the print commands, Exit and closing.
+// Document commands: New, Open, Save, Save As, the print commands, Exit and closing, and the
+// application's own procedure on the editor.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+
 #include "app/app.h"
 #include "app/app_state.h"
+#include "app/commands.h"
+#include "toolkit/dialogs/file_dialog.h"
+#include "toolkit/dialogs/message.h"
+#include "toolkit/richedit/document.h"
+#include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/print.h"
+#include "toolkit/windows/window.h"
 
-int app_open(HWND, HWND) { return 1; }
-int app_save_as(HWND, HWND) { return 1; }
-void command_new() {}
-void command_open() {}
-void command_save() {}
-void command_save_as() {}
-void command_print() {}
-void command_print_dialog() {}
+namespace {
 
-void closing_handler(bool) { PostQuitMessage(0); }
+// RTF, text and all files, as NUL-separated pairs closed by a further NUL (71 bytes).
+constexpr char own_filter[] = "RTF Files (*.RTF)\0*.rtf\0Text Files (*.TXT)\0*.txt\0All Files (*.*)\0*.*\0\0";
+static_assert(sizeof own_filter == 71, "the own filter block");
+
+constexpr int NAME_LIMIT = 255;
+
+void notice(const char* caption, const char* text) {
+    message_show(app_state.main_window, caption, const_cast<char*>(text), "N");
+}
+
+void save_failed_notice() {
+    text_append_format(app_state.message_text, "%s", "Det gick ej att öppna filen!");
+    text_append_format(app_state.message_text, "%s", "");
+    text_append_format(app_state.message_text, "%s", "Disken kan vara skrivskyddad.");
+    message_show(app_state.main_window, "FILFEL", app_state.message_text, "D");
+}
+
+void document_name_set(const char* name) { text_copy_limited(app_state.document_name, name, NAME_LIMIT); }
+
+// After New, Open or a drop the document is no longer the file last chosen in the save
+// dialog: the next Save asks for a name again, starting from the last chosen path.
+void save_target_forget() { save_dialog_title[0] = '\0'; }
+
+bool document_is_modified() { return SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0) != 0; }
+
+// Yes to the save question: the document may be let go only when it was really saved.
+bool save_before_leaving() {
+    app_save_as(app_state.main_window, app_state.editor);
+    return !document_is_modified();
+}
+
+void drop_open(HDROP drop) {
+    app_state.file_result = drop_query_file(drop);
+    if (app_state.file_result == 0) {
+        notice("DRAG OCH SLÄPP- FEL", "Endast en fil får släppas åt gången!");
+        return;
+    }
+    app_state.file_result = document_load(app_state.editor, dropped_file_path);
+    if (app_state.file_result == -2) {
+        notice("FILFEL", "Det gick ej att öppna den släppta filen för läsning!");
+    } else if (app_state.file_result == -3) {
+        notice("FILFEL", "Det gick ej att hämta in den släppta filen!");
+    } else {
+        window_set_title(app_state.main_window, dropped_file_path);
+        document_name_set(dropped_file_path);
+        save_target_forget();
+        window_post(app_state.main_window, WM_COMMAND, CMD_STATUS_REFRESH, 0);
+    }
+}
+
+}  // namespace
+
+int app_open(HWND window, HWND editor) {
+    app_state.file_result = 0;
+    char filter[sizeof own_filter];
+    std::memcpy(filter, own_filter, sizeof filter);
+    if (file_dialog_open(window, "Öppna...", "PATH", "OWN_FILTER", filter) == 1) return 1;
+    app_state.file_result = document_load(editor, open_dialog_path);
+    if (app_state.file_result == -2) {
+        notice("FILFEL", "Det gick ej att öppna filen för läsning!");
+    } else if (app_state.file_result == -3) {
+        notice("FILFEL", "Det gick ej att hämta in filen!");
+    } else {
+        window_post(app_state.main_window, WM_COMMAND, CMD_STATUS_REFRESH, 0);
+    }
+    return 0;
+}
+
+int app_save_as(HWND window, HWND editor) {
+    app_state.file_result = 0;
+    char filter[sizeof own_filter];
+    std::memcpy(filter, own_filter, sizeof filter);
+    if (file_dialog_save(window, "Spara som...", "PATH", "OWN_FILTER", filter) == 1) return 1;
+    app_state.file_result = document_save(editor, save_dialog_path);
+    if (app_state.file_result == -2) {
+        save_failed_notice();
+        return 2;
+    }
+    if (app_state.file_result == -3) {
+        notice("FILFEL", "Det gick ej att spara filen!");
+        return 3;
+    }
+    return 0;
+}
+
+void command_new() {
+    if (print_is_running()) return;
+    app_state.result_code = prompt_save_changes(app_state.editor, "SPARA?",
+                                                "Skall dokumentet sparas innan nytt dokument öppnas?");
+    if (app_state.result_code == 2) return;
+    if (app_state.result_code == 1 && !save_before_leaving()) return;
+    app_state.file_result = editor_set_text(app_state.editor, "");
+    if (app_state.file_result == 1) {
+        notice("DOKUMENTFEL", "Det gick ej att öppna nytt dokument!");
+        return;
+    }
+    window_set_title(app_state.main_window, "Brevduva Daraduder");
+    app_state.document_name[0] = '\0';
+    save_target_forget();
+    window_post(app_state.main_window, WM_SIZE, 0, 0);
+    editor_set_colours(app_state.editor, 0, 0x00FFFFFF);
+}
+
+void command_open() {
+    if (print_is_running()) return;
+    if (app_open(app_state.main_window, app_state.editor) == 0) save_target_forget();
+    document_name_set(open_dialog_title);
+}
+
+void command_save() {
+    app_state.file_result = 0;
+    if (save_dialog_title[0] == '\0') {
+        app_state.file_result = file_dialog_save(app_state.main_window, "Spara som...", "PATH", "TXT_FILTER", nullptr);
+    }
+    if (app_state.file_result == 1) return;
+    app_state.file_result = document_save(app_state.editor, save_dialog_path);
+    if (app_state.file_result == -2) {
+        save_failed_notice();
+        return;
+    }
+    if (app_state.file_result == -3) notice("FILFEL", "Det gick ej att spara filen!");
+    document_name_set(save_dialog_title);
+}
+
+void command_save_as() {
+    // a cancelled dialog names no file, so the document keeps its name
+    if (app_save_as(app_state.main_window, app_state.editor) != 1) document_name_set(save_dialog_title);
+}
+
+void command_print() {
+    if (print_is_running()) return;
+    app_state.result_code = editor_print(app_state.editor, 10, 10, 0, 0, app_state.document_name, 0);
+    switch (app_state.result_code) {
+    case 1: notice("PRINTMEDDELANDE", "Utskrift stoppad av användare!"); break;
+    case 2: notice("PRINTMEDDELANDE", "Finns inget att skriva ut!"); break;
+    case 3: notice("PRINTMEDDELANDE", "Ett skrivarfel har uppstått!"); break;
+    }
+    app_state.result_code = 0;
+}
+
+void command_print_dialog() {
+    if (print_is_running()) return;
+    app_state.result_code = editor_text_length(app_state.editor);
+    if (app_state.result_code < 1) {
+        notice("PRINTMEDDELANDE", "Finns inget att skriva ut!");
+        app_state.result_code = 0;
+        return;
+    }
+    app_state.print_dialog_result = print_dialog_run(app_state.editor);
+    if (app_state.print_dialog_result == 0) {
+        app_state.result_code = 0;
+        return;
+    }
+    app_state.result_code = editor_print(app_state.editor, 10, 0, 0, 0, app_state.document_name, 1);
+    if (app_state.result_code == 1) notice("PRINTMEDDELANDE", "Utskrift stoppad av användare!");
+    if (app_state.result_code == 3) notice("PRINTMEDDELANDE", "Något gick fel. Försök igen !");
+    app_state.result_code = 0;
+}
+
+// Exit, closing and destruction. A window that is already being destroyed always ends the
+// program after the question; otherwise the program stays when the document was not saved.
+void closing_handler(bool window_destroyed) {
+    app_state.result_code = prompt_save_changes(app_state.editor, "SPARA?",
+                                                "Skall dokumentet sparas innan programmet avslutas?");
+    bool leave = true;
+    if (app_state.result_code == 1) leave = save_before_leaving();
+    if (app_state.result_code == 2) leave = false;
+    if (leave || window_destroyed) PostQuitMessage(0);
+}
 
 LRESULT CALLBACK editor_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam) {
-    return DefWindowProcA(editor, message, wparam, lparam);
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_CHAR:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        app_state.last_input_position = lparam;
+        break;
+    case WM_COMMAND:
+        // the context menu belongs to the editor; its choices run as the main window's commands
+        window_post(app_state.main_window, WM_COMMAND, wparam, 0);
+        break;
+    case WM_DROPFILES:
+        // the drop is consumed and its handle released here; the control never sees it
+        if (print_is_running()) DragFinish((HDROP)wparam);
+        else drop_open((HDROP)wparam);
+        return 0;
+    }
+    return editor_default_procedure(editor, message, wparam, lparam);
 }

@@ -1,22 +1,183 @@
 // Editing, search and settings commands, and the margin / tab-step dialog.
 #include "app/app.h"
 #include "app/app_state.h"
+#include "app/commands.h"
+#include "toolkit/dialogs/message.h"
+#include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/print.h"
+#include "toolkit/richedit/search.h"
+#include "toolkit/windows/input.h"
+#include "toolkit/windows/menu.h"
+#include "toolkit/windows/statusbar.h"
+#include "toolkit/windows/toolbar.h"
+#include "toolkit/windows/window.h"
 
-void command_context_menu() {}
-void command_undo() {}
-void command_cut() {}
-void command_copy() {}
-void command_paste() {}
-void command_delete() {}
-void command_select_all() {}
-void command_search_up() {}
-void command_search_down() {}
-void command_find_dialog() {}
-void find_dialog_step(UINT, LPARAM) {}
-void command_about() {}
-void command_font() {}
-void command_background() {}
-void command_margin() {}
-void command_tab_step() {}
+#include <richedit.h>
 
-INT_PTR CALLBACK margin_tab_dialog_procedure(HWND, UINT, WPARAM, LPARAM) { return 0; }
+namespace {
+
+constexpr const char* SEARCH_CAPTION = "SÖKMEDDELANDE";
+constexpr int OK_BUTTON_ID = 801;
+constexpr int MARGIN_MODE = 1;
+constexpr int TAB_STEP_MODE = 2;
+constexpr int TAB_COUNT = 30;
+// The selected text and its terminator must fit search_text.
+constexpr int SEARCH_TEXT_MAX = (int)sizeof app_state.search_text - 1;
+
+// message_show wants a writable text; "N" leaves it alone, but a copy keeps literals untouched.
+void search_message_show(const char* text) {
+    char copy[128];
+    text_copy_limited(copy, text, (int)sizeof copy - 1);
+    message_show(app_state.main_window, SEARCH_CAPTION, copy, "N");
+}
+
+// Searches for the selection (or the find dialog's text) in one direction and reports the outcome.
+void search_run(const char* direction, int not_found) {
+    app_state.file_result = 0;
+    CHARRANGE selection = {0, 0};
+    SendMessageA(app_state.editor, EM_EXGETSEL, 0, (LPARAM)&selection);
+    // the find dialog's own text is searched then, whatever is selected
+    int from_dialog = app_state.find_request;
+    if (from_dialog != 1 && selection.cpMax - selection.cpMin > SEARCH_TEXT_MAX) {
+        search_message_show("För stor markering för sökning!\n Max 254 tecken är tillåtet.");
+        return;
+    }
+    editor_get_selected_text(app_state.editor, app_state.search_text, (int)sizeof app_state.search_text);
+    app_state.file_result = editor_find(app_state.editor, app_state.search_text, from_dialog, direction, nullptr);
+    if (app_state.file_result == not_found) {
+        search_message_show(not_found < 0 ? "Finns inget mer ord uppåt!" : "Finns inget mer ord neråt!");
+    } else if (app_state.file_result == 3) {
+        search_message_show("Finns ingen text i dokumentet!");
+    }
+}
+
+// Runs the margin or tab-step dialog, then formats the whole text with whatever values it left.
+void margin_tab_run(int mode, int status_part, const char* status_text) {
+    if (print_is_running()) return;
+    app_state.dialog_mode = mode;
+    dialog_run_modal(app_state.main_window, margin_tab_dialog_procedure);
+    editor_set_indent_and_tabs(app_state.editor, app_state.margin, TAB_COUNT, app_state.tab_step);
+    statusbar_set_text(app_state.status_bar, status_part, "SUNKEN", status_text);
+}
+
+void margin_tab_dialog_build(HWND dialog) {
+    dialog_apply_style(dialog, "TOOLWIN");
+    dialog_set_title(dialog, "Ändra marginal");
+    window_center(dialog);
+    dialog_resize(dialog, 200, 120);
+    app_state.dialog_input = input_create(dialog, 80, 40, 30, 20, "C", 4);
+    input_set_font(app_state.dialog_input, app_state.editor_font);
+    HWND ok = button_create(dialog, 70, 80, 50, 30, "OK", "C", "NORMAL", OK_BUTTON_ID);
+    control_set_font(ok, app_state.editor_font);
+}
+
+const char* margin_tab_prompt() {
+    if (app_state.dialog_mode == MARGIN_MODE) return "Fyll i önskad marginal.";
+    if (app_state.dialog_mode == TAB_STEP_MODE) return "Fyll i önskad tabulatorsteg.";
+    return nullptr;
+}
+
+// The field delivers at most three characters into the four-byte texts.
+void margin_tab_accept(HWND dialog) {
+    if (app_state.dialog_mode == MARGIN_MODE) {
+        input_get_text(app_state.dialog_input, app_state.margin_text);
+        app_state.margin = text_to_int(app_state.margin_text);
+    } else if (app_state.dialog_mode == TAB_STEP_MODE) {
+        input_get_text(app_state.dialog_input, app_state.tab_step_text);
+        app_state.tab_step = text_to_int(app_state.tab_step_text);
+    }
+    dialog_close(dialog);
+}
+
+}  // namespace
+
+// The editor owns the menu, so a choice comes back through editor_procedure as one of 201 to 206.
+void command_context_menu() {
+    menu_popup_in_rect(app_state.editor, app_state.menu_bar, app_state.last_input_position, 1, 0, 0, 2000,
+                       2000);
+}
+
+// While a print run lets messages through, the text it prints and its format must hold still.
+void command_undo() {
+    if (!print_is_running()) editor_undo(app_state.editor);
+}
+
+void command_cut() {
+    if (!print_is_running()) editor_cut(app_state.editor);
+}
+
+void command_copy() { editor_copy(app_state.editor); }
+
+void command_paste() {
+    if (!print_is_running()) editor_paste(app_state.editor);
+}
+
+void command_delete() {
+    if (!print_is_running()) editor_delete_selection(app_state.editor);
+}
+
+void command_select_all() { editor_select_all(app_state.editor); }
+
+void command_search_up() { search_run("U", -1); }
+
+void command_search_down() { search_run("D", 1); }
+
+void command_find_dialog() {
+    app_state.find_dialog = find_dialog_open(app_state.main_window, app_state.editor);
+    if (!app_state.find_dialog) search_message_show("För stor text för sökdialogen!");
+}
+
+// Any message but the find dialog's own report sets find_request back to 0.
+void find_dialog_step(UINT message, LPARAM lparam) {
+    app_state.find_request = find_dialog_event(app_state.main_window, app_state.find_dialog, lparam, message,
+                                                CMD_SEARCH_UP, CMD_SEARCH_DOWN);
+    if (app_state.find_request == 2) search_message_show("För mycket tecken i sökboxen!\n Max 256 är tillåtet.");
+}
+
+void command_about() {
+    char* text = app_state.message_text;
+    text_append_format(text, "%s", "Brevduva daraduder");
+    text_append_format(text, "%s", "Är ett Vindel projektprogram");
+    text_append_format(text, "%s", "Vindel är ett enklare sätt att");
+    text_append_format(text, "%s", "programmera Windows");
+    text_append_format(text, "%s", "http://vindel.example.org/");
+    text_append_format(text, "%s", "");
+    // the format's blank is not copied: the values bring their own
+    text_append_format(text, "%s %i %s", "Skrivet ", 2024, " av Vindelgruppen");
+    message_show(app_state.main_window, "OM", text, "D");
+}
+
+void command_font() {
+    if (print_is_running()) return;
+    HFONT chosen = (HFONT)nullptr;
+    // the selection already carries the choice; the new font itself is never used
+    if (chosen && chosen != app_state.editor_font) DeleteObject(chosen);
+}
+
+void command_background() {
+    app_state.background_colour = (COLORREF)-1;
+    if (app_state.background_colour != (COLORREF)-1) {
+        editor_set_colours(app_state.editor, 999, app_state.background_colour);
+    }
+}
+
+void command_margin() { margin_tab_run(MARGIN_MODE, 2, app_state.margin_text); }
+
+void command_tab_step() { margin_tab_run(TAB_STEP_MODE, 4, app_state.tab_step_text); }
+
+INT_PTR CALLBACK margin_tab_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        margin_tab_dialog_build(dialog);
+        return 1;
+    case WM_PAINT:
+        if (const char* prompt = margin_tab_prompt()) paint_text(dialog, 30, 10, prompt, 0, app_state.editor_font, 0);
+        return DefWindowProcA(dialog, message, wparam, lparam);
+    case WM_COMMAND:
+        if (LOWORD(wparam) == OK_BUTTON_ID) margin_tab_accept(dialog);
+        if (LOWORD(wparam) == IDCANCEL) dialog_close(dialog);
+        return 1;
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,371 @@
+// New, Open, Save, Save As, Exit, closing and dropped files on the real main window, with every
+// dialog answered by the dialog helper and every message checked byte for byte.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "support/app_fixture.h"
+#include "app/commands.h"
+#include "toolkit/dialogs/file_dialog.h"
+#include "toolkit/windows/window.h"
+
+namespace {
+
+constexpr int FILE_NAME_FIELD = 1148;
+
+std::string editor_text() {
+    int n = GetWindowTextLengthA(app_state.editor);
+    std::string text(n + 1, '\0');
+    GetWindowTextA(app_state.editor, &text[0], n + 1);
+    text.resize(n);
+    return text;
+}
+
+void type_text(const char* text) {
+    SendMessageA(app_state.editor, EM_REPLACESEL, TRUE, (LPARAM)text);
+    SendMessageA(app_state.editor, EM_SETMODIFY, 1, 0);
+}
+
+// Makes the next file dialog choose this path (and say yes if it asks about overwriting).
+void answer_file_dialog(const std::string& path) {
+    dialog_helper_queue_text_ok(FILE_NAME_FIELD, path);
+}
+
+void expect_boxes(const std::vector<seen_dialog>& expected) {
+    const std::vector<seen_dialog>& seen = dialog_helper_seen();
+    ASSERT_EQ(seen.size(), expected.size());
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].caption, expected[i].caption) << i;
+        if (!expected[i].text.empty()) {
+            EXPECT_EQ(seen[i].text, expected[i].text) << i;
+        }
+    }
+    EXPECT_TRUE(dialog_helper_unexpected().empty());
+}
+
+HGLOBAL drop_block(const std::vector<std::string>& files) {
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& f : files) size += f.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* drop = (DROPFILES*)GlobalLock(memory);
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    char* p = (char*)(drop + 1);
+    for (const std::string& f : files) {
+        lstrcpyA(p, f.c_str());
+        p += f.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return memory;
+}
+
+void drop_files(const std::vector<std::string>& files) {
+    SendMessageA(app_state.editor, WM_DROPFILES, (WPARAM)drop_block(files), 0);
+}
+
+// A file held open without sharing, as another program would.
+HANDLE lock_file(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+const char* const FILFEL = "FILFEL";
+
+class DocumentCommands : public testing::Test {
+protected:
+    void SetUp() override {
+        app_reset();
+        dialog_helper_start();
+        folder = temp_folder();
+    }
+    void TearDown() override { dialog_helper_stop(); }
+    std::string folder;
+};
+
+}  // namespace
+
+TEST_F(DocumentCommands, SaveAsWritesRtfAndSetsTitleAndName) {
+    type_text("Hej på dig, Åsa!");
+    std::string path = folder + "brev.rtf";
+    answer_file_dialog(path);
+    app_command(CMD_SAVE_AS);
+    expect_boxes({{"Spara som...", ""}});
+    EXPECT_EQ(file_read(path).rfind("{\\rtf", 0), 0u);
+    EXPECT_EQ(window_text(app_window()), path);
+    EXPECT_STREQ(app_state.document_name, "brev.rtf");
+    EXPECT_EQ(SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0), 0);
+
+    // Save after Save As writes silently to the same file, as plain text only when named so
+    type_text(" Mer.");
+    app_command(CMD_SAVE);
+    EXPECT_EQ(dialog_helper_seen().size(), 1u);
+    EXPECT_NE(file_read(path).find("Mer."), std::string::npos);
+}
+
+TEST_F(DocumentCommands, FirstSaveAsksWithTextFilterThenWritesSilently) {
+    save_dialog_title[0] = '\0';
+    type_text("rad ett");
+    std::string path = folder + "första.txt";
+    answer_file_dialog(path);
+    app_command(CMD_SAVE);
+    expect_boxes({{"Spara som...", ""}});
+    EXPECT_EQ(file_read(path), "rad ett");
+    EXPECT_STREQ(app_state.document_name, "första.txt");
+    type_text(" och två");
+    app_command(CMD_SAVE);
+    EXPECT_EQ(dialog_helper_seen().size(), 1u);
+    EXPECT_EQ(file_read(path), "rad ett och två");
+}
+
+TEST_F(DocumentCommands, SavingEmptyPlainTextSaysNothingWasSavedButNamesIt) {
+    std::string path = folder + "tom.txt";
+    answer_file_dialog(path);
+    dialog_helper_queue_button(IDOK);
+    app_command(CMD_SAVE_AS);
+    expect_boxes({{"Spara som...", ""}, {FILFEL, "Det gick ej att spara filen!"}});
+    EXPECT_TRUE(file_exists(path));
+    EXPECT_EQ(file_read(path), "");
+    EXPECT_STREQ(app_state.document_name, "tom.txt");
+}
+
+TEST_F(DocumentCommands, SaveToReadOnlyFileShowsThreeLines) {
+    std::string path = folder + "skyddad.txt";
+    ASSERT_TRUE(file_write(path, "gammalt"));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    type_text("nytt");
+    answer_file_dialog(path);
+    dialog_helper_queue_button(IDYES);  // the dialog asks before overwriting
+    dialog_helper_queue_button(IDOK);
+    app_command(CMD_SAVE_AS);
+    ASSERT_EQ(dialog_helper_seen().size(), 3u);
+    EXPECT_EQ(dialog_helper_seen()[2].caption, FILFEL);
+    EXPECT_EQ(dialog_helper_seen()[2].text, "Det gick ej att öppna filen!\n\nDisken kan vara skrivskyddad.\n");
+    EXPECT_EQ(app_state.message_text[0], '\0');
+    EXPECT_EQ(file_read(path), "gammalt");
+    EXPECT_NE(SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0), 0);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(DocumentCommands, OpenLoadsTitleNameAndRefreshesStatus) {
+    std::string path = folder + "läs mig.txt";
+    ASSERT_TRUE(file_write(path, "innehåll"));
+    answer_file_dialog(path);
+    app_command(CMD_OPEN);
+    expect_boxes({{"Öppna...", ""}});
+    EXPECT_EQ(editor_text(), "innehåll");
+    EXPECT_EQ(window_text(app_window()), path);
+    EXPECT_STREQ(app_state.document_name, "läs mig.txt");
+    MSG posted;
+    ASSERT_TRUE(PeekMessageA(&posted, app_window(), WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    EXPECT_EQ(posted.wParam, (WPARAM)901);
+}
+
+TEST_F(DocumentCommands, OpenEmptyFileSaysNothingCameIn) {
+    std::string path = folder + "tom.txt";
+    ASSERT_TRUE(file_write(path, ""));
+    answer_file_dialog(path);
+    dialog_helper_queue_button(IDOK);
+    app_command(CMD_OPEN);
+    expect_boxes({{"Öppna...", ""}, {FILFEL, "Det gick ej att hämta in filen!"}});
+    EXPECT_EQ(window_text(app_window()), path);
+    EXPECT_STREQ(app_state.document_name, "tom.txt");
+}
+
+TEST_F(DocumentCommands, OpenLockedFileSaysItCannotBeReadAndKeepsText) {
+    type_text("behåll mig");
+    std::string path = folder + "låst.txt";
+    ASSERT_TRUE(file_write(path, "annat"));
+    HANDLE lock = lock_file(path);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    answer_file_dialog(path);
+    dialog_helper_queue_button(IDOK);
+    app_command(CMD_OPEN);
+    CloseHandle(lock);
+    expect_boxes({{"Öppna...", ""}, {FILFEL, "Det gick ej att öppna filen för läsning!"}});
+    EXPECT_EQ(editor_text(), "behåll mig");
+}
+
+TEST_F(DocumentCommands, CancelledOpenChangesNothing) {
+    std::string before = window_text(app_window());
+    type_text("kvar");
+    dialog_helper_queue_button(IDCANCEL);
+    app_command(CMD_OPEN);
+    EXPECT_EQ(editor_text(), "kvar");
+    EXPECT_EQ(window_text(app_window()), before);
+}
+
+TEST_F(DocumentCommands, NewOnUnmodifiedDocumentAsksNothing) {
+    SetWindowTextA(app_state.editor, "gammal text");
+    SendMessageA(app_state.editor, EM_SETMODIFY, 0, 0);
+    lstrcpyA(app_state.document_name, "gammal.txt");
+    app_command(CMD_NEW);
+    EXPECT_TRUE(dialog_helper_seen().empty());
+    EXPECT_EQ(editor_text(), "");
+    EXPECT_EQ(window_text(app_window()), "Brevduva Daraduder");
+    EXPECT_STREQ(app_state.document_name, "");
+    MSG posted;
+    ASSERT_TRUE(PeekMessageA(&posted, app_window(), WM_SIZE, WM_SIZE, PM_REMOVE));
+    EXPECT_EQ(posted.wParam, 0u);
+    EXPECT_EQ(posted.lParam, 0);
+}
+
+TEST_F(DocumentCommands, NewAsksAndNoDiscards) {
+    type_text("utkast");
+    dialog_helper_queue_button(IDNO);
+    app_command(CMD_NEW);
+    expect_boxes({{"SPARA?", "Skall dokumentet sparas innan nytt dokument öppnas?"}});
+    EXPECT_EQ(editor_text(), "");
+}
+
+TEST_F(DocumentCommands, NewCancelKeepsDocument) {
+    type_text("utkast");
+    dialog_helper_queue_button(IDCANCEL);
+    app_command(CMD_NEW);
+    EXPECT_EQ(editor_text(), "utkast");
+}
+
+TEST_F(DocumentCommands, NewYesThenCancelledSaveKeepsDocument) {
+    type_text("viktigt");
+    dialog_helper_queue_button(IDYES);
+    dialog_helper_queue_button(IDCANCEL);
+    app_command(CMD_NEW);
+    expect_boxes({{"SPARA?", ""}, {"Spara som...", ""}});
+    EXPECT_EQ(editor_text(), "viktigt");
+}
+
+TEST_F(DocumentCommands, NewYesSavesThenEmpties) {
+    type_text("sparas");
+    std::string path = folder + "sparad.txt";
+    dialog_helper_queue_button(IDYES);
+    answer_file_dialog(path);
+    app_command(CMD_NEW);
+    EXPECT_EQ(file_read(path), "sparas");
+    EXPECT_EQ(editor_text(), "");
+}
+
+TEST_F(DocumentCommands, NewWhenEditorRefusesTextShowsDocumentError) {
+    static WNDPROC previous = nullptr;
+    previous = (WNDPROC)SetWindowLongPtrA(app_state.editor, GWLP_WNDPROC, (LONG_PTR)+[](HWND w, UINT m, WPARAM wp,
+                                                                                     LPARAM lp) -> LRESULT {
+        if (m == WM_SETTEXT) return 0;
+        return CallWindowProcA(previous, w, m, wp, lp);
+    });
+    dialog_helper_queue_button(IDOK);
+    app_command(CMD_NEW);
+    SetWindowLongPtrA(app_state.editor, GWLP_WNDPROC, (LONG_PTR)previous);
+    expect_boxes({{"DOKUMENTFEL", "Det gick ej att öppna nytt dokument!"}});
+}
+
+TEST_F(DocumentCommands, NewOpenAndDropForgetTheSaveTarget) {
+    std::string first = folder + "första.txt";
+    type_text("ett");
+    answer_file_dialog(first);
+    app_command(CMD_SAVE_AS);
+    app_command(CMD_NEW);
+    type_text("två");
+    // Save asks again instead of writing "två" over the first file
+    std::string second = folder + "andra.txt";
+    answer_file_dialog(second);
+    app_command(CMD_SAVE);
+    EXPECT_EQ(file_read(first), "ett");
+    EXPECT_EQ(file_read(second), "två");
+
+    std::string dropped = folder + "släppt.txt";
+    ASSERT_TRUE(file_write(dropped, "släppt"));
+    drop_files({dropped});
+    type_text(" mer");
+    dialog_helper_queue_button(IDCANCEL);
+    app_command(CMD_SAVE);
+    EXPECT_EQ(file_read(second), "två");
+    EXPECT_EQ(dialog_helper_seen().back().caption, "Spara som...");
+}
+
+TEST_F(DocumentCommands, DropOneFileReplacesDocument) {
+    std::string path = folder + "dropp med blanksteg.txt";
+    ASSERT_TRUE(file_write(path, "släppt innehåll"));
+    type_text("osparat");
+    drop_files({path});
+    EXPECT_TRUE(dialog_helper_seen().empty());
+    EXPECT_EQ(editor_text(), "släppt innehåll");
+    EXPECT_EQ(window_text(app_window()), path);
+    EXPECT_EQ(app_state.document_name, path);
+    MSG posted;
+    ASSERT_TRUE(PeekMessageA(&posted, app_window(), WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    EXPECT_EQ(posted.wParam, (WPARAM)901);
+}
+
+TEST_F(DocumentCommands, DropTwoFilesChangesNothing) {
+    type_text("orörd");
+    dialog_helper_queue_button(IDOK);
+    drop_files({folder + "a.txt", folder + "b.txt"});
+    expect_boxes({{"DRAG OCH SLÄPP- FEL", "Endast en fil får släppas åt gången!"}});
+    EXPECT_EQ(editor_text(), "orörd");
+}
+
+TEST_F(DocumentCommands, DropLockedAndEmptyFilesShowTheirMessages) {
+    std::string locked = folder + "låst.txt";
+    ASSERT_TRUE(file_write(locked, "x"));
+    HANDLE lock = lock_file(locked);
+    dialog_helper_queue_button(IDOK);
+    drop_files({locked});
+    CloseHandle(lock);
+    std::string empty = folder + "tom.txt";
+    ASSERT_TRUE(file_write(empty, ""));
+    dialog_helper_queue_button(IDOK);
+    drop_files({empty});
+    expect_boxes({{FILFEL, "Det gick ej att öppna den släppta filen för läsning!"},
+                  {FILFEL, "Det gick ej att hämta in den släppta filen!"}});
+}
+
+TEST_F(DocumentCommands, ClosingUnmodifiedEndsTheProgram) {
+    SendMessageA(app_window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(dialog_helper_seen().empty());
+    EXPECT_TRUE(app_quit_posted());
+    EXPECT_TRUE(IsWindow(app_window()));
+}
+
+TEST_F(DocumentCommands, ExitAskedCancelKeepsRunning) {
+    type_text("arbete");
+    dialog_helper_queue_button(IDCANCEL);
+    app_command(CMD_EXIT);
+    expect_boxes({{"SPARA?", "Skall dokumentet sparas innan programmet avslutas?"}});
+    EXPECT_FALSE(app_quit_posted());
+    EXPECT_EQ(editor_text(), "arbete");
+}
+
+TEST_F(DocumentCommands, ExitNoEndsWithoutSaving) {
+    type_text("arbete");
+    dialog_helper_queue_button(IDNO);
+    app_command(CMD_EXIT);
+    EXPECT_TRUE(app_quit_posted());
+}
+
+TEST_F(DocumentCommands, CloseYesThenCancelledSaveKeepsRunning) {
+    type_text("arbete");
+    dialog_helper_queue_button(IDYES);
+    dialog_helper_queue_button(IDCANCEL);
+    SendMessageA(app_window(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(app_quit_posted());
+    EXPECT_EQ(editor_text(), "arbete");
+}
+
+TEST_F(DocumentCommands, CloseYesSavesThenEnds) {
+    type_text("arbete");
+    std::string path = folder + "slut.txt";
+    dialog_helper_queue_button(IDYES);
+    answer_file_dialog(path);
+    SendMessageA(app_window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(app_quit_posted());
+    EXPECT_EQ(file_read(path), "arbete");
+}
+
+TEST_F(DocumentCommands, DestroyAlwaysEndsEvenAfterCancel) {
+    type_text("arbete");
+    dialog_helper_queue_button(IDCANCEL);
+    // the routing of WM_DESTROY, without destroying the shared window
+    main_window_procedure(app_window(), WM_DESTROY, 0, 0);
+    EXPECT_TRUE(app_quit_posted());
+}

@@ -1,0 +1,459 @@
+// Editing, search and settings commands run through the real main window, with their dialogs answered.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "support/app_fixture.h"
+#include "toolkit/richedit/editor.h"
+
+namespace {
+
+constexpr int FIND_TEXT_FIELD = 0x480;
+constexpr int FIND_UP = 0x420;
+constexpr int FIND_DOWN = 0x421;
+constexpr int FIND_MATCH_CASE = 0x411;
+constexpr int FONT_SIZE_BOX = 0x472;
+
+CHARRANGE selection() {
+    CHARRANGE range = {-1, -1};
+    SendMessageA(app_state.editor, EM_EXGETSEL, 0, (LPARAM)&range);
+    return range;
+}
+
+void text_select(const std::string& text, LONG start, LONG end) {
+    SetWindowTextA(app_state.editor, text.c_str());
+    editor_select(app_state.editor, start, end);
+}
+
+std::string editor_text() {
+    std::vector<char> buffer(GetWindowTextLengthA(app_state.editor) + 1);
+    GetWindowTextA(app_state.editor, buffer.data(), (int)buffer.size());
+    return buffer.data();
+}
+
+std::string status_text(int part) {
+    char buffer[256] = {};
+    SendMessageA(app_state.status_bar, SB_GETTEXTA, part - 1, (LPARAM)buffer);
+    return buffer;
+}
+
+PARAFORMAT paragraph_format() {
+    PARAFORMAT format = {};
+    format.cbSize = sizeof format;
+    SendMessageA(app_state.editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
+    return format;
+}
+
+CHARFORMATA char_format_at(LONG start, LONG end) {
+    editor_select(app_state.editor, start, end);
+    CHARFORMATA format = {};
+    format.cbSize = sizeof format;
+    SendMessageA(app_state.editor, EM_GETCHARFORMAT, 1, (LPARAM)&format);
+    return format;
+}
+
+// The background colour the control paints with, read by swapping it out and back.
+COLORREF editor_background() {
+    COLORREF current = (COLORREF)SendMessageA(app_state.editor, EM_SETBKGNDCOLOR, 0, 0);
+    SendMessageA(app_state.editor, EM_SETBKGNDCOLOR, 0, current);
+    return current;
+}
+
+void post_text(HWND window, const std::string& text) {
+    for (unsigned char c : text) PostMessageA(window, WM_CHAR, c, 1);
+}
+
+class EditCommands : public testing::Test {
+protected:
+    void SetUp() override {
+        app_reset();
+        ASSERT_NE(app_state.editor, nullptr);
+        dialog_helper_start();
+    }
+    void TearDown() override {
+        EXPECT_TRUE(dialog_helper_unexpected().empty());
+        EXPECT_EQ(dialog_helper_pending(), 0);
+        dialog_helper_stop();
+    }
+    // Runs a command whose one message box is expected, and returns that box's caption and text.
+    seen_dialog command_with_box(int id) {
+        size_t before = dialog_helper_seen().size();
+        dialog_helper_queue_button(IDOK);
+        app_command(id);
+        if (dialog_helper_seen().size() != before + 1) return {};
+        return dialog_helper_seen().back();
+    }
+    void expect_search_box(int id, const char* text) {
+        seen_dialog box = command_with_box(id);
+        EXPECT_EQ(box.caption, "SÖKMEDDELANDE");
+        EXPECT_EQ(box.text, text);
+    }
+};
+
+// --- searches for the selected text ---
+
+TEST_F(EditCommands, SearchDownSelectsTheNextOccurrenceOrSaysThereIsNone) {
+    text_select("abc abc abc", 0, 3);
+    app_command(CMD_SEARCH_DOWN);
+    EXPECT_EQ(selection().cpMin, 4);
+    EXPECT_EQ(selection().cpMax, 7);
+    EXPECT_EQ(app_state.file_result, 0);
+    EXPECT_TRUE(dialog_helper_seen().empty());
+
+    editor_select(app_state.editor, 8, 11);
+    expect_search_box(CMD_SEARCH_DOWN, "Finns inget mer ord neråt!");
+    EXPECT_EQ(app_state.file_result, 1);
+}
+
+TEST_F(EditCommands, SearchUpSelectsTheEarlierOccurrenceOrSaysThereIsNone) {
+    text_select("abc ABC abc", 8, 11);
+    app_command(CMD_SEARCH_UP);  // case does not matter for the selected text
+    EXPECT_EQ(selection().cpMin, 4);
+    EXPECT_EQ(selection().cpMax, 7);
+
+    editor_select(app_state.editor, 0, 3);
+    expect_search_box(CMD_SEARCH_UP, "Finns inget mer ord uppåt!");
+    EXPECT_EQ(app_state.file_result, -1);
+    EXPECT_EQ(selection().cpMin, 0);
+    EXPECT_EQ(selection().cpMax, 3);
+}
+
+TEST_F(EditCommands, EitherSearchInAnEmptyDocumentSaysThereIsNoText) {
+    expect_search_box(CMD_SEARCH_DOWN, "Finns ingen text i dokumentet!");
+    expect_search_box(CMD_SEARCH_UP, "Finns ingen text i dokumentet!");
+    EXPECT_EQ(app_state.file_result, 3);
+}
+
+TEST_F(EditCommands, SelectionLongerThanTheSearchBufferIsRefusedAndNothingPastItChanges) {
+    std::string word(254, 'x');
+    text_select(word + " " + word + "y", 0, 254);
+    app_command(CMD_SEARCH_DOWN);  // 254 characters still fit
+    EXPECT_EQ(selection().cpMin, 255);
+    EXPECT_EQ(selection().cpMax, 509);
+    EXPECT_EQ(std::string(app_state.search_text), word);
+
+    char* command_line = app_state.command_line;
+    std::string document_name = app_state.document_name;
+    editor_select(app_state.editor, 255, 510);
+    expect_search_box(CMD_SEARCH_UP, "För stor markering för sökning!\n Max 254 tecken är tillåtet.");
+    expect_search_box(CMD_SEARCH_DOWN, "För stor markering för sökning!\n Max 254 tecken är tillåtet.");
+    EXPECT_EQ(selection().cpMin, 255);
+    EXPECT_EQ(selection().cpMax, 510);
+    EXPECT_EQ(app_state.command_line, command_line);
+    EXPECT_EQ(document_name, app_state.document_name);
+}
+
+// --- the find dialog ---
+
+TEST_F(EditCommands, FindDialogRefuses257SelectedCharactersAndOpensWith256) {
+    std::string text(300, 'q');
+    text_select(text, 0, 257);
+    expect_search_box(CMD_FIND_DIALOG, "För stor text för sökdialogen!");
+    EXPECT_EQ(app_state.find_dialog, nullptr);
+
+    editor_select(app_state.editor, 0, 256);
+    app_command(CMD_FIND_DIALOG);
+    ASSERT_NE(app_state.find_dialog, nullptr);
+    char field[1024] = {};
+    GetDlgItemTextA(app_state.find_dialog, FIND_TEXT_FIELD, field, sizeof field);
+    EXPECT_EQ(std::string(field), std::string(256, 'q'));
+    DestroyWindow(app_state.find_dialog);
+}
+
+TEST_F(EditCommands, FindNextDownAndUpSearchWithTheDialogsTextAndCase) {
+    text_select("abc ABC abc abc", 0, 0);
+    app_command(CMD_FIND_DIALOG);
+    ASSERT_NE(app_state.find_dialog, nullptr);
+    HWND dialog = app_state.find_dialog;
+    SetDlgItemTextA(dialog, FIND_TEXT_FIELD, "abc");
+    CheckDlgButton(dialog, FIND_MATCH_CASE, BST_CHECKED);
+    SendDlgItemMessageA(dialog, FIND_DOWN, BM_CLICK, 0, 0);
+    // a wide selection is no obstacle: the dialog's own text is searched
+    editor_select(app_state.editor, 0, 15);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(pump_until([] { return selection().cpMin == 8; }, 3000));
+    EXPECT_EQ(selection().cpMax, 11);
+
+    editor_select(app_state.editor, 12, 12);
+    SendDlgItemMessageA(dialog, FIND_UP, BM_CLICK, 0, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(pump_until([] { return selection().cpMin == 8; }, 3000));
+    EXPECT_EQ(selection().cpMax, 11);
+    EXPECT_TRUE(dialog_helper_seen().empty());
+    DestroyWindow(dialog);
+}
+
+TEST_F(EditCommands, TooLongFindTextClosesTheDialogWithAMessage) {
+    text_select("abc", 0, 0);
+    app_command(CMD_FIND_DIALOG);
+    HWND dialog = app_state.find_dialog;
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextA(dialog, FIND_TEXT_FIELD, std::string(257, 'z').c_str());
+    dialog_helper_queue_button(IDOK);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(pump_until([] { return !dialog_helper_seen().empty(); }, 3000));
+    ASSERT_EQ(dialog_helper_seen().size(), 1u);
+    EXPECT_EQ(dialog_helper_seen()[0].caption, "SÖKMEDDELANDE");
+    EXPECT_EQ(dialog_helper_seen()[0].text, "För mycket tecken i sökboxen!\n Max 256 är tillåtet.");
+    pump_messages(100);
+    EXPECT_FALSE(IsWindow(dialog));
+}
+
+// --- editing commands and the context menu ---
+
+TEST_F(EditCommands, EditingCommandsWorkOnTheSelection) {
+    text_select("hello world", 0, 5);
+    app_command(CMD_CUT);
+    EXPECT_EQ(editor_text(), " world");
+    editor_select(app_state.editor, 6, 6);
+    app_command(CMD_PASTE);
+    EXPECT_EQ(editor_text(), " worldhello");
+    app_command(CMD_UNDO);
+    EXPECT_EQ(editor_text(), " world");
+    editor_select(app_state.editor, 1, 6);
+    app_command(CMD_COPY);
+    app_command(CMD_DELETE);
+    EXPECT_EQ(editor_text(), " ");
+    app_command(CMD_PASTE);
+    EXPECT_EQ(editor_text(), " world");
+    app_command(CMD_SELECT_ALL);
+    EXPECT_EQ(selection().cpMin, 0);
+    EXPECT_EQ(selection().cpMax, 6);
+}
+
+// Answers the context menu's own modal loop from a thread timer: records the items shown, then
+// types the given access letter.
+struct menu_answer {
+    static std::vector<std::string> items;
+    static std::vector<bool> greyed;
+    static char letter;
+
+    static BOOL CALLBACK find_menu(HWND window, LPARAM found) {
+        char name[16] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (lstrcmpA(name, "#32768") == 0 && IsWindowVisible(window)) *(HWND*)found = window;
+        return TRUE;
+    }
+    static void CALLBACK tick(HWND, UINT, UINT_PTR timer, DWORD) {
+        HWND window = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), find_menu, (LPARAM)&window);
+        if (!window) return;
+        KillTimer(nullptr, timer);
+        HMENU menu = (HMENU)SendMessageA(window, MN_GETHMENU, 0, 0);
+        for (int i = 0; i < GetMenuItemCount(menu); i++) {
+            char caption[64] = {};
+            GetMenuStringA(menu, i, caption, sizeof caption, MF_BYPOSITION);
+            items.push_back(caption);
+            greyed.push_back((GetMenuState(menu, i, MF_BYPOSITION) & MF_GRAYED) != 0);
+        }
+        PostMessageA(window, WM_CHAR, (WPARAM)(unsigned char)letter, 1);
+    }
+    static void arm(char access_letter) {
+        items.clear();
+        greyed.clear();
+        letter = access_letter;
+        SetTimer(nullptr, 0, 50, tick);
+    }
+};
+std::vector<std::string> menu_answer::items;
+std::vector<bool> menu_answer::greyed;
+char menu_answer::letter;
+
+TEST_F(EditCommands, RightClickShowsTheEditItemsAndDeleteRunsFromThere) {
+    text_select("hello world", 0, 6);
+    menu_answer::arm('r');
+    PostMessageA(app_state.editor, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(app_state.editor, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(pump_until([] { return editor_text() == "world"; }, 3000));
+    std::vector<std::string> expected = {"&Ångra",      "", "&Klipp ut", "K&opiera", "K&listra in",
+                                         "&Radera",     "", "&Markera allt"};
+    EXPECT_EQ(menu_answer::items, expected);
+    ASSERT_EQ(menu_answer::greyed.size(), expected.size());
+    EXPECT_FALSE(menu_answer::greyed[2]);  // something is selected: Cut and Copy offered
+    EXPECT_FALSE(menu_answer::greyed[3]);
+}
+
+TEST_F(EditCommands, ContextMenuChoiceReachesTheMainWindowAsACommand) {
+    text_select("hello world", 2, 2);
+    menu_answer::arm('m');
+    app_command(CMD_CONTEXT_MENU);
+    EXPECT_TRUE(pump_until([] { return selection().cpMax == 11; }, 3000));
+    EXPECT_EQ(selection().cpMin, 0);
+    EXPECT_EQ(menu_answer::items.size(), 8u);
+}
+
+// --- About ---
+
+TEST_F(EditCommands, AboutShowsSevenLinesAndEmptiesTheMessageText) {
+    seen_dialog box = command_with_box(CMD_ABOUT);
+    EXPECT_EQ(box.caption, "OM");
+    EXPECT_EQ(box.text,
+              "Brevduva daraduder\nÄr ett Vindel projektprogram\nVindel är ett enklare sätt att\n"
+              "programmera Windows\nhttp://vindel.example.org/\n\nSkrivet 2024 av Vindelgruppen\n");
+    EXPECT_STREQ(app_state.message_text, "");
+}
+
+// --- margin and tab step ---
+
+struct dialog_layout {
+    std::string caption;
+    RECT field, ok;
+    std::string ok_text;
+};
+
+RECT client_rect_of(HWND dialog, HWND child) {
+    RECT rect = {};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, dialog, (POINT*)&rect, 2);
+    return rect;
+}
+
+// Queues: record the layout, type the text into the field, then press the OK button.
+void margin_dialog_answer(dialog_layout* layout, const std::string& typed) {
+    dialog_helper_queue([layout, typed](HWND dialog) {
+        HWND field = GetDlgItem(dialog, 1);
+        HWND ok = GetDlgItem(dialog, 801);
+        layout->caption = window_text(dialog);
+        layout->field = client_rect_of(dialog, field);
+        layout->ok = client_rect_of(dialog, ok);
+        layout->ok_text = window_text(ok);
+        post_text(field, typed);
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(801, BN_CLICKED), (LPARAM)ok);
+    });
+}
+
+void expect_rect(const RECT& rect, int x, int y, int width, int height) {
+    EXPECT_EQ(rect.left, x);
+    EXPECT_EQ(rect.top, y);
+    EXPECT_EQ(rect.right - rect.left, width);
+    EXPECT_EQ(rect.bottom - rect.top, height);
+}
+
+TEST_F(EditCommands, MarginDialogTakesThreeOfFourDigitsAndShowsThem) {
+    text_select("ett\ttvå", 0, 0);
+    dialog_layout layout;
+    margin_dialog_answer(&layout, "1234");
+    app_command(CMD_MARGIN);
+    EXPECT_EQ(layout.caption, "Ändra marginal");
+    expect_rect(layout.field, 80, 40, 30, 20);
+    expect_rect(layout.ok, 70, 80, 50, 30);
+    EXPECT_EQ(layout.ok_text, "OK");
+    EXPECT_EQ(app_state.margin, 123);
+    EXPECT_STREQ(app_state.margin_text, "123");
+    EXPECT_EQ(status_text(2), "123");
+    EXPECT_EQ(paragraph_format().dxStartIndent, 123 * 20);
+}
+
+TEST_F(EditCommands, TabStepDialogKeepsTheMarginCaptionAndSetsPartFour) {
+    text_select("ett\ttvå", 0, 0);
+    dialog_layout layout;
+    margin_dialog_answer(&layout, "45");
+    app_command(CMD_TAB_STEP);
+    EXPECT_EQ(layout.caption, "Ändra marginal");
+    EXPECT_EQ(app_state.tab_step, 45);
+    EXPECT_STREQ(app_state.tab_step_text, "45");
+    EXPECT_EQ(status_text(4), "45");
+    EXPECT_EQ(paragraph_format().cTabCount, 20);  // 30 stops asked for, 900 points at most
+}
+
+TEST_F(EditCommands, EmptyFieldGivesZeroAndAnEmptyStatusPart) {
+    dialog_layout layout;
+    margin_dialog_answer(&layout, "");
+    app_command(CMD_MARGIN);
+    EXPECT_EQ(app_state.margin, 0);
+    EXPECT_STREQ(app_state.margin_text, "");
+    EXPECT_EQ(status_text(2), "");
+
+    margin_dialog_answer(&layout, "");
+    app_command(CMD_TAB_STEP);
+    EXPECT_EQ(app_state.tab_step, 0);
+    EXPECT_STREQ(app_state.tab_step_text, "");
+    EXPECT_EQ(status_text(4), "");
+}
+
+TEST_F(EditCommands, EscapeKeepsTheValuesButStillFormatsAndMovesTheCaretHome) {
+    dialog_layout layout;
+    margin_dialog_answer(&layout, "7");
+    app_command(CMD_MARGIN);
+    margin_dialog_answer(&layout, "30");
+    app_command(CMD_TAB_STEP);
+    ASSERT_EQ(app_state.margin, 7);
+
+    text_select("ett\ttvå\r\ntre", 0, 12);
+    PARAFORMAT plain = {};
+    plain.cbSize = sizeof plain;
+    plain.dwMask = PFM_TABSTOPS;
+    plain.cTabCount = 2;
+    plain.rgxTabs[0] = 100;
+    plain.rgxTabs[1] = 200;
+    SendMessageA(app_state.editor, EM_SETPARAFORMAT, 0, (LPARAM)&plain);
+    editor_select(app_state.editor, 5, 6);
+    ASSERT_EQ(paragraph_format().cTabCount, 2);
+    dialog_helper_queue([](HWND dialog) {
+        HWND field = GetDlgItem(dialog, 1);
+        post_text(field, "99");
+        PostMessageA(field, WM_KEYDOWN, VK_ESCAPE, 1);
+    });
+    app_command(CMD_MARGIN);
+    EXPECT_EQ(app_state.margin, 7);
+    EXPECT_STREQ(app_state.margin_text, "7");
+    EXPECT_EQ(status_text(2), "7");
+    EXPECT_EQ(selection().cpMin, 0);
+    EXPECT_EQ(selection().cpMax, 0);
+    EXPECT_EQ(paragraph_format().cTabCount, 30);
+    EXPECT_EQ(paragraph_format().dxStartIndent, 7 * 20);
+}
+
+// --- font and background colour ---
+
+TEST_F(EditCommands, FontDialogFormatsTheSelectionAndCancelChangesNothing) {
+    text_select("hello world", 0, 5);
+    LONG before = char_format_at(6, 11).yHeight;
+    editor_select(app_state.editor, 0, 5);
+    dialog_helper_queue([](HWND dialog) {
+        HWND size = GetDlgItem(dialog, FONT_SIZE_BOX);
+        SendMessageA(size, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)"14");
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(FONT_SIZE_BOX, CBN_SELCHANGE), (LPARAM)size);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    app_command(CMD_FONT);
+    ASSERT_EQ(dialog_helper_seen().size(), 1u);
+    EXPECT_EQ(char_format_at(0, 5).yHeight, 280);
+    EXPECT_EQ(char_format_at(6, 11).yHeight, before);
+
+    editor_select(app_state.editor, 6, 11);
+    dialog_helper_queue([](HWND dialog) {
+        HWND size = GetDlgItem(dialog, FONT_SIZE_BOX);
+        SendMessageA(size, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)"20");
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(FONT_SIZE_BOX, CBN_SELCHANGE), (LPARAM)size);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    app_command(CMD_FONT);
+    EXPECT_EQ(char_format_at(6, 11).yHeight, before);
+}
+
+TEST_F(EditCommands, BackgroundColourIsAppliedAndCancelLeavesIt) {
+    dialog_helper_queue([](HWND dialog) {
+        SetDlgItemInt(dialog, 706, 10, FALSE);
+        SetDlgItemInt(dialog, 707, 20, FALSE);
+        SetDlgItemInt(dialog, 708, 30, FALSE);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    app_command(CMD_BACKGROUND);
+    EXPECT_EQ(app_state.background_colour, RGB(10, 20, 30));
+    EXPECT_EQ(editor_background(), RGB(10, 20, 30));
+
+    dialog_helper_queue_button(IDCANCEL);
+    app_command(CMD_BACKGROUND);
+    EXPECT_EQ(app_state.background_colour, (COLORREF)-1);
+    EXPECT_EQ(editor_background(), RGB(10, 20, 30));
+    EXPECT_EQ(dialog_helper_seen().size(), 2u);
+}
+
+}  // namespace

@@ -1,0 +1,287 @@
+// The main window as the program builds it: menu bar, toolbar, status bar, editor, and how
+// they are kept current. Read back from the platform.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "support/app_fixture.h"
+
+namespace {
+
+struct menu_line {
+    std::string caption;  // empty: separator
+    UINT id;
+};
+
+std::vector<menu_line> menu_lines(HMENU menu) {
+    std::vector<menu_line> lines;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[128] = {};
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        bool separator = GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR;
+        lines.push_back({separator ? "" : text, GetMenuItemID(menu, i)});
+    }
+    return lines;
+}
+
+bool greyed(int id) { return GetMenuState(app_state.menu_bar, id, MF_BYCOMMAND) & MF_GRAYED; }
+
+std::string part_text(int part) {
+    char text[128] = {};
+    SendMessageA(app_state.status_bar, SB_GETTEXTA, part - 1, (LPARAM)text);
+    return text;
+}
+
+void clipboard_set(const char* text) {
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    if (text) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
+        lstrcpyA((char*)GlobalLock(memory), text);
+        GlobalUnlock(memory);
+        SetClipboardData(CF_TEXT, memory);
+    }
+    CloseClipboard();
+}
+
+void expect_menu(HMENU menu, const std::vector<menu_line>& expected) {
+    std::vector<menu_line> got = menu_lines(menu);
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(got[i].caption, expected[i].caption);
+        if (!expected[i].caption.empty()) {
+            EXPECT_EQ(got[i].id, expected[i].id);
+        }
+    }
+}
+
+}  // namespace
+
+// First in the file, so it sees the editor as creation left it.
+TEST(Editor, FontMarginAndTabsAfterCreation) {
+    app_window();
+    EXPECT_EQ(app_state.margin, 1);
+    EXPECT_EQ(app_state.tab_step, 30);
+    EXPECT_STREQ(app_state.margin_text, "1");
+    EXPECT_STREQ(app_state.tab_step_text, "30");
+    LOGFONTA lf = {};
+    ASSERT_NE(GetObjectA(app_state.editor_font, sizeof lf, &lf), 0);
+    EXPECT_STREQ(lf.lfFaceName, "ARIAL");
+    EXPECT_EQ(lf.lfWeight, 100);
+    CHARFORMATA cf = {};
+    cf.cbSize = sizeof cf;
+    SendMessageA(app_state.editor, EM_GETCHARFORMAT, SCF_DEFAULT, (LPARAM)&cf);
+    EXPECT_STREQ(cf.szFaceName, "ARIAL");
+    EXPECT_NEAR(cf.yHeight, 200, 10);  // 10 points, rounded to whole screen pixels
+    EXPECT_EQ(SendMessageA(app_state.editor, EM_GETLIMITTEXT, 0, 0), 10000000);
+    EXPECT_EQ(SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0), 0);
+    PARAFORMAT pf = {};
+    pf.cbSize = sizeof pf;
+    SendMessageA(app_state.editor, EM_GETPARAFORMAT, 0, (LPARAM)&pf);
+    EXPECT_EQ(pf.dxStartIndent, 20);
+    EXPECT_EQ(pf.cTabCount, 20);
+    EXPECT_EQ(pf.rgxTabs[0] & 0xFFFFFF, 20);
+    EXPECT_EQ(pf.rgxTabs[19] & 0xFFFFFF, 20 + 19 * 600);
+}
+
+TEST(MenuBar, PopupsAndItemsByteForByte) {
+    app_window();
+    ASSERT_EQ(GetMenu(app_window()), app_state.menu_bar);
+    ASSERT_EQ(GetMenuItemCount(app_state.menu_bar), 5);
+    const char* popup_captions[] = {"&Arkiv", "Redigera", "&Sök", "&Inställningar", "&Om"};
+    HMENU fields[] = {app_state.file_menu, app_state.edit_menu, app_state.search_menu, app_state.settings_menu,
+                      app_state.about_menu};
+    for (int i = 0; i < 5; ++i) {
+        char text[64] = {};
+        GetMenuStringA(app_state.menu_bar, i, text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, popup_captions[i]);
+        EXPECT_EQ(GetSubMenu(app_state.menu_bar, i), fields[i]);
+    }
+    expect_menu(app_state.file_menu, {{"&Nytt", 101}, {"&Öppna...", 102}, {"&Spara", 103}, {"Sp&ara som...", 113},
+                                      {"", 0}, {"Sk&riv ut", 104}, {"S&kriv ut...", 116}, {"", 0}, {"&Avsluta ", 105}});
+    expect_menu(app_state.edit_menu, {{"&Ångra", 201}, {"", 0}, {"&Klipp ut", 202}, {"K&opiera", 203},
+                                      {"Kl&istra in", 204}, {"&Radera", 205}, {"", 0}, {"&Markera allt", 206}});
+    expect_menu(app_state.search_menu, {{"Sök markerat UPP ", 501}, {"Sök markerat NER ", 502}, {"", 0},
+                                        {"Sök dialog...", 503}});
+    expect_menu(app_state.settings_menu, {{"&Välj typsnitt...", 701}, {"Väl&j bakgrundsfärg...", 702},
+                                          {"Välj marginal...", 703}, {"Välj tabulatorsteg...", 704}});
+    expect_menu(app_state.about_menu, {{"Om&", 601}});
+}
+
+TEST(MenuBar, EditItemsFollowTheEditorState) {
+    app_reset();
+    clipboard_set(nullptr);
+    SendMessageA(app_window(), WM_INITMENU, (WPARAM)app_state.menu_bar, 0);
+    EXPECT_TRUE(greyed(201));
+    EXPECT_TRUE(greyed(202));
+    EXPECT_TRUE(greyed(203));
+    EXPECT_TRUE(greyed(204));
+    EXPECT_FALSE(greyed(205));
+    EXPECT_FALSE(greyed(206));
+    // the Paste item is rewritten with its other mnemonic
+    expect_menu(app_state.edit_menu, {{"&Ångra", 201}, {"", 0}, {"&Klipp ut", 202}, {"K&opiera", 203},
+                                      {"K&listra in", 204}, {"&Radera", 205}, {"", 0}, {"&Markera allt", 206}});
+
+    SendMessageA(app_state.editor, EM_REPLACESEL, TRUE, (LPARAM)"ord");
+    SendMessageA(app_state.editor, EM_SETSEL, 0, 3);
+    clipboard_set("urklipp");
+    SendMessageA(app_window(), WM_INITMENU, (WPARAM)app_state.menu_bar, 0);
+    EXPECT_FALSE(greyed(201));
+    EXPECT_FALSE(greyed(202));
+    EXPECT_FALSE(greyed(203));
+    EXPECT_FALSE(greyed(204));
+}
+
+TEST(Toolbar, FourteenButtonsAndNineSeparatorsInOrder) {
+    app_window();
+    ASSERT_EQ(SendMessageA(app_state.toolbar, TB_BUTTONCOUNT, 0, 0), 23);
+    // 0 stands for a separator
+    const int expected[] = {0, 101, 102, 103, 104, 0, 0, 201, 202, 203, 204, 0, 0, 501, 502, 503, 0, 0, 701, 702,
+                            0, 0, 601};
+    int image = 0;
+    for (int i = 0; i < 23; ++i) {
+        SCOPED_TRACE(i);
+        TBBUTTON b = {};
+        ASSERT_TRUE(SendMessageA(app_state.toolbar, TB_GETBUTTON, i, (LPARAM)&b));
+        if (expected[i] == 0) {
+            EXPECT_EQ(b.fsStyle & TBSTYLE_SEP, TBSTYLE_SEP);
+        } else {
+            EXPECT_EQ(b.idCommand, expected[i]);
+            EXPECT_EQ(b.fsStyle, TBSTYLE_BUTTON);
+            EXPECT_EQ(b.fsState & TBSTATE_ENABLED, TBSTATE_ENABLED);
+            EXPECT_EQ(b.iBitmap, image++);
+        }
+    }
+    EXPECT_TRUE(GetWindowLongA(app_state.toolbar, GWL_STYLE) & TBSTYLE_FLAT);
+}
+
+TEST(Toolbar, TooltipTextsComeFromTheCommandTable) {
+    app_window();
+    TOOLTIPTEXTA tip = {};
+    tip.hdr.hwndFrom = app_state.toolbar;
+    tip.hdr.idFrom = 503;
+    tip.hdr.code = TTN_NEEDTEXTA;
+    SendMessageA(app_window(), WM_NOTIFY, 0, (LPARAM)&tip);
+    ASSERT_NE(tip.lpszText, nullptr);
+    EXPECT_STREQ(tip.lpszText, "Sök text genom dialogruta.");
+    tip.hdr.idFrom = 101;
+    SendMessageA(app_window(), WM_NOTIFY, 0, (LPARAM)&tip);
+    EXPECT_STREQ(tip.lpszText, "Nytt dokument öppnas, om det\nfinns något innan raderas det.");
+    tip.lpszText = nullptr;
+    tip.hdr.idFrom = 113;  // Save As has no button
+    SendMessageA(app_window(), WM_NOTIFY, 0, (LPARAM)&tip);
+    EXPECT_EQ(tip.lpszText, nullptr);
+}
+
+TEST(Layout, EditorToolbarAndStatusBarFillTheClientArea) {
+    app_window();
+    RECT client;
+    GetClientRect(app_window(), &client);
+    RECT e;
+    GetWindowRect(app_state.editor, &e);
+    MapWindowPoints(nullptr, app_window(), (POINT*)&e, 2);
+    EXPECT_EQ(e.left, 0);
+    EXPECT_EQ(e.top, 25);
+    EXPECT_EQ(e.right - e.left, client.right);
+    EXPECT_EQ(e.bottom - e.top, client.bottom - 46);
+    RECT t;
+    GetWindowRect(app_state.toolbar, &t);
+    EXPECT_EQ(t.bottom - t.top, 23);
+    EXPECT_EQ(t.right - t.left, client.right);
+    // the main window: 600 plus two captions plus the menu bar, at 150, 10, 700 wide
+    RECT w;
+    GetWindowRect(app_window(), &w);
+    EXPECT_EQ(w.left, 150);
+    EXPECT_EQ(w.top, 10);
+    EXPECT_EQ(w.right - w.left, 700);
+    EXPECT_EQ(w.bottom - w.top, 600 + 2 * GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU));
+    EXPECT_TRUE(GetWindowLongA(app_window(), GWL_STYLE) & WS_THICKFRAME);
+    EXPECT_EQ(window_text(app_window()), "Brevduva daraduder");
+}
+
+TEST(StatusBar, TenPartsAfterSizeAndNumbersAfterRefresh) {
+    app_reset();
+    SendMessageA(app_window(), WM_SIZE, 0, 0);
+    int edges[20] = {};
+    ASSERT_EQ(SendMessageA(app_state.status_bar, SB_GETPARTS, 20, (LPARAM)edges), 20);
+    const int expected[] = {60, 85, 145, 170, 243, 273, 347, 392, 493, 538};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(edges[i], expected[i]) << i;
+    EXPECT_EQ(part_text(1), "     Marginal");
+    EXPECT_EQ(part_text(2), "1");
+    EXPECT_EQ(part_text(3), "     Tabsteg");
+    EXPECT_EQ(part_text(4), "30");
+    EXPECT_EQ(part_text(5), "     Markör rad");
+    EXPECT_EQ(part_text(7), "     Markör pos");
+    EXPECT_EQ(part_text(9), "     Dokumentstorlek");
+    EXPECT_EQ(part_text(10), "0");
+
+    SetWindowTextA(app_state.editor, "0123456789");
+    SendMessageA(app_state.editor, EM_SETSEL, 10, 10);
+    SendMessageA(app_window(), WM_COMMAND, 901, 0);
+    EXPECT_EQ(part_text(6), "1");
+    EXPECT_EQ(part_text(8), "10");
+    EXPECT_EQ(part_text(10), "10");
+    EXPECT_EQ(app_state.status_number, 10);
+    EXPECT_STREQ(app_state.number_text, "10");
+}
+
+TEST(StatusBar, ThirdLineCaretPosition) {
+    app_reset();
+    SetWindowTextA(app_state.editor, "ab\r\ncd\r\nefgh");
+    SendMessageA(app_state.editor, EM_SETSEL, 8, 8);
+    SendMessageA(app_window(), WM_COMMAND, 901, 0);
+    EXPECT_EQ(part_text(6), "3");
+}
+
+TEST(Notify, RightClickPostsMenuUpdateThenContextMenu) {
+    app_reset();
+    MSGFILTER filter = {};
+    filter.nmhdr.hwndFrom = app_state.editor;
+    filter.nmhdr.idFrom = 1;
+    filter.nmhdr.code = EN_MSGFILTER;
+    filter.msg = WM_RBUTTONDOWN;
+    SendMessageA(app_window(), WM_NOTIFY, 1, (LPARAM)&filter);
+    EXPECT_EQ(app_state.last_editor_event, WM_RBUTTONDOWN);
+    MSG first, second;
+    ASSERT_TRUE(PeekMessageA(&first, app_window(), 0, 0, PM_REMOVE));
+    ASSERT_TRUE(PeekMessageA(&second, app_window(), 0, 0, PM_REMOVE));
+    EXPECT_EQ(first.message, (UINT)WM_INITMENU);
+    EXPECT_EQ(first.wParam, (WPARAM)app_state.menu_bar);
+    EXPECT_EQ(second.message, (UINT)WM_COMMAND);
+    EXPECT_EQ(second.wParam, (WPARAM)200);
+}
+
+TEST(Notify, ClickKeyAndCharacterPostRefreshOthersNothing) {
+    app_reset();
+    MSGFILTER filter = {};
+    filter.nmhdr.hwndFrom = app_state.editor;
+    filter.nmhdr.code = EN_MSGFILTER;
+    for (UINT input : {WM_LBUTTONDOWN, WM_KEYDOWN, WM_CHAR}) {
+        filter.msg = input;
+        SendMessageA(app_window(), WM_NOTIFY, 1, (LPARAM)&filter);
+        MSG posted;
+        ASSERT_TRUE(PeekMessageA(&posted, app_window(), 0, 0, PM_REMOVE)) << input;
+        EXPECT_EQ(posted.message, (UINT)WM_COMMAND);
+        EXPECT_EQ(posted.wParam, (WPARAM)901);
+    }
+    for (UINT input : {WM_KEYUP, WM_MOUSEMOVE, WM_LBUTTONUP}) {
+        filter.msg = input;
+        SendMessageA(app_window(), WM_NOTIFY, 1, (LPARAM)&filter);
+        MSG posted;
+        EXPECT_FALSE(PeekMessageA(&posted, app_window(), 0, 0, PM_REMOVE)) << input;
+    }
+}
+
+TEST(Focus, MainWindowHandsFocusToEditor) {
+    app_window();
+    SetFocus(app_window());
+    EXPECT_EQ(GetFocus(), app_state.editor);
+}
+
