@@ -24,7 +24,13 @@ check "the title is the full path" same "$(peek title)" "$(winpath "$rtf")"
 keys alt+a Up Return              # Arkiv, Avsluta
 check "the saved program ends without asking" program_wait_end 10
 
+# the tail is taken verbatim: given quoted, the name keeps its quotes and opens nothing
 program_start "$(winpath "$rtf")" || exit 1
+check "a quoted name opens nothing" same "$(peek text)" ""
+keys alt+a Up Return
+program_wait_end 10
+# shellcheck disable=SC2046 # unquoted on purpose: the blanks reach the program as they stand
+program_start $(winpath "$rtf") || exit 1
 shot reopened
 check "the text is back" same "$(peek text | tr -d '\r')" $'Hej Åsa!\nRäksmörgås, ÖL och ägg.'
 check "the title is the start title" same "$(peek title)" "Brevduva daraduder"
