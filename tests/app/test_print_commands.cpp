@@ -1,0 +1,150 @@
+// The Print and Print-with-dialog commands on the real main window: their messages, the
+// printer they use, and the commands that wait while a run is spooling.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/commands.h"
+#include "support/app_fixture.h"
+#include "support/print_output.h"
+#include "toolkit/richedit/print.h"
+
+namespace {
+
+const char* const PRINTMEDDELANDE = "PRINTMEDDELANDE";
+
+void set_document(const std::string& text, const char* name) {
+    SetWindowTextA(app_state.editor, text.c_str());
+    lstrcpyA(app_state.document_name, name);
+}
+
+std::string editor_text() {
+    int n = GetWindowTextLengthA(app_state.editor);
+    std::string text(n + 1, '\0');
+    GetWindowTextA(app_state.editor, &text[0], n + 1);
+    text.resize(n);
+    return text;
+}
+
+class PrintCommands : public testing::Test {
+protected:
+    void SetUp() override {
+        app_reset();
+        dialog_helper_start();
+    }
+    void TearDown() override { dialog_helper_stop(); }
+
+    void expect_one_box(const char* caption, const char* text) {
+        ASSERT_EQ(dialog_helper_seen().size(), 1u);
+        EXPECT_EQ(dialog_helper_seen()[0].caption, caption);
+        EXPECT_EQ(dialog_helper_seen()[0].text, text);
+        EXPECT_TRUE(dialog_helper_unexpected().empty());
+    }
+};
+
+}  // namespace
+
+TEST_F(PrintCommands, DialogPrintOfEmptyDocumentSaysSoBeforeAnyDialog) {
+    dialog_helper_queue_button(IDOK);
+    app_command(CMD_PRINT_DIALOG);
+    expect_one_box(PRINTMEDDELANDE, "Finns inget att skriva ut!");
+    EXPECT_EQ(app_state.result_code, 0);
+}
+
+TEST_F(PrintCommands, DirectPrintOfEmptyDocumentSaysNothingToPrint) {
+    PRINT_OUTPUT_REQUIRE();
+    print_output_guard guard;
+    dialog_helper_queue_button(IDOK);
+    app_command(CMD_PRINT);
+    expect_one_box(PRINTMEDDELANDE, "Finns inget att skriva ut!");
+    EXPECT_EQ(app_state.result_code, 0);
+}
+
+TEST_F(PrintCommands, NoDefaultPrinterShowsPrinterError) {
+    print_output_guard guard;
+    ASSERT_TRUE(WriteProfileStringA("windows", "device", ",,,"));
+    set_document("text", "ingen.txt");
+    dialog_helper_queue_button(IDOK);
+    app_command(CMD_PRINT);
+    expect_one_box(PRINTMEDDELANDE, "Ett skrivarfel har uppstått!");
+    EXPECT_TRUE(IsWindowEnabled(app_state.editor));
+}
+
+TEST_F(PrintCommands, DirectPrintWritesTheDocumentUnderItsName) {
+    PRINT_OUTPUT_REQUIRE();
+    print_output_guard guard;
+    std::string title = print_output_title("direkt");
+    set_document("Första raden\r\nAndra raden med åäö", title.c_str());
+    app_command(CMD_PRINT);
+    EXPECT_TRUE(dialog_helper_seen().empty());
+    std::string pdf = print_output_wait(title);
+    ASSERT_FALSE(pdf.empty());
+    std::vector<std::string> pages = print_output_pages(pdf);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_NE(pages[0].find(u8"Första raden"), std::string::npos);
+    EXPECT_NE(pages[0].find(u8"Andra raden med åäö"), std::string::npos);
+    EXPECT_EQ(app_state.result_code, 0);
+}
+
+TEST_F(PrintCommands, CancelledPrintDialogShowsNothing) {
+    PRINT_OUTPUT_REQUIRE();
+    print_output_guard guard;
+    std::string title = print_output_title("avbruten");
+    set_document("något", title.c_str());
+    dialog_helper_queue_button(IDCANCEL);
+    app_command(CMD_PRINT_DIALOG);
+    ASSERT_EQ(dialog_helper_seen().size(), 1u);  // the print dialog itself, nothing after it
+    EXPECT_TRUE(dialog_helper_unexpected().empty());
+    EXPECT_EQ(app_state.print_dialog_result, 0);
+    EXPECT_FALSE(print_output_exists(title));
+}
+
+TEST_F(PrintCommands, ConfirmedPrintDialogPrintsAtTopMarginZero) {
+    PRINT_OUTPUT_REQUIRE();
+    print_output_guard guard;
+    std::string direct = print_output_title("toppmarginal_tio");
+    set_document("Överst", direct.c_str());
+    app_command(CMD_PRINT);
+    std::string dialog = print_output_title("toppmarginal_noll");
+    lstrcpyA(app_state.document_name, dialog.c_str());
+    dialog_helper_queue_button(IDOK);
+    app_command(CMD_PRINT_DIALOG);
+    EXPECT_EQ(app_state.print_dialog_result, 1);
+    std::string pdf_direct = print_output_wait(direct), pdf_dialog = print_output_wait(dialog);
+    ASSERT_FALSE(pdf_direct.empty());
+    ASSERT_FALSE(pdf_dialog.empty());
+    std::vector<printed_word> a = print_output_words(pdf_direct), b = print_output_words(pdf_dialog);
+    ASSERT_FALSE(a.empty());
+    ASSERT_FALSE(b.empty());
+    // 10 mm less top margin: the word stands about 28 points higher on the page
+    EXPECT_NEAR(a[0].top - b[0].top, 10 * 72.0 / 25.4, 3.0);
+    EXPECT_NEAR(a[0].left, b[0].left, 1.0);
+}
+
+TEST_F(PrintCommands, StopButtonSaysStoppedAndCommandsWaitDuringTheRun) {
+    PRINT_OUTPUT_REQUIRE();
+    print_output_guard guard;
+    std::string title = print_output_title("stoppad");
+    std::string long_text = print_test_lines(1, 3000, "en lång rad som fyller sidorna");
+    set_document(long_text, title.c_str());
+    static int nested_effects = 0;
+    nested_effects = 0;
+    dialog_helper_queue_for("Printing", [](HWND stop_dialog) {
+        // while the run pumps messages, commands that would start a run or replace the text wait
+        int length = GetWindowTextLengthA(app_state.editor);
+        SendMessageA(app_state.main_window, WM_COMMAND, CMD_NEW, 0);
+        SendMessageA(app_state.main_window, WM_COMMAND, CMD_PRINT, 0);
+        SendMessageA(app_state.main_window, WM_COMMAND, CMD_DELETE, 0);
+        if (GetWindowTextLengthA(app_state.editor) != length) ++nested_effects;
+        PostMessageA(stop_dialog, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+    });
+    dialog_helper_queue_button(IDOK);
+    app_command(CMD_PRINT);
+    EXPECT_EQ(nested_effects, 0);
+    ASSERT_EQ(dialog_helper_seen().size(), 2u);
+    EXPECT_EQ(dialog_helper_seen()[1].caption, PRINTMEDDELANDE);
+    EXPECT_EQ(dialog_helper_seen()[1].text, "Utskrift stoppad av användare!");
+    EXPECT_EQ(editor_text().size(), long_text.size());
+    EXPECT_TRUE(IsWindowEnabled(app_state.editor));
+    EXPECT_EQ(print_is_running(), 0);
+}
