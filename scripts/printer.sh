@@ -76,6 +76,7 @@ printer_start() {
         [ "$dir" = "$running" ] || { mkdir -p "$dir" && chmod 0777 "$dir" && printer_write_conf "$dir"; }
     else
         mkdir -p "$dir" && chmod 0777 "$dir" || return 1
+        rm -f "$dir"/*.pdf  # jobs of earlier runs must not pass for this run's
         printer_write_conf "$dir"
         printer_start_spooler || return 1
     fi

@@ -203,10 +203,13 @@ bool cache_fill(HWND editor, HDC dc, LONG start, LONG limit) {
     SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&kept);
     LRESULT events = SendMessageA(editor, EM_SETEVENTMASK, 0, 0);
     LRESULT first_line = SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(editor, WM_SETREDRAW, FALSE, 0);  // moving the selection is many times cheaper unseen
     read_runs(editor);
     read_paragraphs(editor);
     SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&kept);
+    SendMessageA(editor, WM_SETREDRAW, TRUE, 0);
     SendMessageA(editor, EM_LINESCROLL, 0, first_line - SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0));
+    InvalidateRect(editor, nullptr, FALSE);
     SendMessageA(editor, EM_SETEVENTMASK, 0, events);
     return true;
 }

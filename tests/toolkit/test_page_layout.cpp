@@ -1,0 +1,282 @@
+// The toolkit's own page layout, drawn into metafiles and read back record by record.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/print_output.h"
+#include "support/stub_main_window.h"
+#include "support/test_util.h"
+#include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/page_layout.h"
+#include "toolkit/windows/window.h"
+
+namespace {
+
+struct drawn_text {
+    std::string text;
+    int x, y;  // the baseline's start, device units
+    LOGFONTW font;
+    COLORREF colour;
+};
+
+struct metafile_reader {
+    std::map<DWORD, LOGFONTW> fonts;
+    LOGFONTW current;
+    COLORREF colour;
+    std::vector<drawn_text> texts;
+};
+
+int CALLBACK read_record(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM data) {
+    metafile_reader* reader = reinterpret_cast<metafile_reader*>(data);
+    if (record->iType == EMR_EXTCREATEFONTINDIRECTW) {
+        const EMREXTCREATEFONTINDIRECTW* f = reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(record);
+        reader->fonts[f->ihFont] = f->elfw.elfLogFont;
+    } else if (record->iType == EMR_SELECTOBJECT) {
+        const EMRSELECTOBJECT* s = reinterpret_cast<const EMRSELECTOBJECT*>(record);
+        if (reader->fonts.count(s->ihObject)) reader->current = reader->fonts[s->ihObject];
+    } else if (record->iType == EMR_SETTEXTCOLOR) {
+        reader->colour = reinterpret_cast<const EMRSETTEXTCOLOR*>(record)->crColor;
+    } else if (record->iType == EMR_EXTTEXTOUTW) {
+        const EMREXTTEXTOUTW* t = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
+        const WCHAR* chars = reinterpret_cast<const WCHAR*>(reinterpret_cast<const BYTE*>(record) + t->emrtext.offString);
+        char text[4096] = {};
+        WideCharToMultiByte(1252, 0, chars, (int)t->emrtext.nChars, text, sizeof text - 1, nullptr, nullptr);
+        reader->texts.push_back({text, t->emrtext.ptlReference.x, t->emrtext.ptlReference.y, reader->current,
+                                 reader->colour});
+    }
+    return 1;
+}
+
+class PageLayout : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static int n = 0;
+        std::string title = "Sidlayout " + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++n);
+        main = window_create_main(GetModuleHandleA(nullptr), title.c_str(), 0, 0, 600, 400, "MIN_MAX_CLO");
+        ASSERT_NE(main, nullptr);
+        editor = editor_create(main, 0, 0, 0, 0, "VHSCROLL", 2000000);
+        ASSERT_NE(editor, nullptr);
+    }
+    void TearDown() override {
+        page_layout_format(editor, 0, nullptr);
+        DestroyWindow(main);
+    }
+
+    void set_text(const std::string& text, int points = 12) {
+        ASSERT_EQ(editor_set_text(editor, text.c_str()), 0);
+        format_range(0, -1, 0, points);
+    }
+    void format_range(LONG start, LONG end, DWORD effects, int points, COLORREF colour = 0) {
+        print_test_format(editor, start, end, effects, points, colour);
+    }
+
+    // Lays out and draws one page of [start, end) into rc (twips); what was drawn, in order.
+    std::vector<drawn_text> page(LONG start, LONG end, RECT rc, LONG* next) {
+        HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+        FORMATRANGE range = {};
+        range.hdc = range.hdcTarget = dc;
+        range.rc = range.rcPage = rc;
+        range.chrg.cpMin = start;
+        range.chrg.cpMax = end;
+        *next = page_layout_format(editor, 1, &range);
+        HENHMETAFILE metafile = CloseEnhMetaFile(dc);
+        metafile_reader reader = {};
+        EnumEnhMetaFile(nullptr, metafile, read_record, &reader, nullptr);
+        DeleteEnhMetaFile(metafile);
+        return reader.texts;
+    }
+
+    // Every page of [start, end), until the layout reports the end.
+    std::vector<std::vector<drawn_text>> pages(LONG start, LONG end, RECT rc, std::vector<LONG>* starts = nullptr) {
+        std::vector<std::vector<drawn_text>> all;
+        LONG limit = end < 0 ? editor_text_length(editor) : end;
+        while (start < limit && all.size() < 1000) {
+            if (starts) starts->push_back(start);
+            LONG next;
+            all.push_back(page(start, end, rc, &next));
+            if (next <= start) break;
+            start = next;
+        }
+        return all;
+    }
+
+    int device_x(int twips) { return MulDiv(twips, dpi(LOGPIXELSX), 1440); }
+    int device_y(int twips) { return MulDiv(twips, dpi(LOGPIXELSY), 1440); }
+    int dpi(int which) {
+        HDC screen = GetDC(nullptr);
+        int value = GetDeviceCaps(screen, which);
+        ReleaseDC(nullptr, screen);
+        return value;
+    }
+
+    HWND main = nullptr;
+    HWND editor = nullptr;
+};
+
+std::string numbered_lines(int count, const char* words) { return print_test_lines(1, count, words); }
+
+std::string trim_right(std::string s) {
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+}
+
+const RECT NARROW_PAGE = {720, 720, 720 + 4 * 1440, 720 + 3 * 1440};  // 4 x 3 inches
+
+}  // namespace
+
+TEST_F(PageLayout, BreaksPagesBetweenLinesWithoutLosingOrRepeatingAny) {
+    std::string text = numbered_lines(120, "alfa beta gamma");
+    set_text(text);
+    std::vector<LONG> starts;
+    auto all = pages(0, -1, NARROW_PAGE, &starts);
+    ASSERT_GT(all.size(), 3u);
+    std::vector<std::string> drawn;
+    for (size_t p = 0; p < all.size(); ++p) {
+        ASSERT_FALSE(all[p].empty()) << "page " << p + 1 << " is blank";
+        // the position a page starts at is the first character of its first line
+        EXPECT_EQ(text.substr(starts[p], 8), all[p][0].text.substr(0, 8)) << "page " << p + 1;
+        int bottom = device_y(NARROW_PAGE.bottom);
+        for (const drawn_text& t : all[p]) {
+            EXPECT_LE(t.y, bottom);
+            drawn.push_back(trim_right(t.text));
+        }
+    }
+    ASSERT_EQ(drawn.size(), 120u);
+    for (int i = 0; i < 120; ++i) {
+        char line[64];
+        snprintf(line, sizeof line, "Rad %04d alfa beta gamma", i + 1);
+        EXPECT_EQ(drawn[i], line);
+    }
+}
+
+TEST_F(PageLayout, ReturnsTheRangeEndWhenAllFitsAndTheStartWhenNothingDoes) {
+    set_text("Ett två tre\r\nfyra fem");
+    LONG next;
+    auto texts = page(0, -1, NARROW_PAGE, &next);
+    EXPECT_EQ(next, editor_text_length(editor));
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].text, "Ett två tre");
+    EXPECT_EQ(texts[1].text, "fyra fem");
+
+    RECT too_low = {720, 720, 720 + 4 * 1440, 720 + 20};  // a page of one point
+    texts = page(4, -1, too_low, &next);
+    EXPECT_EQ(next, 4);
+    EXPECT_TRUE(texts.empty());
+}
+
+TEST_F(PageLayout, PrintsOnlyTheRangeAndStopsAtItsEnd) {
+    set_text("första raden\r\nandra raden med fler ord\r\ntredje");
+    LONG start = (LONG)std::string("första raden\r\nandra ").size();
+    LONG next;
+    auto texts = page(start, start + 15, NARROW_PAGE, &next);
+    EXPECT_EQ(next, start + 15);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, "raden med fler ");
+    // a range that starts inside a paragraph starts at the page's left edge
+    EXPECT_EQ(texts[0].x, device_x(NARROW_PAGE.left));
+}
+
+TEST_F(PageLayout, WrapsAtWordBoundariesAndBreaksAWordLongerThanTheLine) {
+    std::string words;
+    for (int i = 1; i <= 80; ++i) words += "ord" + std::to_string(i) + " ";
+    std::string long_word(300, 'm');
+    set_text(words + "\r\n" + long_word);
+    LONG next;
+    auto texts = page(0, -1, {0, 0, 2 * 1440, 20 * 1440}, &next);
+    EXPECT_EQ(next, editor_text_length(editor));
+    std::string joined, word_parts;
+    size_t word_lines = 0;
+    for (const drawn_text& t : texts) {
+        if (t.text[0] == 'm') {
+            word_parts += t.text;
+            ++word_lines;
+            continue;
+        }
+        EXPECT_EQ(t.text.back(), ' ') << "line \"" << t.text << "\" ends inside a word";
+        joined += t.text;
+    }
+    EXPECT_EQ(joined, words);
+    EXPECT_GT(word_lines, 2u);
+    EXPECT_EQ(word_parts, long_word);
+}
+
+TEST_F(PageLayout, FormatsOfRunsBecomeFontsAndColours) {
+    set_text("vanlig fet stor kursiv understruken genomstruken");
+    format_range(7, 10, CFE_BOLD, 12);
+    format_range(11, 15, 0, 24);
+    format_range(16, 22, CFE_ITALIC, 12);
+    format_range(23, 35, CFE_UNDERLINE, 12);
+    format_range(36, 48, CFE_STRIKEOUT, 12, RGB(200, 0, 0));
+    LONG next;
+    auto texts = page(0, -1, NARROW_PAGE, &next);
+    std::map<std::string, LOGFONTW> by_word;
+    std::map<std::string, COLORREF> colours;
+    for (const drawn_text& t : texts) {
+        if (t.text != " ") by_word[trim_right(t.text)] = t.font;
+        colours[trim_right(t.text)] = t.colour;
+    }
+    EXPECT_EQ(colours["genomstruken"], RGB(200, 0, 0));
+    EXPECT_EQ(colours["vanlig"], RGB(0, 0, 0));
+    ASSERT_EQ(by_word.size(), 6u) << "one piece per run";
+    EXPECT_EQ(by_word["vanlig"].lfWeight, FW_NORMAL);
+    EXPECT_EQ(by_word["fet"].lfWeight, FW_BOLD);
+    EXPECT_EQ(by_word["stor"].lfHeight, 2 * by_word["vanlig"].lfHeight);
+    EXPECT_TRUE(by_word["kursiv"].lfItalic);
+    EXPECT_TRUE(by_word["understruken"].lfUnderline);
+    EXPECT_TRUE(by_word["genomstruken"].lfStrikeOut);
+    EXPECT_EQ(std::wstring(by_word["vanlig"].lfFaceName), L"Arial");
+    // one baseline for the whole line, however large its letters
+    for (const drawn_text& t : texts) EXPECT_EQ(t.y, texts[0].y);
+}
+
+TEST_F(PageLayout, IndentAndTabStopsMoveTheText) {
+    std::string first = "Indrag\tTabb ";
+    std::string filler;
+    for (int i = 0; i < 30; ++i) filler += "fyll ";
+    set_text(first + filler);
+    editor_set_indent_and_tabs(editor, 36, 4, 72);  // first line at 36 pt, stops at 36, 108, ...
+    LONG next;
+    auto texts = page(0, -1, NARROW_PAGE, &next);
+    ASSERT_GE(texts.size(), 3u);
+    int left = device_x(NARROW_PAGE.left);
+    EXPECT_EQ(texts[0].text, "Indrag");
+    EXPECT_EQ(texts[0].x, left + device_x(36 * 20));
+    EXPECT_EQ(texts[1].text.substr(0, 4), "Tabb");
+    EXPECT_EQ(texts[1].x, left + device_x(108 * 20));
+    EXPECT_EQ(texts[2].x, left) << "wrapped lines hang back to the edge";
+}
+
+TEST_F(PageLayout, EmptyLinesTakeTheirHeight) {
+    set_text("a\r\n\r\n\r\nb");
+    LONG next;
+    auto texts = page(0, -1, NARROW_PAGE, &next);
+    ASSERT_EQ(texts.size(), 2u);
+    set_text("a\r\nb");
+    page_layout_format(editor, 0, nullptr);
+    auto close = page(0, -1, NARROW_PAGE, &next);
+    ASSERT_EQ(close.size(), 2u);
+    int line = close[1].y - close[0].y;
+    EXPECT_GT(line, 0);
+    EXPECT_EQ(texts[1].y - texts[0].y, 3 * line);
+}
+
+TEST_F(PageLayout, LeavesTheSelectionAndForgetsTheTextWhenReleased) {
+    set_text(numbered_lines(50, "text"));
+    editor_select(editor, 30, 40);
+    LONG next;
+    page(0, -1, NARROW_PAGE, &next);
+    CHARRANGE kept = {};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&kept);
+    EXPECT_EQ(kept.cpMin, 30);
+    EXPECT_EQ(kept.cpMax, 40);
+
+    EXPECT_EQ(page_layout_format(editor, 0, nullptr), 0);
+    RECT rc = NARROW_PAGE;
+    EXPECT_EQ(page_layout_display(editor, &rc), 1) << "nothing measured after the release";
+    set_text("ny text");
+    auto texts = page(0, -1, NARROW_PAGE, &next);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, "ny text");
+}
