@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "toolkit/dialogs/chooser.h"
 #include "toolkit/dialogs/message.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/print.h"
@@ -149,13 +150,13 @@ void command_about() {
 
 void command_font() {
     if (print_is_running()) return;
-    HFONT chosen = (HFONT)nullptr;
+    HFONT chosen = font_dialog_run(app_state.editor, "ON", "RTF_AND_OFF", app_state.editor_font);
     // the selection already carries the choice; the new font itself is never used
     if (chosen && chosen != app_state.editor_font) DeleteObject(chosen);
 }
 
 void command_background() {
-    app_state.background_colour = (COLORREF)-1;
+    app_state.background_colour = colour_dialog_run(app_state.main_window);
     if (app_state.background_colour != (COLORREF)-1) {
         editor_set_colours(app_state.editor, 999, app_state.background_colour);
     }

@@ -10,7 +10,9 @@
 
 #include "app/commands.h"
 #include "support/app_fixture.h"
+#include "support/print_output.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/print.h"
 
 namespace {
 
@@ -34,6 +36,12 @@ void text_select(const std::string& text, LONG start, LONG end) {
 std::string editor_text() {
     std::vector<char> buffer(GetWindowTextLengthA(app_state.editor) + 1);
     GetWindowTextA(app_state.editor, buffer.data(), (int)buffer.size());
+    return buffer.data();
+}
+
+std::string selected_text() {
+    std::vector<char> buffer(GetWindowTextLengthA(app_state.editor) + 3);
+    SendMessageA(app_state.editor, EM_GETSELTEXT, 0, (LPARAM)buffer.data());
     return buffer.data();
 }
 
@@ -223,8 +231,7 @@ TEST_F(EditCommands, EditingCommandsWorkOnTheSelection) {
     app_command(CMD_PASTE);
     EXPECT_EQ(editor_text(), " world");
     app_command(CMD_SELECT_ALL);
-    EXPECT_EQ(selection().cpMin, 0);
-    EXPECT_EQ(selection().cpMax, 6);
+    EXPECT_EQ(selected_text(), " world");
 }
 
 // Answers the context menu's own modal loop from a thread timer: records the items shown, then
@@ -283,8 +290,7 @@ TEST_F(EditCommands, ContextMenuChoiceReachesTheMainWindowAsACommand) {
     text_select("hello world", 2, 2);
     menu_answer::arm('m');
     app_command(CMD_CONTEXT_MENU);
-    EXPECT_TRUE(pump_until([] { return selection().cpMax == 11; }, 3000));
-    EXPECT_EQ(selection().cpMin, 0);
+    EXPECT_TRUE(pump_until([] { return selected_text() == "hello world"; }, 3000));
     EXPECT_EQ(menu_answer::items.size(), 8u);
 }
 
@@ -305,7 +311,27 @@ struct dialog_layout {
     std::string caption;
     RECT field, ok;
     std::string ok_text;
+    int prompt_left, prompt_right;  // dark pixels in the prompt's band, -1 when none
 };
+
+// The leftmost and rightmost columns of the dialog's client area, between y 10 and 30, that hold
+// a dark (text) pixel.
+void prompt_extent(HWND dialog, int* left, int* right) {
+    UpdateWindow(dialog);
+    HDC context = GetDC(dialog);
+    *left = *right = -1;
+    for (int x = 0; x < 200; x++) {
+        for (int y = 10; y < 30; y++) {
+            COLORREF pixel = GetPixel(context, x, y);
+            if (GetRValue(pixel) < 80 && GetGValue(pixel) < 80 && GetBValue(pixel) < 80) {
+                if (*left < 0) *left = x;
+                *right = x;
+                break;
+            }
+        }
+    }
+    ReleaseDC(dialog, context);
+}
 
 RECT client_rect_of(HWND dialog, HWND child) {
     RECT rect = {};
@@ -323,6 +349,7 @@ void margin_dialog_answer(dialog_layout* layout, const std::string& typed) {
         layout->field = client_rect_of(dialog, field);
         layout->ok = client_rect_of(dialog, ok);
         layout->ok_text = window_text(ok);
+        prompt_extent(dialog, &layout->prompt_left, &layout->prompt_right);
         post_text(field, typed);
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(801, BN_CLICKED), (LPARAM)ok);
     });
@@ -344,6 +371,8 @@ TEST_F(EditCommands, MarginDialogTakesThreeOfFourDigitsAndShowsThem) {
     expect_rect(layout.field, 80, 40, 30, 20);
     expect_rect(layout.ok, 70, 80, 50, 30);
     EXPECT_EQ(layout.ok_text, "OK");
+    EXPECT_GE(layout.prompt_left, 30);
+    EXPECT_LE(layout.prompt_left, 32);
     EXPECT_EQ(app_state.margin, 123);
     EXPECT_STREQ(app_state.margin_text, "123");
     EXPECT_EQ(status_text(2), "123");
@@ -356,6 +385,12 @@ TEST_F(EditCommands, TabStepDialogKeepsTheMarginCaptionAndSetsPartFour) {
     margin_dialog_answer(&layout, "45");
     app_command(CMD_TAB_STEP);
     EXPECT_EQ(layout.caption, "Ändra marginal");
+    // the tab-step prompt is the longer text
+    dialog_layout margin_layout;
+    margin_dialog_answer(&margin_layout, "1");
+    app_command(CMD_MARGIN);
+    EXPECT_GT(layout.prompt_right, margin_layout.prompt_right);
+    EXPECT_GT(margin_layout.prompt_right, 100);
     EXPECT_EQ(app_state.tab_step, 45);
     EXPECT_STREQ(app_state.tab_step_text, "45");
     EXPECT_EQ(status_text(4), "45");
@@ -424,6 +459,7 @@ TEST_F(EditCommands, FontDialogFormatsTheSelectionAndCancelChangesNothing) {
     });
     app_command(CMD_FONT);
     ASSERT_EQ(dialog_helper_seen().size(), 1u);
+    EXPECT_EQ(dialog_helper_seen()[0].caption, "Font");
     EXPECT_EQ(char_format_at(0, 5).yHeight, 280);
     EXPECT_EQ(char_format_at(6, 11).yHeight, before);
 
@@ -446,6 +482,8 @@ TEST_F(EditCommands, BackgroundColourIsAppliedAndCancelLeavesIt) {
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
     app_command(CMD_BACKGROUND);
+    ASSERT_EQ(dialog_helper_seen().size(), 1u);
+    EXPECT_EQ(dialog_helper_seen()[0].caption, "Color");
     EXPECT_EQ(app_state.background_colour, RGB(10, 20, 30));
     EXPECT_EQ(editor_background(), RGB(10, 20, 30));
 
@@ -454,6 +492,63 @@ TEST_F(EditCommands, BackgroundColourIsAppliedAndCancelLeavesIt) {
     EXPECT_EQ(app_state.background_colour, (COLORREF)-1);
     EXPECT_EQ(editor_background(), RGB(10, 20, 30));
     EXPECT_EQ(dialog_helper_seen().size(), 2u);
+}
+
+// --- while a print run lets messages through ---
+
+std::string clipboard_text() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* chars = (const char*)GlobalLock(data)) text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void clipboard_set(const char* text) {
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
+    lstrcpyA((char*)GlobalLock(data), text);
+    GlobalUnlock(data);
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, data);
+    CloseClipboard();
+}
+
+TEST_F(EditCommands, CommandsThatChangeTheTextOrItsFormatWaitWhileAPrintRuns) {
+    PRINT_OUTPUT_REQUIRE();
+    print_output_guard guard;
+    std::string title = print_output_title("redigering_vantar");
+    SetWindowTextA(app_state.editor, print_test_lines(1, 3000, "en rad att skriva ut").c_str());
+    lstrcpyA(app_state.document_name, title.c_str());
+    editor_select(app_state.editor, 0, 3);
+    SendMessageA(app_state.editor, EM_REPLACESEL, TRUE, (LPARAM)"Ny ");  // something to undo
+    std::string text = editor_text();
+    clipboard_set("KLISTER");
+    int margin = app_state.margin, tab_step = app_state.tab_step;
+
+    dialog_helper_queue_for("Printing", [](HWND stop_dialog) {
+        editor_select(app_state.editor, 0, 10);
+        const int guarded[] = {CMD_UNDO, CMD_CUT, CMD_PASTE, CMD_DELETE, CMD_FONT, CMD_MARGIN, CMD_TAB_STEP};
+        for (int id : guarded) PostMessageA(app_state.main_window, WM_COMMAND, id, 0);
+        // copying is harmless and still runs: it shows the posted commands were handled in the run
+        PostMessageA(app_state.main_window, WM_COMMAND, CMD_COPY, 0);
+        PostMessageA(stop_dialog, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+    });
+    dialog_helper_queue_button(IDOK);  // the run was stopped
+    app_command(CMD_PRINT);
+
+    ASSERT_EQ(dialog_helper_seen().size(), 2u);
+    EXPECT_EQ(dialog_helper_seen()[1].text, "Utskrift stoppad av användare!");
+    EXPECT_EQ(clipboard_text(), text.substr(0, 10));
+    std::string after = editor_text();
+    EXPECT_EQ(after.size(), text.size());
+    EXPECT_EQ(after.substr(0, 40), text.substr(0, 40));
+    EXPECT_EQ(app_state.margin, margin);
+    EXPECT_EQ(app_state.tab_step, tab_step);
+    EXPECT_EQ(print_is_running(), 0);
 }
 
 }  // namespace
