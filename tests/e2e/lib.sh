@@ -1,6 +1,9 @@
 # Shared by the end-to-end tests: start the real program under Wine on the test run's display
 # and drive it from outside with xdotool, like a user; read back with a second program.
 # Usage in a test: . "$(dirname "$0")/lib.sh" "$1"   (the argument is brevduva.exe)
+# A test is a list of scenarios (scenario "name"), each a few checks; a scenario passes when
+# all its checks pass. Every test ends with the line "N passed, N failed" for its scenarios and
+# leaves its results in build/e2e/results for the closing summary.
 set -uo pipefail
 
 e2e_exe=$(realpath "$1")
@@ -8,14 +11,29 @@ e2e_build=${BREVDUVA_BUILD_DIR:-$(dirname "$e2e_exe")}
 e2e_source=${BREVDUVA_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 e2e_name=$(basename "$0" .sh)
 e2e_out="$e2e_build/e2e/$e2e_name"
-rm -rf "$e2e_out" && mkdir -p "$e2e_out"
+e2e_results="$e2e_build/e2e/results"
+rm -rf "$e2e_out" && mkdir -p "$e2e_out" "$e2e_results"
+rm -f "$e2e_results/$e2e_name"
 . "$e2e_source/scripts/wine-env.sh" "$e2e_build"
 e2e_pid=""
 e2e_failures=0
 e2e_step=0
+e2e_keymap_pid=""
+e2e_scenario=""
+e2e_scenario_failures=0
+e2e_finished=""
+e2e_passed_list=()
+e2e_failed_list=()
 
 e2e_cleanup() {
+    if [ -z "$e2e_finished" ]; then
+        # ended early: the scenario under way did not get to its end
+        [ -n "$e2e_scenario" ] && e2e_scenario_failures=$((e2e_scenario_failures + 1))
+        echo "FAILED: the test ended early" >&2
+        e2e_report
+    fi
     [ -n "$e2e_pid" ] && kill "$e2e_pid" 2>/dev/null
+    [ -n "$e2e_keymap_pid" ] && kill "$e2e_keymap_pid" 2>/dev/null
     [ -n "${e2e_own_xvfb:-}" ] && kill "$e2e_own_xvfb" 2>/dev/null
     return 0
 }
@@ -26,6 +44,19 @@ if [ -z "${DISPLAY:-}" ]; then
     xvfb_start && e2e_own_xvfb=$xvfb_pid
 fi
 
+# The Swedish letters get keys of their own for as long as the test runs (see keymap.py).
+keymap_hold() {
+    local ready="$e2e_out/keymap.ready"
+    /usr/bin/python3 "$e2e_source/tests/e2e/keymap.py" >"$ready" 2>/dev/null &
+    e2e_keymap_pid=$!
+    for _ in $(seq 1 50); do
+        grep -q ready "$ready" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    echo "the keyboard map could not be extended" >&2
+}
+keymap_hold
+
 # Windows path of a Linux path, as the program sees it.
 winpath() { printf 'Z:%s' "$(realpath -m "$1" | tr '/' '\\')"; }
 
@@ -35,6 +66,7 @@ program_start() {
     e2e_pid=$!
     for _ in $(seq 1 150); do
         if peek title >/dev/null 2>&1; then sleep 0.5; window_focus; return 0; fi
+        kill -0 "$e2e_pid" 2>/dev/null || break
         sleep 0.1
     done
     echo "the main window did not appear" >&2
@@ -51,6 +83,20 @@ program_wait_end() {
     return 1
 }
 
+# The program still runs and its window answers.
+program_alive() { kill -0 "$e2e_pid" 2>/dev/null && peek title >/dev/null; }
+
+# Ends the program without asking, for the next start (used after checks that need no exit).
+program_kill() {
+    [ -n "$e2e_pid" ] && kill "$e2e_pid" 2>/dev/null
+    program_wait_end 5
+    e2e_pid=""
+    sleep 0.3
+}
+
+# Exit through the menu: Arkiv, then up to "&Avsluta " (its mnemonic is also Spara som's).
+program_exit() { keys alt+a Up Return; }
+
 window_id() { xdotool search --name "${1:-^(Brevduva|Z:)}" 2>/dev/null | head -1; }
 window_focus() {
     local id
@@ -61,21 +107,43 @@ window_focus() {
 
 # Reads what the program shows: title, text, status or dialog (Windows-1252 turned into UTF-8).
 peek() { "$WINE" "$e2e_build/e2e_peek.exe" "$1" 2>/dev/null | iconv -f CP1252 -t UTF-8; }
+# Reads what the screen does not show exactly: button positions, selection, modified flag, counts.
+probe() { "$WINE" "$e2e_build/e2e_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 
 keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
-# Types text; upper-case Swedish letters arrive in lower case through type, so they go as keys.
+# Types text; upper-case Swedish letters go as shifted keys, line breaks as Return, and the
+# plain runs between them in one go.
 type_text() {
-    local text=$1 i ch
+    local text=$1 i ch run=""
     for ((i = 0; i < ${#text}; i++)); do
         ch=${text:i:1}
         case "$ch" in
-            Å) xdotool key shift+aring ;;
-            Ä) xdotool key shift+adiaeresis ;;
-            Ö) xdotool key shift+odiaeresis ;;
-            $'\n') xdotool key Return ;;
-            *) xdotool type --delay 30 -- "$ch" ;;
+            Å | Ä | Ö | $'\n')
+                [ -n "$run" ] && xdotool type --delay 25 -- "$run"
+                run=""
+                case "$ch" in
+                    Å) xdotool key shift+aring ;;
+                    Ä) xdotool key shift+adiaeresis ;;
+                    Ö) xdotool key shift+odiaeresis ;;
+                    *) xdotool key Return ;;
+                esac
+                ;;
+            *) run+=$ch ;;
         esac
     done
+    [ -n "$run" ] && xdotool type --delay 25 -- "$run"
+    sleep 0.3
+}
+
+# Clicks the toolbar button of a command id where it is on the screen, then moves the mouse
+# away so that no tooltip covers what comes next.
+toolbar_click() {
+    local at
+    at=$(probe button "$1") || { echo "no toolbar button $1" >&2; return 1; }
+    # shellcheck disable=SC2086 # x and y as two words
+    xdotool mousemove $at click 1
+    sleep 0.2
+    xdotool mousemove 1200 1000
     sleep 0.3
 }
 
@@ -89,24 +157,95 @@ dialog_wait() {
     return 1
 }
 
+# Waits until no dialog is open any more.
+dialog_gone() {
+    for _ in $(seq 1 50); do
+        peek dialog >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# A message box with this caption and text is shown; it is answered with the given keys (OK).
+message_check() {
+    local caption=$1 text=$2 answer=${3:-Return} shown
+    dialog_wait "$caption" || { check "the box '$caption' is shown" false; return 1; }
+    shown=$(peek dialog | tr -d '\r')
+    check "the box says '$text'" same "$shown" "$caption"$'\n'"$text"
+    keys "$answer"
+    dialog_gone
+}
+
+# Types a path into the file dialog that has the focus and confirms it.
+file_dialog_enter() {
+    sleep 0.3
+    type_text "$1"
+    keys Return
+    sleep 0.5
+}
+
+# Polls until the command succeeds, for up to the given seconds.
+wait_for() {
+    local seconds=$1; shift
+    for _ in $(seq 1 $((seconds * 5))); do
+        "$@" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
 shot() {
     e2e_step=$((e2e_step + 1))
     import -window root "$e2e_out/$(printf '%02d' $e2e_step)-$1.png" 2>/dev/null
 }
 
+# Starts a scenario; the one before it is counted.
+scenario() {
+    scenario_close
+    e2e_scenario=$1
+    e2e_scenario_failures=0
+    echo "--- $1"
+}
+
+scenario_close() {
+    [ -n "$e2e_scenario" ] || return 0
+    if [ "$e2e_scenario_failures" -eq 0 ]; then
+        e2e_passed_list+=("$e2e_scenario")
+    else
+        e2e_failed_list+=("$e2e_scenario")
+    fi
+    e2e_scenario=""
+}
+
 check() {
     local what=$1; shift
+    [ -n "$e2e_scenario" ] || scenario "$e2e_name"
     if "$@"; then
         echo "ok: $what"
     else
         echo "FAILED: $what" >&2
         e2e_failures=$((e2e_failures + 1))
+        e2e_scenario_failures=$((e2e_scenario_failures + 1))
     fi
 }
 
 same() { [ "$1" = "$2" ] || { printf 'expected [%s]\n     got [%s]\n' "$2" "$1" >&2; return 1; }; }
 
-e2e_finish() {
+# Writes the scenario results and prints the closing count.
+e2e_report() {
+    scenario_close
+    e2e_finished=1
+    local s
+    {
+        for s in "${e2e_passed_list[@]}"; do printf 'PASS %s: %s\n' "$e2e_name" "$s"; done
+        for s in "${e2e_failed_list[@]}"; do printf 'FAIL %s: %s\n' "$e2e_name" "$s"; done
+    } >"$e2e_results/$e2e_name"
+    for s in "${e2e_failed_list[@]}"; do echo "failed scenario: $s" >&2; done
     echo "screenshots: $e2e_out"
-    [ "$e2e_failures" -eq 0 ]
+    echo "${#e2e_passed_list[@]} passed, ${#e2e_failed_list[@]} failed"
+}
+
+e2e_finish() {
+    e2e_report
+    [ "${#e2e_failed_list[@]}" -eq 0 ] && [ "$e2e_failures" -eq 0 ]
 }

@@ -1,0 +1,212 @@
+// A second program the end-to-end tests use beside e2e_peek, for what a user's eyes cannot
+// read off the screen reliably or what another program would do to the word processor:
+//   e2e_probe button ID          - screen x and y of the centre of the toolbar button ID
+//   e2e_probe selection          - start and end of the editor's selection
+//   e2e_probe modified           - 1 when the editor holds unsaved changes, else 0
+//   e2e_probe resources          - gdi=N user=N private_kb=N workingset_kb=N of the program's process
+//   e2e_probe lock PATH SECONDS  - keeps PATH open without sharing, as another program would
+// Exits 1 when the window (or the file) is not there.
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+#include <richedit.h>
+#include <winternl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+HWND main_window() { return FindWindowA("Brevduva daraduder", nullptr); }
+
+struct child_search {
+    const char* class_fragment;
+    HWND found;
+};
+
+BOOL CALLBACK find_child(HWND w, LPARAM lp) {
+    auto* s = reinterpret_cast<child_search*>(lp);
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    CharUpperA(cls);
+    if (std::strstr(cls, s->class_fragment)) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND child_of(HWND parent, const char* fragment) {
+    child_search s = {fragment, nullptr};
+    EnumChildWindows(parent, find_child, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// A block of memory in the window's process, for messages that answer through a pointer.
+struct remote_block {
+    HANDLE process;
+    void* address;
+};
+
+remote_block remote_alloc(HWND w, SIZE_T size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    remote_block block = {};
+    block.process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (block.process) block.address = VirtualAllocEx(block.process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    return block;
+}
+
+void remote_read(const remote_block& block, void* into, SIZE_T size) {
+    ReadProcessMemory(block.process, block.address, into, size, nullptr);
+}
+
+void remote_free(remote_block& block) {
+    if (block.address) VirtualFreeEx(block.process, block.address, 0, MEM_RELEASE);
+    if (block.process) CloseHandle(block.process);
+}
+
+int button_centre(HWND window, int id) {
+    HWND toolbar = child_of(window, "TOOLBAR");
+    if (!toolbar) return 1;
+    LRESULT index = SendMessageA(toolbar, TB_COMMANDTOINDEX, id, 0);
+    if (index < 0) return 1;
+    remote_block block = remote_alloc(toolbar, sizeof(RECT));
+    RECT rect = {};
+    LRESULT ok = SendMessageA(toolbar, TB_GETITEMRECT, index, (LPARAM)block.address);
+    remote_read(block, &rect, sizeof rect);
+    remote_free(block);
+    if (!ok) return 1;
+    POINT centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ClientToScreen(toolbar, &centre);
+    std::printf("%ld %ld\n", centre.x, centre.y);
+    return 0;
+}
+
+int selection_show(HWND window) {
+    HWND editor = child_of(window, "RICHEDIT");
+    if (!editor) return 1;
+    remote_block block = remote_alloc(editor, sizeof(CHARRANGE));
+    CHARRANGE range = {};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)block.address);
+    remote_read(block, &range, sizeof range);
+    remote_free(block);
+    std::printf("%ld %ld\n", range.cpMin, range.cpMax);
+    return 0;
+}
+
+int modified_show(HWND window) {
+    HWND editor = child_of(window, "RICHEDIT");
+    if (!editor) return 1;
+    std::printf("%d\n", SendMessageA(editor, EM_GETMODIFY, 0, 0) ? 1 : 0);
+    return 0;
+}
+
+// --- object counts of another process ---
+
+// Wine's GDI handle table, which the process's PEB points at: one 16-byte entry per handle,
+// a used one with a non-zero type.
+struct gdi_entry {
+    UINT64 object;
+    ULONG owner;
+    UCHAR type;
+    UCHAR flags;
+    USHORT generation;
+};
+constexpr int GDI_HANDLE_SLOTS = 0x10000;
+
+int gdi_count_from_table(HANDLE process) {
+    PROCESS_BASIC_INFORMATION basic = {};
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return -1;
+    PEB peb = {};
+    if (!ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr)) return -1;
+    // GdiSharedHandleTable sits at 0xf8 of the 64-bit PEB, inside winternl.h's reserved block
+    void* table = nullptr;
+    if (!ReadProcessMemory(process, (char*)basic.PebBaseAddress + 0xf8, &table, sizeof table, nullptr) || !table) {
+        return -1;
+    }
+    std::vector<gdi_entry> entries(GDI_HANDLE_SLOTS);
+    SIZE_T done = 0;
+    if (!ReadProcessMemory(process, table, entries.data(), entries.size() * sizeof(gdi_entry), &done)) return -1;
+    int used = 0;
+    for (const gdi_entry& e : entries) used += e.type != 0;
+    return used;
+}
+
+struct window_count {
+    DWORD process;
+    int count;
+};
+
+BOOL CALLBACK count_child(HWND, LPARAM lp) {
+    reinterpret_cast<window_count*>(lp)->count++;
+    return TRUE;
+}
+
+BOOL CALLBACK count_top(HWND w, LPARAM lp) {
+    auto* c = reinterpret_cast<window_count*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == c->process) {
+        c->count++;
+        EnumChildWindows(w, count_child, lp);
+    }
+    return TRUE;
+}
+
+// The process's windows, hidden and owned ones included, with all their children.
+int window_count_of(DWORD pid) {
+    window_count c = {pid, 0};
+    EnumWindows(count_top, reinterpret_cast<LPARAM>(&c));
+    return c.count;
+}
+
+int resources_show(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process) return 1;
+    // where the platform keeps no counts, the handle table and the windows stand in
+    int gdi = (int)GetGuiResources(process, GR_GDIOBJECTS);
+    const char* source = "platform";
+    if (gdi == 0) {
+        gdi = gdi_count_from_table(process);
+        source = "tables";
+    }
+    int user = (int)GetGuiResources(process, GR_USEROBJECTS);
+    if (user == 0) user = window_count_of(pid);
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(process, &memory, sizeof memory);
+    CloseHandle(process);
+    std::printf("gdi=%d user=%d private_kb=%lu workingset_kb=%lu counted_by=%s\n", gdi, user,
+                (unsigned long)(memory.PagefileUsage / 1024), (unsigned long)(memory.WorkingSetSize / 1024), source);
+    return 0;
+}
+
+int file_lock(const char* path, int seconds) {
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    std::printf("locked\n");
+    std::fflush(stdout);
+    Sleep(seconds * 1000);
+    CloseHandle(file);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* what = argc > 1 ? argv[1] : "";
+    if (std::strcmp(what, "lock") == 0 && argc > 3) return file_lock(argv[2], std::atoi(argv[3]));
+    HWND window = main_window();
+    if (!window) return 1;
+    if (std::strcmp(what, "button") == 0 && argc > 2) return button_centre(window, std::atoi(argv[2]));
+    if (std::strcmp(what, "selection") == 0) return selection_show(window);
+    if (std::strcmp(what, "modified") == 0) return modified_show(window);
+    if (std::strcmp(what, "resources") == 0) return resources_show(window);
+    std::fprintf(stderr, "usage: e2e_probe button ID | selection | modified | resources | lock PATH SECONDS\n");
+    return 2;
+}
