@@ -133,12 +133,20 @@ TEST(DialogCreateModeless, EachKeywordWritesItsWords) {
         HWND d = dialog_create_modeless(stub_owner(), "Fönstret", 20, 30, 150, 100, keyword, empty_dialog);
         ASSERT_NE(d, nullptr);
         LONG style = GetWindowLongA(d, GWL_STYLE);
-        if (expected.style != -1) EXPECT_EQ(style & ~(WS_VISIBLE | WS_CLIPSIBLINGS), expected.style);
-        else EXPECT_EQ(style & FRAME_BITS, 0);  // the empty template has none
-        if (expected.ex_style != -1) EXPECT_EQ(GetWindowLongA(d, GWL_EXSTYLE) & EX_BITS, expected.ex_style);
+        if (expected.style != -1) {
+            EXPECT_EQ(style & ~(WS_VISIBLE | WS_CLIPSIBLINGS), expected.style);
+        } else {
+            EXPECT_EQ(style & FRAME_BITS, 0);  // the empty template has none
+        }
+        if (expected.ex_style != -1) {
+            EXPECT_EQ(GetWindowLongA(d, GWL_EXSTYLE) & EX_BITS, expected.ex_style);
+        }
         LONG class_style = (LONG)GetClassLongA(d, GCL_STYLE) & (CS_NOCLOSE | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW);
-        if (expected.class_style != -1) EXPECT_EQ(class_style, expected.class_style);
-        else EXPECT_EQ(class_style, 0x0008);
+        if (expected.class_style != -1) {
+            EXPECT_EQ(class_style, expected.class_style);
+        } else {
+            EXPECT_EQ(class_style, 0x0008);
+        }
         EXPECT_EQ(window_text(d), "Fönstret");
         RECT r;
         GetWindowRect(d, &r);
@@ -164,7 +172,9 @@ TEST(DialogApplyStyle, EachKeywordWritesThreeWordsAndKeepsTheRectangle) {
             EXPECT_EQ(style, expected.style);
             LONG ex = GetWindowLongA(d, GWL_EXSTYLE);
             EXPECT_EQ(ex & EX_BITS, expected.ex_style & EX_BITS);
-            if (expected.ex_style & WS_EX_WINDOWEDGE) EXPECT_TRUE(ex & WS_EX_WINDOWEDGE);
+            if (expected.ex_style & WS_EX_WINDOWEDGE) {
+                EXPECT_TRUE(ex & WS_EX_WINDOWEDGE);
+            }
             EXPECT_EQ((LONG)GetClassLongA(d, GCL_STYLE) & 0x020B, expected.class_style);
         } else {
             EXPECT_EQ(style, before_style & ~(WS_VISIBLE | WS_CLIPSIBLINGS));
