@@ -1,12 +1,14 @@
 // The least a Win32 program does to show a window: the yardstick for the start benchmark.
 #include <windows.h>
 
+LRESULT CALLBACK minimal_procedure(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcA(w, m, wp, lp);
+}
+
 int main() {
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-        if (m == WM_DESTROY) PostQuitMessage(0);
-        return DefWindowProcA(w, m, wp, lp);
-    };
+    wc.lpfnWndProc = minimal_procedure;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "minimal";
     wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
