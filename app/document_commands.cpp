@@ -118,6 +118,8 @@ void command_new() {
     save_target_forget();
     window_post(app_state.main_window, WM_SIZE, 0, 0);
     editor_set_colours(app_state.editor, 0, 0x00FFFFFF);
+    // the control counts the colour reset as a change; the new empty page has nothing to save
+    editor_set_modified(app_state.editor, "OFF");
 }
 
 void command_open() {

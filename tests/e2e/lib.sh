@@ -147,6 +147,15 @@ toolbar_click() {
     sleep 0.3
 }
 
+# Clicks a control of the program's open dialog, found by its id.
+dialog_click() {
+    local at
+    at=$(probe control "$1") || { echo "no control $1 in the dialog" >&2; return 1; }
+    # shellcheck disable=SC2086 # x and y as two words
+    xdotool mousemove $at click 1
+    sleep 0.3
+}
+
 # Waits until a dialog with this caption is on top.
 dialog_wait() {
     for _ in $(seq 1 100); do
@@ -171,7 +180,7 @@ message_check() {
     local caption=$1 text=$2 answer=${3:-Return} shown
     dialog_wait "$caption" || { check "the box '$caption' is shown" false; return 1; }
     shown=$(peek dialog | tr -d '\r')
-    check "the box says '$text'" same "$shown" "$caption"$'\n'"$text"
+    check "the box '$caption' says '${text%%$'\n'*}'" same "$shown" "$caption"$'\n'"$text"
     keys "$answer"
     dialog_gone
 }

@@ -1,6 +1,7 @@
 // A second program the end-to-end tests use beside e2e_peek, for what a user's eyes cannot
 // read off the screen reliably or what another program would do to the word processor:
 //   e2e_probe button ID          - screen x and y of the centre of the toolbar button ID
+//   e2e_probe control ID         - screen x and y of the centre of control ID in the open dialog
 //   e2e_probe selection          - start and end of the editor's selection
 //   e2e_probe modified           - 1 when the editor holds unsaved changes, else 0
 //   e2e_probe resources          - gdi=N user=N private_kb=N workingset_kb=N of the program's process
@@ -82,6 +83,42 @@ int button_centre(HWND window, int id) {
     POINT centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     ClientToScreen(toolbar, &centre);
     std::printf("%ld %ld\n", centre.x, centre.y);
+    return 0;
+}
+
+struct dialog_search {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK find_dialog(HWND w, LPARAM lp) {
+    auto* s = reinterpret_cast<dialog_search*>(lp);
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == s->process && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(w)) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The program's topmost visible dialog (the innermost one when several are open).
+HWND dialog_of(HWND window) {
+    dialog_search s = {0, nullptr};
+    GetWindowThreadProcessId(window, &s.process);
+    EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+int control_centre(HWND window, int id) {
+    HWND dialog = dialog_of(window);
+    HWND control = dialog ? GetDlgItem(dialog, id) : nullptr;
+    if (!control) return 1;
+    RECT rect = {};
+    GetWindowRect(control, &rect);
+    std::printf("%ld %ld\n", (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     return 0;
 }
 
@@ -204,9 +241,10 @@ int main(int argc, char** argv) {
     HWND window = main_window();
     if (!window) return 1;
     if (std::strcmp(what, "button") == 0 && argc > 2) return button_centre(window, std::atoi(argv[2]));
+    if (std::strcmp(what, "control") == 0 && argc > 2) return control_centre(window, std::atoi(argv[2]));
     if (std::strcmp(what, "selection") == 0) return selection_show(window);
     if (std::strcmp(what, "modified") == 0) return modified_show(window);
     if (std::strcmp(what, "resources") == 0) return resources_show(window);
-    std::fprintf(stderr, "usage: e2e_probe button ID | selection | modified | resources | lock PATH SECONDS\n");
+    std::fprintf(stderr, "usage: e2e_probe button ID | control ID | selection | modified | resources | lock PATH SECONDS\n");
     return 2;
 }
