@@ -280,3 +280,27 @@ TEST_F(PageLayout, LeavesTheSelectionAndForgetsTheTextWhenReleased) {
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].text, "ny text");
 }
+
+TEST_F(PageLayout, EachParagraphKeepsItsOwnIndent) {
+    std::string text = numbered_lines(40, "kort");
+    set_text(text);
+    auto indent = [&](int first, int last, int points) {  // paragraphs numbered from 1
+        LONG line_length = (LONG)std::string("Rad 0001 kort\r\n").size();
+        editor_select(editor, (first - 1) * line_length, (last - 1) * line_length + 4);
+        PARAFORMAT format = {};
+        format.cbSize = sizeof format;
+        format.dwMask = PFM_STARTINDENT;
+        format.dxStartIndent = points * 20;
+        SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
+    };
+    indent(10, 19, 36);
+    indent(25, 25, 72);
+    indent(40, 40, 18);
+    LONG next;
+    auto texts = page(0, -1, {0, 0, 6 * 1440, 20 * 1440}, &next);
+    ASSERT_EQ(texts.size(), 40u);
+    for (int i = 1; i <= 40; ++i) {
+        int points = i >= 10 && i <= 19 ? 36 : i == 25 ? 72 : i == 40 ? 18 : 0;
+        EXPECT_EQ(texts[i - 1].x, device_x(points * 20)) << "paragraph " << i;
+    }
+}

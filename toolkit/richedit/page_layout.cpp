@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,8 @@ struct layout_line {
 struct layout_cache {
     HWND editor;
     HDC dc;
+    HDC measure_dc;  // fonts are measured here at dc's resolution: much cheaper than on a printer
+    int measure_font;  // the font selected into measure_dc, -1 none
     int dpi_x, dpi_y;
     LONG base, limit;  // text holds the characters [base, limit)
     bool base_starts_paragraph;
@@ -71,8 +74,15 @@ bool is_break(char c) { return c == '\r' || c == '\n'; }
 char char_at(LONG position) { return cache.text[position - cache.base]; }
 
 void cache_release() {
+    if (cache.measure_dc) DeleteDC(cache.measure_dc);
     for (const layout_font& f : cache.fonts) DeleteObject(f.font);
     cache = layout_cache();
+}
+
+void measure_select(int font) {
+    if (cache.measure_font == font) return;
+    SelectObject(cache.measure_dc, cache.fonts[font].font);
+    cache.measure_font = font;
 }
 
 // ---- reading the control -------------------------------------------------------------
@@ -90,23 +100,32 @@ bool format_uniform(HWND editor, LONG start, LONG end, CHARFORMATA* format) {
     return (format->dwMask & FORMAT_NEEDED) == FORMAT_NEEDED;
 }
 
-// The end of the run of equal formatting that starts at start: doubling steps, then halving.
-LONG run_end(HWND editor, LONG start, LONG limit, CHARFORMATA* format) {
-    format_uniform(editor, start, start + 1, format);
-    CHARFORMATA probe;
-    LONG good = start + 1, step = 1;
+// The highest value from good up to limit for which holds is true, when it is true for good and
+// stays true up to some point: steps that double, then halving. Moving the selection costs more
+// the longer the text, so formats are asked for stretches, not for each character or paragraph.
+LONG gallop(LONG good, LONG limit, const std::function<bool(LONG)>& holds) {
+    LONG bad = limit + 1, step = 1;
     while (good < limit) {
         LONG ahead = std::min(limit, good + step);
-        if (!format_uniform(editor, start, ahead, &probe)) break;
+        if (!holds(ahead)) {
+            bad = ahead;
+            break;
+        }
         good = ahead;
         step *= 2;
     }
-    LONG bad = std::min(limit, good + step);
-    while (good < limit && bad - good > 1) {
+    while (bad - good > 1) {
         LONG middle = good + (bad - good) / 2;
-        if (format_uniform(editor, start, middle, &probe)) good = middle; else bad = middle;
+        if (holds(middle)) good = middle; else bad = middle;
     }
     return good;
+}
+
+// The end of the run of equal formatting that starts at start.
+LONG run_end(HWND editor, LONG start, LONG limit, CHARFORMATA* format) {
+    format_uniform(editor, start, start + 1, format);
+    CHARFORMATA probe;
+    return gallop(start + 1, limit, [&](LONG end) { return format_uniform(editor, start, end, &probe); });
 }
 
 bool same_font(const CHARFORMATA& a, const CHARFORMATA& b) {
@@ -128,14 +147,14 @@ int font_for(const CHARFORMATA& format) {
     lf.lfPitchAndFamily = format.bPitchAndFamily;
     lstrcpynA(lf.lfFaceName, format.szFaceName, LF_FACESIZE);
     layout_font f = {format, CreateFontIndirectA(&lf), 0, 0};
-    HGDIOBJ old = SelectObject(cache.dc, f.font);
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(cache.dc, &metrics);
-    SelectObject(cache.dc, old);
-    f.ascent = metrics.tmAscent;
-    f.descent = metrics.tmDescent;
     cache.fonts.push_back(f);
-    return (int)cache.fonts.size() - 1;
+    int index = (int)cache.fonts.size() - 1;
+    measure_select(index);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(cache.measure_dc, &metrics);
+    cache.fonts[index].ascent = metrics.tmAscent;
+    cache.fonts[index].descent = metrics.tmDescent;
+    return index;
 }
 
 void read_runs(HWND editor) {
@@ -153,28 +172,45 @@ void read_runs(HWND editor) {
     }
 }
 
-layout_paragraph paragraph_at(HWND editor, LONG start) {
-    select_range(editor, start, start);
-    PARAFORMAT format = {};
-    format.cbSize = sizeof format;
-    SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
-    layout_paragraph p = {start, start, to_x(format.dxStartIndent), to_x(format.dxStartIndent + format.dxOffset),
-                          to_x(format.dxRightIndent), {}};
+constexpr DWORD PARAGRAPH_NEEDED = PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_TABSTOPS;
+
+// The format of the paragraphs first to last, when they share one. The selection ends on the
+// last one's line break, which lies inside it.
+bool paragraphs_uniform(HWND editor, size_t first, size_t last, PARAFORMAT* format) {
+    select_range(editor, cache.paragraphs[first].start, cache.paragraphs[last].end);
+    memset(format, 0, sizeof *format);
+    format->cbSize = sizeof *format;
+    SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)format);
+    return (format->dwMask & PARAGRAPH_NEEDED) == PARAGRAPH_NEEDED;
+}
+
+void paragraph_apply(layout_paragraph* p, const PARAFORMAT& format) {
+    p->first_indent = to_x(format.dxStartIndent);
+    p->rest_indent = to_x(format.dxStartIndent + format.dxOffset);
+    p->right_indent = to_x(format.dxRightIndent);
+    p->tabs.clear();
     for (int i = 0; i < std::min<int>(format.cTabCount, MAX_TAB_STOPS); ++i) {
-        p.tabs.push_back(to_x(format.rgxTabs[i] & 0x00FFFFFF));  // high bits: alignment kinds
+        p->tabs.push_back(to_x(format.rgxTabs[i] & 0x00FFFFFF));  // high bits: alignment kinds
     }
-    return p;
 }
 
 void read_paragraphs(HWND editor) {
     LONG start = cache.base;
     for (;;) {
-        cache.paragraphs.push_back(paragraph_at(editor, start));
-        while (start < cache.limit && !is_break(char_at(start))) ++start;
-        cache.paragraphs.back().end = start;
+        LONG end = start;
+        while (end < cache.limit && !is_break(char_at(end))) ++end;
+        cache.paragraphs.push_back({start, end, 0, 0, 0, {}});
+        if (end >= cache.limit) break;
+        start = end + ((char_at(end) == '\r' && end + 1 < cache.limit && char_at(end + 1) == '\n') ? 2 : 1);
         if (start >= cache.limit) break;
-        start += (char_at(start) == '\r' && start + 1 < cache.limit && char_at(start + 1) == '\n') ? 2 : 1;
-        if (start >= cache.limit) break;
+    }
+    LONG last = (LONG)cache.paragraphs.size() - 1;
+    for (LONG first = 0; first <= last;) {
+        PARAFORMAT format, probe;
+        paragraphs_uniform(editor, first, first, &format);
+        LONG same = gallop(first, last, [&](LONG upto) { return paragraphs_uniform(editor, first, upto, &probe); });
+        for (LONG i = first; i <= same; ++i) paragraph_apply(&cache.paragraphs[i], format);
+        first = same + 1;
     }
 }
 
@@ -198,6 +234,8 @@ bool cache_fill(HWND editor, HDC dc, LONG start, LONG limit) {
     cache.dc = dc;
     cache.dpi_x = GetDeviceCaps(dc, LOGPIXELSX);
     cache.dpi_y = GetDeviceCaps(dc, LOGPIXELSY);
+    cache.measure_dc = CreateCompatibleDC(nullptr);
+    cache.measure_font = -1;
     if (!read_text(editor, start, limit)) return false;
     CHARRANGE kept;
     SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&kept);
@@ -289,12 +327,12 @@ LONG line_break_at(LONG start, LONG over) {
 LONG measure(LONG start, LONG end, int right, int* x, int font) {
     static std::vector<int> extents;
     extents.resize(MEASURE_CHUNK);
-    SelectObject(cache.dc, cache.fonts[font].font);
+    measure_select(font);
     while (start < end) {
         int count = (int)std::min<LONG>(end - start, MEASURE_CHUNK);
         int fit = 0;
         SIZE size;
-        GetTextExtentExPointA(cache.dc, cache.text.c_str() + (start - cache.base), count, std::max(0, right - *x),
+        GetTextExtentExPointA(cache.measure_dc, cache.text.c_str() + (start - cache.base), count, std::max(0, right - *x),
                               &fit, extents.data(), &size);
         fit = std::min(std::max(fit, 0), count);
         piece_add(start, start + fit, *x, font);
@@ -367,7 +405,6 @@ LONG page_measure(LONG start, const RECT& rc) {
     int height = to_y(rc.bottom) - to_y(rc.top);
     int y = 0;
     LONG at = start;
-    int saved = SaveDC(cache.dc);
     while (at < cache.limit) {
         layout_line line = {at, y, 0, 0, 0};
         LONG next = line_layout(at, width, &line);
@@ -382,7 +419,6 @@ LONG page_measure(LONG start, const RECT& rc) {
         y += ascent + descent;
         at = next;
     }
-    RestoreDC(cache.dc, saved);
     return at;
 }
 
@@ -411,12 +447,16 @@ int page_layout_display(HWND editor, const RECT* rc) {
     int saved = SaveDC(dc);
     SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
     SetBkMode(dc, TRANSPARENT);
+    int selected = -1;  // selecting a font on a printer costs: only when it changes
     for (const layout_line& line : cache.lines) {
         for (size_t i = line.first_piece; i < line.first_piece + line.piece_count; ++i) {
             const layout_piece& piece = cache.pieces[i];
             const layout_font& f = cache.fonts[piece.font];
-            SelectObject(dc, f.font);
-            SetTextColor(dc, (f.format.dwEffects & CFE_AUTOCOLOR) ? RGB(0, 0, 0) : f.format.crTextColor);
+            if (piece.font != selected) {
+                SelectObject(dc, f.font);
+                SetTextColor(dc, (f.format.dwEffects & CFE_AUTOCOLOR) ? RGB(0, 0, 0) : f.format.crTextColor);
+                selected = piece.font;
+            }
             TextOutA(dc, left + piece.x, top + line.y + line.ascent, cache.text.c_str() + (piece.start - cache.base),
                      piece.end - piece.start);
         }

@@ -1,0 +1,172 @@
+// Print benchmark: a 200-page document printed through editor_print on the default printer,
+// beside the least a program can do to print the same lines: one job, TextOut line by line.
+// Prints both times (until the job is handed to the spooler), pages per second and the ratio.
+// Target: editor_print takes at most 1.5 times the plain program's time.
+//   bench_print [runs]   (under Wine, with a display and the PDF test printer; default 3 runs)
+#include <windows.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/print.h"
+
+namespace {
+
+constexpr int PAGES = 200;
+constexpr int POINTS = 12;
+constexpr int MARGIN_MM = 10;
+
+HDC default_printer() {
+    char entry[120];
+    GetProfileStringA("windows", "device", ",,,", entry, sizeof entry);
+    char *device, *driver, *port;
+    if (!print_profile_split(entry, &device, &driver, &port)) return nullptr;
+    return CreateDCA(driver, device, port, nullptr);
+}
+
+HFONT printer_font(HDC printer) {
+    LOGFONTA lf = {};
+    lf.lfHeight = -MulDiv(POINTS, GetDeviceCaps(printer, LOGPIXELSY), 72);
+    lf.lfWeight = FW_NORMAL;
+    lstrcpyA(lf.lfFaceName, "Arial");
+    return CreateFontIndirectA(&lf);
+}
+
+// How many lines of the font fit on a page below the top margin.
+int lines_per_page() {
+    HDC printer = default_printer();
+    if (!printer) return 0;
+    HFONT font = printer_font(printer);
+    HGDIOBJ old = SelectObject(printer, font);
+    TEXTMETRICA metrics;
+    GetTextMetricsA(printer, &metrics);
+    RECT page = print_page_twips(MARGIN_MM, MARGIN_MM, 0, 0, GetDeviceCaps(printer, HORZSIZE),
+                                 GetDeviceCaps(printer, VERTSIZE));
+    int dpi = GetDeviceCaps(printer, LOGPIXELSY);
+    int height = MulDiv(page.bottom, dpi, 1440) - MulDiv(page.top, dpi, 1440);
+    SelectObject(printer, old);
+    DeleteObject(font);
+    DeleteDC(printer);
+    return height / (metrics.tmAscent + metrics.tmDescent);
+}
+
+std::vector<std::string> make_lines(int count) {
+    const char* const words[] = {"brevduvan", "flyger", "över", "sjön", "med", "ett", "långt", "brev",
+                                 "från", "Åre", "till", "Östersund", "där", "hälsningar", "väntar"};
+    std::vector<std::string> lines;
+    unsigned seed = 4711;
+    for (int i = 0; i < count; ++i) {
+        char line[160];
+        int n = std::snprintf(line, sizeof line, "Rad %05d", i + 1);
+        for (int w = 0; w < 8; ++w) {
+            seed = seed * 1103515245u + 12345u;
+            n += std::snprintf(line + n, sizeof line - n, " %s", words[(seed >> 16) % 15]);
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+double seconds_since(LARGE_INTEGER start) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+}
+
+// The plain program: one job, one font, TextOut line by line at the same margins.
+double plain_print(const std::vector<std::string>& lines, int per_page) {
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    HDC printer = default_printer();
+    HFONT font = printer_font(printer);
+    DOCINFOA job = {};
+    job.cbSize = sizeof job;
+    job.lpszDocName = "bench_plain";
+    StartDocA(printer, &job);
+    HGDIOBJ old = SelectObject(printer, font);
+    TEXTMETRICA metrics;
+    GetTextMetricsA(printer, &metrics);
+    int step = metrics.tmAscent + metrics.tmDescent;
+    RECT page = print_page_twips(MARGIN_MM, MARGIN_MM, 0, 0, 0, 0);
+    int left = MulDiv(page.left, GetDeviceCaps(printer, LOGPIXELSX), 1440);
+    int top = MulDiv(page.top, GetDeviceCaps(printer, LOGPIXELSY), 1440);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        int row = (int)(i % per_page);
+        if (row == 0) StartPage(printer);
+        TextOutA(printer, left, top + row * step, lines[i].c_str(), (int)lines[i].size());
+        if (row == per_page - 1 || i + 1 == lines.size()) EndPage(printer);
+    }
+    EndDoc(printer);
+    SelectObject(printer, old);
+    DeleteObject(font);
+    DeleteDC(printer);
+    return seconds_since(start);
+}
+
+HWND editor_with(const std::vector<std::string>& lines) {
+    HWND parent = CreateWindowExA(0, "STATIC", "bench_print", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 500,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND editor = editor_create(parent, 0, 0, 0, 0, "VHSCROLL", 50000000);
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i) text += lines[i] + (i + 1 < lines.size() ? "\r\n" : "");
+    editor_set_text(editor, text.c_str());
+    CHARFORMATA format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_COLOR | CFM_SIZE | CFM_FACE;
+    format.yHeight = POINTS * 20;
+    lstrcpyA(format.szFaceName, "Arial");
+    SendMessageA(editor, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&format);
+    editor_select(editor, 0, 0);
+    return editor;
+}
+
+double toolkit_print(HWND editor, int* result) {
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    *result = editor_print(editor, MARGIN_MM, MARGIN_MM, 0, 0, "bench_toolkit", 0);
+    return seconds_since(start);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    int per_page = lines_per_page();
+    if (per_page <= 0) {
+        std::printf("no default printer (start the PDF test printer first)\n");
+        return 1;
+    }
+    std::vector<std::string> lines = make_lines(per_page * PAGES);
+    HWND editor = editor_with(lines);
+    std::vector<double> toolkit, plain;
+    // Wine's printer driver gets slower job by job within a process: the two take turns going first
+    for (int run = 0; run < runs; ++run) {
+        int result = 0;
+        if (run % 2) plain.push_back(plain_print(lines, per_page));
+        toolkit.push_back(toolkit_print(editor, &result));
+        if (run % 2 == 0) plain.push_back(plain_print(lines, per_page));
+        if (result != 0) {
+            std::printf("editor_print returned %d\n", result);
+            return 1;
+        }
+        std::printf("run %d: editor_print %.3f s, plain TextOut %.3f s\n", run + 1, toolkit.back(), plain.back());
+    }
+    double t = median(toolkit), p = median(plain);
+    std::printf("%d pages of %d lines, median of %d runs:\n", PAGES, per_page, runs);
+    std::printf("  editor_print   %.3f s  %.1f pages/s\n", t, PAGES / t);
+    std::printf("  plain TextOut  %.3f s  %.1f pages/s\n", p, PAGES / p);
+    std::printf("  ratio %.2f (target at most 1.50)\n", t / p);
+    return 0;
+}
