@@ -22,14 +22,6 @@ constexpr int PAGES = 200;
 constexpr int POINTS = 12;
 constexpr int MARGIN_MM = 10;
 
-HDC default_printer() {
-    char entry[120];
-    GetProfileStringA("windows", "device", ",,,", entry, sizeof entry);
-    char *device, *driver, *port;
-    if (!print_profile_split(entry, &device, &driver, &port)) return nullptr;
-    return CreateDCA(driver, device, port, nullptr);
-}
-
 HFONT printer_font(HDC printer) {
     LOGFONTA lf = {};
     lf.lfHeight = -MulDiv(POINTS, GetDeviceCaps(printer, LOGPIXELSY), 72);
@@ -40,7 +32,7 @@ HFONT printer_font(HDC printer) {
 
 // How many lines of the font fit on a page below the top margin.
 int lines_per_page() {
-    HDC printer = default_printer();
+    HDC printer = printer_create_default();
     if (!printer) return 0;
     HFONT font = printer_font(printer);
     HGDIOBJ old = SelectObject(printer, font);
@@ -84,7 +76,7 @@ double seconds_since(LARGE_INTEGER start) {
 double plain_print(const std::vector<std::string>& lines, int per_page) {
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
-    HDC printer = default_printer();
+    HDC printer = printer_create_default();
     HFONT font = printer_font(printer);
     DOCINFOA job = {};
     job.cbSize = sizeof job;

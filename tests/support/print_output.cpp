@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "support/test_util.h"
+#include "toolkit/richedit/print.h"
 
 namespace {
 
@@ -163,9 +164,7 @@ std::string print_output_problem() {
     }
     char entry[256];
     GetProfileStringA("windows", "device", ",,,", entry, sizeof entry);
-    std::string device = entry;
-    device = device.substr(0, device.find(','));
-    HDC printer = device.empty() ? nullptr : CreateDCA(nullptr, device.c_str(), nullptr, nullptr);
+    HDC printer = printer_create_default();
     if (printer == nullptr) {
         return std::string("BREVDUVA_PRINT_DIR is set but the default printer \"") + entry +
                "\" cannot be opened: is the print spooler with the PDF printer running?";

@@ -48,17 +48,9 @@ void dialog_record_release() {
     print_dialog_record.hDevNames = nullptr;
 }
 
-HDC printer_from_profile() {
-    char entry[120];
-    GetProfileStringA("windows", "device", ",,,", entry, sizeof entry);
-    char *device, *driver, *port;
-    if (!print_profile_split(entry, &device, &driver, &port)) return nullptr;
-    return CreateDCA(driver, device, port, nullptr);
-}
-
 // The run owns the printer's device context from here on, also the one the dialog made.
 HDC printer_from_source(int source) {
-    if (source != 1) return printer_from_profile();
+    if (source != 1) return printer_create_default();
     HDC printer = print_dialog_record.hDC;
     print_dialog_record.hDC = nullptr;
     return printer;
@@ -253,6 +245,14 @@ BOOL CALLBACK print_abort_procedure(HDC, int) {
 int print_is_running() { return running; }
 
 HWND print_stop_dialog() { return stop_dialog; }
+
+HDC printer_create_default() {
+    char entry[120];
+    GetProfileStringA("windows", "device", ",,,", entry, sizeof entry);
+    char *device, *driver, *port;
+    if (!print_profile_split(entry, &device, &driver, &port)) return nullptr;
+    return CreateDCA(driver, device, port, nullptr);
+}
 
 int print_profile_split(char* entry, char** device, char** driver, char** port) {
     *device = strtok(entry, ",");

@@ -25,6 +25,9 @@ int print_is_running();
 // The stop dialog of the run in progress, or null.
 HWND print_stop_dialog();
 
+// A device context for the default printer named by the profile's "device" entry, or null.
+HDC printer_create_default();
+
 // Splits a profile "device" entry in place: the device name up to the first comma, then the
 // driver and the port, each ending at a comma or a blank. 1 when all three are there, else 0.
 int print_profile_split(char* entry, char** device, char** driver, char** port);
