@@ -48,6 +48,23 @@ bool save_before_leaving() {
     return !document_is_modified();
 }
 
+// Shows the message for a load that failed; false when the document came in.
+bool load_failed_notice(int result, const char* unreadable, const char* nothing_read) {
+    if (result == -2) notice("FILFEL", unreadable);
+    if (result == -3) notice("FILFEL", nothing_read);
+    return result == -2 || result == -3;
+}
+
+using file_dialog_run = int (*)(HWND, const char*, const char*, const char*, const char*);
+
+// A file dialog with the program's own filter list, handed over as a copy.
+int own_filter_dialog(file_dialog_run run, HWND window, const char* title) {
+    app_state.file_result = 0;
+    char filter[sizeof own_filter];
+    std::memcpy(filter, own_filter, sizeof filter);
+    return run(window, title, "PATH", "OWN_FILTER", filter);
+}
+
 void drop_open(HDROP drop) {
     app_state.file_result = drop_query_file(drop);
     if (app_state.file_result == 0) {
@@ -55,11 +72,8 @@ void drop_open(HDROP drop) {
         return;
     }
     app_state.file_result = document_load(app_state.editor, dropped_file_path);
-    if (app_state.file_result == -2) {
-        notice("FILFEL", "Det gick ej att öppna den släppta filen för läsning!");
-    } else if (app_state.file_result == -3) {
-        notice("FILFEL", "Det gick ej att hämta in den släppta filen!");
-    } else {
+    if (!load_failed_notice(app_state.file_result, "Det gick ej att öppna den släppta filen för läsning!",
+                            "Det gick ej att hämta in den släppta filen!")) {
         window_set_title(app_state.main_window, dropped_file_path);
         document_name_set(dropped_file_path);
         save_target_forget();
@@ -70,26 +84,17 @@ void drop_open(HDROP drop) {
 }  // namespace
 
 int app_open(HWND window, HWND editor) {
-    app_state.file_result = 0;
-    char filter[sizeof own_filter];
-    std::memcpy(filter, own_filter, sizeof filter);
-    if (file_dialog_open(window, "Öppna...", "PATH", "OWN_FILTER", filter) == 1) return 1;
+    if (own_filter_dialog(file_dialog_open, window, "Öppna...") == 1) return 1;
     app_state.file_result = document_load(editor, open_dialog_path);
-    if (app_state.file_result == -2) {
-        notice("FILFEL", "Det gick ej att öppna filen för läsning!");
-    } else if (app_state.file_result == -3) {
-        notice("FILFEL", "Det gick ej att hämta in filen!");
-    } else {
+    if (!load_failed_notice(app_state.file_result, "Det gick ej att öppna filen för läsning!",
+                            "Det gick ej att hämta in filen!")) {
         window_post(app_state.main_window, WM_COMMAND, CMD_STATUS_REFRESH, 0);
     }
     return 0;
 }
 
 int app_save_as(HWND window, HWND editor) {
-    app_state.file_result = 0;
-    char filter[sizeof own_filter];
-    std::memcpy(filter, own_filter, sizeof filter);
-    if (file_dialog_save(window, "Spara som...", "PATH", "OWN_FILTER", filter) == 1) return 1;
+    if (own_filter_dialog(file_dialog_save, window, "Spara som...") == 1) return 1;
     app_state.file_result = document_save(editor, save_dialog_path);
     if (app_state.file_result == -2) {
         save_failed_notice();

@@ -17,14 +17,6 @@ namespace {
 
 constexpr int FILE_NAME_FIELD = 1148;
 
-std::string editor_text() {
-    int n = GetWindowTextLengthA(app_state.editor);
-    std::string text(n + 1, '\0');
-    GetWindowTextA(app_state.editor, &text[0], n + 1);
-    text.resize(n);
-    return text;
-}
-
 void type_text(const char* text) {
     SendMessageA(app_state.editor, EM_REPLACESEL, TRUE, (LPARAM)text);
     SendMessageA(app_state.editor, EM_SETMODIFY, 1, 0);
@@ -155,7 +147,7 @@ TEST_F(DocumentCommands, OpenLoadsTitleNameAndRefreshesStatus) {
     answer_file_dialog(path);
     app_command(CMD_OPEN);
     expect_boxes({{"Öppna...", ""}});
-    EXPECT_EQ(editor_text(), "innehåll");
+    EXPECT_EQ(app_editor_text(), "innehåll");
     EXPECT_EQ(window_text(app_window()), path);
     EXPECT_STREQ(app_state.document_name, "läs mig.txt");
     MSG posted;
@@ -185,7 +177,7 @@ TEST_F(DocumentCommands, OpenLockedFileSaysItCannotBeReadAndKeepsText) {
     app_command(CMD_OPEN);
     CloseHandle(lock);
     expect_boxes({{"Öppna...", ""}, {FILFEL, "Det gick ej att öppna filen för läsning!"}});
-    EXPECT_EQ(editor_text(), "behåll mig");
+    EXPECT_EQ(app_editor_text(), "behåll mig");
 }
 
 TEST_F(DocumentCommands, CancelledOpenChangesNothing) {
@@ -193,7 +185,7 @@ TEST_F(DocumentCommands, CancelledOpenChangesNothing) {
     type_text("kvar");
     dialog_helper_queue_button(IDCANCEL);
     app_command(CMD_OPEN);
-    EXPECT_EQ(editor_text(), "kvar");
+    EXPECT_EQ(app_editor_text(), "kvar");
     EXPECT_EQ(window_text(app_window()), before);
 }
 
@@ -203,7 +195,7 @@ TEST_F(DocumentCommands, NewOnUnmodifiedDocumentAsksNothing) {
     lstrcpyA(app_state.document_name, "gammal.txt");
     app_command(CMD_NEW);
     EXPECT_TRUE(dialog_helper_seen().empty());
-    EXPECT_EQ(editor_text(), "");
+    EXPECT_EQ(app_editor_text(), "");
     EXPECT_EQ(window_text(app_window()), "Brevduva Daraduder");
     EXPECT_STREQ(app_state.document_name, "");
     MSG posted;
@@ -217,14 +209,14 @@ TEST_F(DocumentCommands, NewAsksAndNoDiscards) {
     dialog_helper_queue_button(IDNO);
     app_command(CMD_NEW);
     expect_boxes({{"SPARA?", "Skall dokumentet sparas innan nytt dokument öppnas?"}});
-    EXPECT_EQ(editor_text(), "");
+    EXPECT_EQ(app_editor_text(), "");
 }
 
 TEST_F(DocumentCommands, NewCancelKeepsDocument) {
     type_text("utkast");
     dialog_helper_queue_button(IDCANCEL);
     app_command(CMD_NEW);
-    EXPECT_EQ(editor_text(), "utkast");
+    EXPECT_EQ(app_editor_text(), "utkast");
 }
 
 TEST_F(DocumentCommands, NewYesThenCancelledSaveKeepsDocument) {
@@ -233,7 +225,7 @@ TEST_F(DocumentCommands, NewYesThenCancelledSaveKeepsDocument) {
     dialog_helper_queue_button(IDCANCEL);
     app_command(CMD_NEW);
     expect_boxes({{"SPARA?", ""}, {"Spara som...", ""}});
-    EXPECT_EQ(editor_text(), "viktigt");
+    EXPECT_EQ(app_editor_text(), "viktigt");
 }
 
 TEST_F(DocumentCommands, NewYesSavesThenEmpties) {
@@ -243,7 +235,7 @@ TEST_F(DocumentCommands, NewYesSavesThenEmpties) {
     answer_file_dialog(path);
     app_command(CMD_NEW);
     EXPECT_EQ(file_read(path), "sparas");
-    EXPECT_EQ(editor_text(), "");
+    EXPECT_EQ(app_editor_text(), "");
 }
 
 TEST_F(DocumentCommands, NewWhenEditorRefusesTextShowsDocumentError) {
@@ -289,7 +281,7 @@ TEST_F(DocumentCommands, DropOneFileReplacesDocument) {
     type_text("osparat");
     drop_files({path});
     EXPECT_TRUE(dialog_helper_seen().empty());
-    EXPECT_EQ(editor_text(), "släppt innehåll");
+    EXPECT_EQ(app_editor_text(), "släppt innehåll");
     EXPECT_EQ(window_text(app_window()), path);
     EXPECT_EQ(app_state.document_name, path);
     MSG posted;
@@ -302,7 +294,7 @@ TEST_F(DocumentCommands, DropTwoFilesChangesNothing) {
     dialog_helper_queue_button(IDOK);
     drop_files({folder + "a.txt", folder + "b.txt"});
     expect_boxes({{"DRAG OCH SLÄPP- FEL", "Endast en fil får släppas åt gången!"}});
-    EXPECT_EQ(editor_text(), "orörd");
+    EXPECT_EQ(app_editor_text(), "orörd");
 }
 
 TEST_F(DocumentCommands, DropLockedAndEmptyFilesShowTheirMessages) {
@@ -333,7 +325,7 @@ TEST_F(DocumentCommands, ExitAskedCancelKeepsRunning) {
     app_command(CMD_EXIT);
     expect_boxes({{"SPARA?", "Skall dokumentet sparas innan programmet avslutas?"}});
     EXPECT_FALSE(app_quit_posted());
-    EXPECT_EQ(editor_text(), "arbete");
+    EXPECT_EQ(app_editor_text(), "arbete");
 }
 
 TEST_F(DocumentCommands, ExitNoEndsWithoutSaving) {
@@ -349,7 +341,7 @@ TEST_F(DocumentCommands, CloseYesThenCancelledSaveKeepsRunning) {
     dialog_helper_queue_button(IDCANCEL);
     SendMessageA(app_window(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(app_quit_posted());
-    EXPECT_EQ(editor_text(), "arbete");
+    EXPECT_EQ(app_editor_text(), "arbete");
 }
 
 TEST_F(DocumentCommands, CloseYesSavesThenEnds) {

@@ -18,14 +18,6 @@ void set_document(const std::string& text, const char* name) {
     lstrcpyA(app_state.document_name, name);
 }
 
-std::string editor_text() {
-    int n = GetWindowTextLengthA(app_state.editor);
-    std::string text(n + 1, '\0');
-    GetWindowTextA(app_state.editor, &text[0], n + 1);
-    text.resize(n);
-    return text;
-}
-
 class PrintCommands : public testing::Test {
 protected:
     void SetUp() override {
@@ -144,7 +136,7 @@ TEST_F(PrintCommands, StopButtonSaysStoppedAndCommandsWaitDuringTheRun) {
     ASSERT_EQ(dialog_helper_seen().size(), 2u);
     EXPECT_EQ(dialog_helper_seen()[1].caption, PRINTMEDDELANDE);
     EXPECT_EQ(dialog_helper_seen()[1].text, "Utskrift stoppad av användare!");
-    EXPECT_EQ(editor_text().size(), long_text.size());
+    EXPECT_EQ(app_editor_text().size(), long_text.size());
     EXPECT_TRUE(IsWindowEnabled(app_state.editor));
     EXPECT_EQ(print_is_running(), 0);
 }

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "app/app.h"
 #include "app/app_state.h"
 #include "support/dialog_helper.h"
@@ -29,6 +31,15 @@ inline void app_reset() {
     while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     app_state.message_text[0] = '\0';
+}
+
+// The document's text as the editor holds it.
+inline std::string app_editor_text() {
+    int n = GetWindowTextLengthA(app_state.editor);
+    std::string text(n + 1, '\0');
+    GetWindowTextA(app_state.editor, &text[0], n + 1);
+    text.resize(n);
+    return text;
 }
 
 // True when a quit request is waiting in the queue (the program would end).
