@@ -59,7 +59,8 @@ printer_add_queue() {
     local ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
     [ -f "$ppd" ] || { echo "printer: $ppd is missing (printer-driver-cups-pdf)" >&2; return 1; }
     if ! lpstat -p PDF >/dev/null 2>&1; then
-        lpadmin -p PDF -E -v cups-pdf:/ -P "$ppd" || return 1
+        # (lpadmin warns on every use of a PPD file that drivers are deprecated)
+        lpadmin -p PDF -E -v cups-pdf:/ -P "$ppd" 2>/dev/null || return 1
     fi
     lpadmin -d PDF && cupsenable PDF && cupsaccept PDF
 }

@@ -263,14 +263,20 @@ TEST_F(PageLayout, EmptyLinesTakeTheirHeight) {
 }
 
 TEST_F(PageLayout, LeavesTheSelectionAndForgetsTheTextWhenReleased) {
-    set_text(numbered_lines(50, "text"));
+    set_text(numbered_lines(200, "text"));
     editor_select(editor, 30, 40);
+    SendMessageA(editor, EM_LINESCROLL, 0, 20 - SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0));
+    LRESULT events = SendMessageA(editor, EM_GETEVENTMASK, 0, 0);
+    LRESULT first_line = SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0);
+    ASSERT_GT(first_line, 10);
     LONG next;
     page(0, -1, NARROW_PAGE, &next);
     CHARRANGE kept = {};
     SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&kept);
     EXPECT_EQ(kept.cpMin, 30);
     EXPECT_EQ(kept.cpMax, 40);
+    EXPECT_EQ(SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0), first_line);
+    EXPECT_EQ(SendMessageA(editor, EM_GETEVENTMASK, 0, 0), events);
 
     EXPECT_EQ(page_layout_format(editor, 0, nullptr), 0);
     RECT rc = NARROW_PAGE;

@@ -49,8 +49,7 @@ struct layout_line {
 struct layout_cache {
     HWND editor;
     HDC dc;
-    HDC measure_dc;  // fonts are measured here at dc's resolution: much cheaper than on a printer
-    int measure_font;  // the font selected into measure_dc, -1 none
+    int selected_font;  // the font selected into dc while measuring, -1 none
     int dpi_x, dpi_y;
     LONG base, limit;  // text holds the characters [base, limit)
     bool base_starts_paragraph;
@@ -74,15 +73,16 @@ bool is_break(char c) { return c == '\r' || c == '\n'; }
 char char_at(LONG position) { return cache.text[position - cache.base]; }
 
 void cache_release() {
-    if (cache.measure_dc) DeleteDC(cache.measure_dc);
     for (const layout_font& f : cache.fonts) DeleteObject(f.font);
     cache = layout_cache();
 }
 
-void measure_select(int font) {
-    if (cache.measure_font == font) return;
-    SelectObject(cache.measure_dc, cache.fonts[font].font);
-    cache.measure_font = font;
+// Selecting a font into a printer's device context costs: only when it changes. Callers keep
+// the context's own font with SaveDC / RestoreDC around their work.
+void font_select(int font) {
+    if (cache.selected_font == font) return;
+    SelectObject(cache.dc, cache.fonts[font].font);
+    cache.selected_font = font;
 }
 
 // ---- reading the control -------------------------------------------------------------
@@ -149,9 +149,13 @@ int font_for(const CHARFORMATA& format) {
     layout_font f = {format, CreateFontIndirectA(&lf), 0, 0};
     cache.fonts.push_back(f);
     int index = (int)cache.fonts.size() - 1;
-    measure_select(index);
+    int saved = SaveDC(cache.dc);
+    cache.selected_font = -1;
+    font_select(index);
     TEXTMETRICA metrics = {};
-    GetTextMetricsA(cache.measure_dc, &metrics);
+    GetTextMetricsA(cache.dc, &metrics);
+    RestoreDC(cache.dc, saved);
+    cache.selected_font = -1;
     cache.fonts[index].ascent = metrics.tmAscent;
     cache.fonts[index].descent = metrics.tmDescent;
     return index;
@@ -234,19 +238,19 @@ bool cache_fill(HWND editor, HDC dc, LONG start, LONG limit) {
     cache.dc = dc;
     cache.dpi_x = GetDeviceCaps(dc, LOGPIXELSX);
     cache.dpi_y = GetDeviceCaps(dc, LOGPIXELSY);
-    cache.measure_dc = CreateCompatibleDC(nullptr);
-    cache.measure_font = -1;
+    cache.selected_font = -1;
     if (!read_text(editor, start, limit)) return false;
     CHARRANGE kept;
     SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&kept);
     LRESULT events = SendMessageA(editor, EM_SETEVENTMASK, 0, 0);
-    LRESULT first_line = SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0);
+    POINT scrolled = {};
+    SendMessageA(editor, EM_GETSCROLLPOS, 0, (LPARAM)&scrolled);
     SendMessageA(editor, WM_SETREDRAW, FALSE, 0);  // moving the selection is many times cheaper unseen
     read_runs(editor);
     read_paragraphs(editor);
     SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&kept);
+    SendMessageA(editor, EM_SETSCROLLPOS, 0, (LPARAM)&scrolled);
     SendMessageA(editor, WM_SETREDRAW, TRUE, 0);
-    SendMessageA(editor, EM_LINESCROLL, 0, first_line - SendMessageA(editor, EM_GETFIRSTVISIBLELINE, 0, 0));
     InvalidateRect(editor, nullptr, FALSE);
     SendMessageA(editor, EM_SETEVENTMASK, 0, events);
     return true;
@@ -327,12 +331,12 @@ LONG line_break_at(LONG start, LONG over) {
 LONG measure(LONG start, LONG end, int right, int* x, int font) {
     static std::vector<int> extents;
     extents.resize(MEASURE_CHUNK);
-    measure_select(font);
+    font_select(font);
     while (start < end) {
         int count = (int)std::min<LONG>(end - start, MEASURE_CHUNK);
         int fit = 0;
         SIZE size;
-        GetTextExtentExPointA(cache.measure_dc, cache.text.c_str() + (start - cache.base), count, std::max(0, right - *x),
+        GetTextExtentExPointA(cache.dc, cache.text.c_str() + (start - cache.base), count, std::max(0, right - *x),
                               &fit, extents.data(), &size);
         fit = std::min(std::max(fit, 0), count);
         piece_add(start, start + fit, *x, font);
@@ -405,6 +409,8 @@ LONG page_measure(LONG start, const RECT& rc) {
     int height = to_y(rc.bottom) - to_y(rc.top);
     int y = 0;
     LONG at = start;
+    int saved = SaveDC(cache.dc);
+    cache.selected_font = -1;
     while (at < cache.limit) {
         layout_line line = {at, y, 0, 0, 0};
         LONG next = line_layout(at, width, &line);
@@ -419,6 +425,8 @@ LONG page_measure(LONG start, const RECT& rc) {
         y += ascent + descent;
         at = next;
     }
+    RestoreDC(cache.dc, saved);
+    cache.selected_font = -1;
     return at;
 }
 
@@ -443,24 +451,23 @@ LONG page_layout_format(HWND editor, int render, const FORMATRANGE* range) {
 int page_layout_display(HWND editor, const RECT* rc) {
     if (cache.editor != editor || !cache.measured || rc == nullptr) return 1;
     int left = to_x(rc->left), top = to_y(rc->top);
-    HDC dc = cache.dc;
-    int saved = SaveDC(dc);
-    SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
-    SetBkMode(dc, TRANSPARENT);
-    int selected = -1;  // selecting a font on a printer costs: only when it changes
+    int saved = SaveDC(cache.dc);
+    cache.selected_font = -1;
+    SetTextAlign(cache.dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+    SetBkMode(cache.dc, TRANSPARENT);
     for (const layout_line& line : cache.lines) {
         for (size_t i = line.first_piece; i < line.first_piece + line.piece_count; ++i) {
             const layout_piece& piece = cache.pieces[i];
-            const layout_font& f = cache.fonts[piece.font];
-            if (piece.font != selected) {
-                SelectObject(dc, f.font);
-                SetTextColor(dc, (f.format.dwEffects & CFE_AUTOCOLOR) ? RGB(0, 0, 0) : f.format.crTextColor);
-                selected = piece.font;
+            if (piece.font != cache.selected_font) {  // each font has one colour
+                const CHARFORMATA& format = cache.fonts[piece.font].format;
+                SetTextColor(cache.dc, (format.dwEffects & CFE_AUTOCOLOR) ? RGB(0, 0, 0) : format.crTextColor);
+                font_select(piece.font);
             }
-            TextOutA(dc, left + piece.x, top + line.y + line.ascent, cache.text.c_str() + (piece.start - cache.base),
-                     piece.end - piece.start);
+            TextOutA(cache.dc, left + piece.x, top + line.y + line.ascent,
+                     cache.text.c_str() + (piece.start - cache.base), piece.end - piece.start);
         }
     }
-    RestoreDC(dc, saved);
+    RestoreDC(cache.dc, saved);
+    cache.selected_font = -1;
     return 0;
 }
