@@ -44,8 +44,8 @@ TEST_F(PrintCommands, DialogPrintOfEmptyDocumentSaysSoBeforeAnyDialog) {
 }
 
 TEST_F(PrintCommands, DirectPrintOfEmptyDocumentSaysNothingToPrint) {
-    PRINT_OUTPUT_REQUIRE();
     print_output_guard guard;
+    PRINT_OUTPUT_REQUIRE();
     dialog_helper_queue_button(IDOK);
     app_command(CMD_PRINT);
     expect_one_box(PRINTMEDDELANDE, "Finns inget att skriva ut!");
@@ -63,8 +63,8 @@ TEST_F(PrintCommands, NoDefaultPrinterShowsPrinterError) {
 }
 
 TEST_F(PrintCommands, DirectPrintWritesTheDocumentUnderItsName) {
-    PRINT_OUTPUT_REQUIRE();
     print_output_guard guard;
+    PRINT_OUTPUT_REQUIRE();
     std::string title = print_output_title("direkt");
     set_document("Första raden\r\nAndra raden med åäö", title.c_str());
     app_command(CMD_PRINT);
@@ -79,8 +79,8 @@ TEST_F(PrintCommands, DirectPrintWritesTheDocumentUnderItsName) {
 }
 
 TEST_F(PrintCommands, CancelledPrintDialogShowsNothing) {
-    PRINT_OUTPUT_REQUIRE();
     print_output_guard guard;
+    PRINT_OUTPUT_REQUIRE();
     std::string title = print_output_title("avbruten");
     set_document("något", title.c_str());
     dialog_helper_queue_button(IDCANCEL);
@@ -92,8 +92,8 @@ TEST_F(PrintCommands, CancelledPrintDialogShowsNothing) {
 }
 
 TEST_F(PrintCommands, ConfirmedPrintDialogPrintsAtTopMarginZero) {
-    PRINT_OUTPUT_REQUIRE();
     print_output_guard guard;
+    PRINT_OUTPUT_REQUIRE();
     std::string direct = print_output_title("toppmarginal_tio");
     set_document("Överst", direct.c_str());
     app_command(CMD_PRINT);
@@ -114,8 +114,8 @@ TEST_F(PrintCommands, ConfirmedPrintDialogPrintsAtTopMarginZero) {
 }
 
 TEST_F(PrintCommands, StopButtonSaysStoppedAndCommandsWaitDuringTheRun) {
-    PRINT_OUTPUT_REQUIRE();
     print_output_guard guard;
+    PRINT_OUTPUT_REQUIRE();
     std::string title = print_output_title("stoppad");
     std::string long_text = print_test_lines(1, 3000, "en lång rad som fyller sidorna");
     set_document(long_text, title.c_str());
