@@ -166,10 +166,13 @@ dialog_wait() {
     return 1
 }
 
-# Waits until no dialog is open any more.
+# Waits until no dialog is open any more, or, given a caption, no dialog of that caption is on top.
 dialog_gone() {
+    local top
     for _ in $(seq 1 50); do
-        peek dialog >/dev/null 2>&1 || return 0
+        top=$(peek dialog 2>/dev/null | head -1 | tr -d '\r') || return 0
+        [ -z "$top" ] && return 0
+        [ -n "${1:-}" ] && [ "$top" != "$1" ] && return 0
         sleep 0.1
     done
     return 1
@@ -182,7 +185,7 @@ message_check() {
     shown=$(peek dialog | tr -d '\r')
     check "the box '$caption' says '${text%%$'\n'*}'" same "$shown" "$caption"$'\n'"$text"
     keys "$answer"
-    dialog_gone
+    dialog_gone "$caption"
 }
 
 # Types a path into the file dialog that has the focus and confirms it.
