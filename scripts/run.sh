@@ -22,11 +22,23 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   xvfb_start || exit 1
 fi
 
+# A document named by its Linux path is handed over as the program sees it (Z:\...). The
+# program takes its command-line tail verbatim, so the name goes unquoted, blanks and all.
+args=()
+for a in "$@"; do
+  if [ -e "$a" ]; then
+    # shellcheck disable=SC2206 # split on purpose: Wine would quote a name with blanks
+    args+=($(printf 'Z:%s' "$(realpath "$a" | tr '/' '\\')"))
+  else
+    args+=("$a")
+  fi
+done
+
 if [ -z "$shot" ]; then
-  exec "$WINE" "$build/brevduva.exe" "$@"
+  exec "$WINE" "$build/brevduva.exe" "${args[@]}"
 fi
 
-"$WINE" "$build/brevduva.exe" "$@" &
+"$WINE" "$build/brevduva.exe" "${args[@]}" &
 program=$!
 for _ in $(seq 1 100); do
   xdotool search --name '^Brevduva' >/dev/null 2>&1 && break
