@@ -61,6 +61,14 @@ protected:
             PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         });
     }
+    // Answers the box the file dialog puts up, then cancels the file dialog.
+    void queue_box_answer_then_cancel(int button) {
+        dialog_helper_queue([button](HWND box) {
+            HWND dialog = GetWindow(box, GW_OWNER);
+            PostMessageA(box, WM_COMMAND, button, 0);
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+    }
     std::string title() { return window_text(owner); }
 };
 
@@ -139,11 +147,7 @@ TEST_F(FileDialog, SaveSetsTitleAndStartsNextTimeFromTheChosenPath) {
 TEST_F(FileDialog, SaveAsksBeforeOverwriting) {
     ASSERT_TRUE(file_write(folder + "finns.txt", "gammal"));
     queue_answer(folder + "finns.txt");
-    dialog_helper_queue([](HWND box) {
-        HWND dialog = GetWindow(box, GW_OWNER);
-        PostMessageA(box, WM_COMMAND, IDNO, 0);
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    });
+    queue_box_answer_then_cancel(IDNO);
     EXPECT_EQ(file_dialog_save(owner, "Spara som...", "PATH", "TXT_FILTER", nullptr), 1);
     ASSERT_EQ(dialog_helper_seen().size(), 2u);
     EXPECT_NE(dialog_helper_seen()[1].text.find("already exists"), std::string::npos) << dialog_helper_seen()[1].text;
@@ -158,11 +162,7 @@ TEST_F(FileDialog, SaveAsksBeforeOverwriting) {
 TEST_F(FileDialog, OpenRefusesAMissingFileAndTakesSeveral) {
     open_dialog_used = true;
     queue_answer(folder + "saknas.txt");
-    dialog_helper_queue([](HWND box) {
-        HWND dialog = GetWindow(box, GW_OWNER);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    });
+    queue_box_answer_then_cancel(IDOK);
     EXPECT_EQ(file_dialog_open(owner, "Öppna...", "PATH", "NONE_FILTER", nullptr), 1);
     EXPECT_EQ(dialog_helper_seen().size(), 2u);
     EXPECT_EQ(title(), "Ägare");

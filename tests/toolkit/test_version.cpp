@@ -76,26 +76,25 @@ TEST(VersionDecode, BuildNumberAndUpdateText) {
 }
 
 TEST(VersionReport, EveryFormat) {
-    EXPECT_EQ(report_of(record_of(1, 4, 10, 2222, " A")),
-              "OS          =   Windows 98\nBuild       =  2222\nUpdate   =  Second Edition");
-    EXPECT_EQ(report_of(record_of(1, 4, 0, 950, "")), "OS          =   Windows 95\nBuild       =  950\nUpdate   =  First Edition");
-    EXPECT_EQ(report_of(record_of(1, 4, 90, 3000, " C")), "OS          =   Windows 99\nBuild       =  3000\nUpdate   =  OSR2");
-    EXPECT_EQ(report_of(record_of(2, 3, 10, 1057, "Service Pack 5")),
-              "OS          =  Windows 3.51  NT Technology\nBuild       =  1057\nUpdate   =  Service Pack 5");
-    EXPECT_EQ(report_of(record_of(2, 4, 0, 1381, "Service Pack 6")),
-              "OS          =  Windows 4.0  NT Technology\nBuild       =  1381\nUpdate   =  Service Pack 6");
-    EXPECT_EQ(report_of(record_of(2, 5, 0, 2195, "Service Pack 4")),
-              "OS          =  Windows 2000 5.0  NT Technology\nBuild       =  2195\nUpdate   =  Service Pack 4");
-    EXPECT_EQ(report_of(record_of(2, 5, 1, 2600, "Service Pack 3")),
-              "OS          =  Windows XP 5.10  NT Technology\nBuild       =  2600\nUpdate   =  Service Pack 3");
-    EXPECT_EQ(report_of(record_of(2, 5, 2, 3790, "")),
-              "OS          =  Windows .NET Server 2003 family 5.20  NT Technology\nBuild       =  3790\nUpdate   =  ");
-    EXPECT_EQ(report_of(record_of(3, 5, 1, 77, "x")),
-              "OS          =  Windows Undknown 0.0 undknown Technology\nBuild       =  77\nUpdate   =  x");
-    EXPECT_EQ(report_of(record_of(2, 10, 0, 19045, "")),
-              "OS          =  Windows 10.0  (version not listed)\nBuild       =  19045\nUpdate   =  ");
-    EXPECT_EQ(report_of(record_of(1, 4, 3, 5, "")),
-              "OS          =  Windows 4.3  (version not listed)\nBuild       =  5\nUpdate   =  First Edition");
+    struct { OSVERSIONINFOA record; const char* report; } rows[] = {
+        {record_of(1, 4, 10, 2222, " A"), "OS          =   Windows 98\nBuild       =  2222\nUpdate   =  Second Edition"},
+        {record_of(1, 4, 0, 950, ""), "OS          =   Windows 95\nBuild       =  950\nUpdate   =  First Edition"},
+        {record_of(1, 4, 90, 3000, " C"), "OS          =   Windows 99\nBuild       =  3000\nUpdate   =  OSR2"},
+        {record_of(2, 3, 10, 1057, "Service Pack 5"),
+         "OS          =  Windows 3.51  NT Technology\nBuild       =  1057\nUpdate   =  Service Pack 5"},
+        {record_of(2, 4, 0, 1381, "Service Pack 6"),
+         "OS          =  Windows 4.0  NT Technology\nBuild       =  1381\nUpdate   =  Service Pack 6"},
+        {record_of(2, 5, 0, 2195, "Service Pack 4"),
+         "OS          =  Windows 2000 5.0  NT Technology\nBuild       =  2195\nUpdate   =  Service Pack 4"},
+        {record_of(2, 5, 1, 2600, "Service Pack 3"),
+         "OS          =  Windows XP 5.10  NT Technology\nBuild       =  2600\nUpdate   =  Service Pack 3"},
+        {record_of(2, 5, 2, 3790, ""),
+         "OS          =  Windows .NET Server 2003 family 5.20  NT Technology\nBuild       =  3790\nUpdate   =  "},
+        {record_of(3, 5, 1, 77, "x"), "OS          =  Windows Undknown 0.0 undknown Technology\nBuild       =  77\nUpdate   =  x"},
+        {record_of(2, 10, 0, 19045, ""), "OS          =  Windows 10.0  (version not listed)\nBuild       =  19045\nUpdate   =  "},
+        {record_of(1, 4, 3, 5, ""), "OS          =  Windows 4.3  (version not listed)\nBuild       =  5\nUpdate   =  First Edition"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(report_of(row.record), row.report);
     // the longest report with the longest update text fits
     OSVERSIONINFOA longest = record_of(2, 5, 2, 0x80000000, "");
     memset(longest.szCSDVersion, 'U', sizeof longest.szCSDVersion - 1);
