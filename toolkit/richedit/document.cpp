@@ -8,6 +8,7 @@ char dropped_file_path[MAX_PATH];
 namespace {
 
 constexpr DWORD LOAD_FLAGS = FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_ARCHIVE;
+constexpr LONG TRANSFER_FAILED = -1;
 
 WPARAM stream_format(const char* path) {
     int length = lstrlenA(path);
@@ -29,12 +30,11 @@ HANDLE open_exclusive(const char* path, DWORD creation, DWORD flags) {
     return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, creation, flags, nullptr);
 }
 
-// Runs EM_STREAMIN or EM_STREAMOUT over an open file; the characters moved, or -1 when a
-// transfer failed.
+// Runs EM_STREAMIN or EM_STREAMOUT over an open file; the characters moved, or TRANSFER_FAILED.
 LONG stream_file(HWND editor, UINT message, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback) {
     EDITSTREAM stream = {(DWORD_PTR)file, 0, callback};
     LONG count = (LONG)SendMessageA(editor, message, format, (LPARAM)&stream);
-    return stream.dwError ? -1 : count;
+    return stream.dwError ? TRANSFER_FAILED : count;
 }
 
 // The folder part of a full path, with its trailing backslash kept; false when there is none.
@@ -50,21 +50,21 @@ bool folder_of(const char* full_path, char* folder) {
 }
 
 // Writes the whole document into a new file beside the target. The characters written,
-// -1 when a write failed (the new file is then gone), -2 when no new file could be made.
+// TRANSFER_FAILED (the new file is then gone), or DOCUMENT_CANNOT_OPEN when no new file could be made.
 LONG write_beside(HWND editor, WPARAM format, const char* target, char* written_path) {
     char folder[MAX_PATH];
-    if (!folder_of(target, folder) || !GetTempFileNameA(folder, "bd", 0, written_path)) return -2;
+    if (!folder_of(target, folder) || !GetTempFileNameA(folder, "bd", 0, written_path)) return DOCUMENT_CANNOT_OPEN;
     HANDLE file = CreateFileA(written_path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DeleteFileA(written_path);
-        return -2;
+        return DOCUMENT_CANNOT_OPEN;
     }
     LONG count = stream_file(editor, EM_STREAMOUT, format, file, stream_write_callback);
     // the data must be on the disk before it may take the old file's place
-    if (!FlushFileBuffers(file)) count = -1;
-    if (!CloseHandle(file)) count = -1;
-    if (count < 0) DeleteFileA(written_path);
+    if (!FlushFileBuffers(file)) count = TRANSFER_FAILED;
+    if (!CloseHandle(file)) count = TRANSFER_FAILED;
+    if (count == TRANSFER_FAILED) DeleteFileA(written_path);
     return count;
 }
 
@@ -93,12 +93,12 @@ int document_save(HWND editor, const char* path) {
     if (existing != INVALID_HANDLE_VALUE) CloseHandle(existing);
     if (count >= 0 && !MoveFileExA(written, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(written);
-        count = -1;
+        count = TRANSFER_FAILED;
     }
     SetCursor(previous);
-    if (count == -2) return DOCUMENT_CANNOT_OPEN;
+    if (count == DOCUMENT_CANNOT_OPEN) return DOCUMENT_CANNOT_OPEN;
     // a failed write keeps the modified flag, so the document is still offered for saving
-    if (count < 0) return DOCUMENT_NOTHING_MOVED;
+    if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;
     return stream_result(editor, count);
 }
 
