@@ -163,6 +163,7 @@ dialog_wait() {
         sleep 0.1
     done
     echo "no dialog '$1'" >&2
+    shot "no-dialog"
     return 1
 }
 

@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# Printing as a user does, on the test run's PDF printer: from the toolbar, from the menu and
+# through the print dialog (confirmed and cancelled); and the faults: an empty document, the
+# stop button pressed at once, a printer queue stopped in the middle of the job, a queue that
+# refuses the job, and no printer at all. What is printed is read back from the PDF files.
+. "$(dirname "$0")/lib.sh" "$1"
+
+queue=E2EKO$$
+started_printer=""
+print_cleanup() {
+    lpadmin -x "$queue" 2>/dev/null
+    [ -n "$started_printer" ] && printer_stop
+}
+trap 'print_cleanup; e2e_cleanup' EXIT
+
+if [ -z "${BREVDUVA_PRINT_DIR:-}" ]; then
+    . "$e2e_source/scripts/printer.sh"
+    printer_start "$e2e_build/printer" && started_printer=1
+fi
+[ -n "${BREVDUVA_PRINT_DIR:-}" ] || { check "a PDF printer is there" false; exit 1; }
+# a queue of this test's own, to stop and to refuse jobs without touching the default printer
+lpadmin -p "$queue" -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
+
+letter="$e2e_out/utskrift.txt"
+medium="$e2e_out/mellan.txt"
+long="$e2e_out/lang.txt"
+printf 'Utskrift %s\r\nÅäö på sista raden\r\n' $$ | iconv -f UTF-8 -t CP1252 >"$letter"
+lines() { for i in $(seq 1 "$1"); do echo "Rad $i av $2 $$"; done | sed 's/$/\r/' | iconv -f UTF-8 -t CP1252; }
+lines 2000 "ett mellanlångt dokument" >"$medium"
+lines 20000 "ett långt dokument" >"$long"
+mark="$e2e_out/mark"
+
+# The text of PDFs printed since the last mark, one file after the other.
+printed_since_mark() {
+    local f
+    find "$BREVDUVA_PRINT_DIR" -name '*.pdf' -newer "$mark" 2>/dev/null | sort | while read -r f; do
+        pdftotext -layout "$f" - 2>/dev/null
+    done
+}
+print_mark() { touch "$mark"; sleep 0.1; }
+# Waits until a PDF printed since the mark holds the text.
+printed_has() { printed_since_mark | grep -- "$1" >/dev/null; }  # reads to the end: no broken pipe
+printed() { wait_for "${2:-15}" printed_has "$1"; }
+printed_lines() { printed_since_mark | grep -c -- "$1"; }
+open_file() {
+    keys alt+a odiaeresis          # Arkiv, Öppna...
+    dialog_wait "Öppna" || return 1
+    file_dialog_enter "$(winpath "$1")"
+}
+dialog_print_to() {
+    keys alt+a k                   # Arkiv, S&kriv ut...
+    dialog_wait "Print" || return 1
+    [ -n "${1:-}" ] && type_text "${1:0:1}"   # the printer list picks by first letter
+    keys Return
+}
+stop_dialog_gone() { ! peek dialog 2>/dev/null | head -1 | grep -q Printing; }
+
+scenario "print from the toolbar and from the menu"
+program_start || exit 1
+open_file "$letter"
+print_mark
+toolbar_click 104
+check "the toolbar prints the letter" printed "Utskrift $$"
+check "with its Swedish letters" printed "Åäö på sista raden"
+print_mark
+keys alt+a r                       # Arkiv, Sk&riv ut
+check "the menu prints it too" printed "Utskrift $$"
+check "no message after printing" dialog_gone
+
+scenario "the print dialog prints when confirmed and not when cancelled"
+print_mark
+dialog_print_to
+check "the confirmed dialog prints" printed "Utskrift $$"
+print_mark
+keys alt+a k
+dialog_wait "Print" || exit 1
+keys Escape
+dialog_gone
+sleep 2
+check "the cancelled dialog prints nothing" same "$(printed_lines "Utskrift $$")" 0
+
+scenario "the printer queue stopped in the middle of the job"
+open_file "$medium"
+print_mark
+# the queue is stopped the moment the job reaches it, while the program still spools pages
+(for _ in $(seq 1 400); do
+    lpstat -o "$queue" 2>/dev/null | grep -q . && { cupsdisable "$queue"; break; }
+    sleep 0.05
+done) &
+watcher=$!
+dialog_print_to "$queue"
+wait "$watcher"
+check "the job waits in the stopped queue" same "$(lpstat -o "$queue" 2>/dev/null | wc -l)" 1
+wait_for 60 stop_dialog_gone
+check "the program reports nothing" dialog_gone
+check "the program runs on" program_alive
+window_focus                       # the stop dialog took the keyboard with it
+cupsenable "$queue"
+check "once the queue runs again the whole document is printed" printed "Rad 2000 av ett mellanlångt" 30
+check "every line of it" same "$(printed_lines "mellanlångt dokument $$")" 2000
+
+scenario "a printer queue that refuses the job says so"
+cupsreject "$queue"
+dialog_print_to "$queue"
+message_check "PRINTMEDDELANDE" "Något gick fel. Försök igen !"
+cupsaccept "$queue"
+check "the program runs on" program_alive
+
+scenario "an empty document has nothing to print"
+toolbar_click 101
+toolbar_click 104
+message_check "PRINTMEDDELANDE" "Finns inget att skriva ut!"
+keys alt+a k
+message_check "PRINTMEDDELANDE" "Finns inget att skriva ut!"
+check "no print dialog follows" dialog_gone
+program_exit
+check "the program ends" program_wait_end 10
+
+scenario "the stop button pressed at once, then a selection printed"
+program_start "$(winpath "$long")" || exit 1
+print_mark
+toolbar_click 104
+dialog_wait "Printing" || exit 1
+keys Return                        # the stop button has the focus
+message_check "PRINTMEDDELANDE" "Utskrift stoppad av användare!"
+sleep 2
+check "the stopped job leaves no printed pages" same "$(printed_lines "långt dokument $$")" 0
+check "the document is untouched" same "$(probe modified)" 0
+keys ctrl+Home shift+Down
+print_mark
+toolbar_click 104
+check "the next print runs to the end" printed "Rad 1 av ett långt dokument $$"
+check "and holds only the selected line" same "$(printed_lines "långt dokument $$")" 1
+program_kill
+
+scenario "no printer at all"
+# the spooler out of reach: the platform then knows no printer
+CUPS_SERVER=/nonexistent/cups.sock program_start "$(winpath "$letter")" || exit 1
+toolbar_click 104
+message_check "PRINTMEDDELANDE" "Ett skrivarfel har uppstått!"
+keys alt+a k
+dialog_wait "Print" || exit 1
+shot no-printer
+keys Return                        # the platform's own "install a printer" box
+check "nothing more is shown" dialog_gone
+check "the program runs on" program_alive
+program_exit
+check "the program ends" program_wait_end 10
+e2e_finish
