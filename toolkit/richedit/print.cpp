@@ -145,8 +145,8 @@ int pages_print(print_run* run, const RECT& page) {
         return stop_flag ? 1 : 3;
     }
     EndPage(run->printer);
-    EndDoc(run->printer);
-    return 0;
+    // a spooler that refuses the job has lost it: that is no finished print
+    return EndDoc(run->printer) > 0 ? 0 : 3;
 }
 
 void run_finish(print_run* run) {
