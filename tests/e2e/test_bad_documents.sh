@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Documents that are not what they claim to be, opened as a user would: malformed RTF
+# (truncated, random bytes, groups nested without end, endless control words), binary files as
+# text, an empty file, several files picked at once (the dialog then names their folder), a
+# name with Swedish letters and blanks, and files at and beyond the 10,000,000-character limit.
+# Each ends in its message or in the document as it was, and the program keeps running.
+. "$(dirname "$0")/lib.sh" "$1"
+
+d=$e2e_out
+printf 'Bra text' >"$d/bra.txt"
+printf '{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\b Fet text som klipps mitt i {\\i kurs' >"$d/avklippt.rtf"
+/usr/bin/python3 - "$d" <<'EOF'
+import random, sys
+d = sys.argv[1] + "/"
+random.seed(8)
+open(d + "slump.rtf", "wb").write(bytes(random.getrandbits(8) for _ in range(4096)))
+open(d + "binär.txt", "wb").write(bytes(random.getrandbits(8) for _ in range(8192)))
+open(d + "djup.rtf", "w").write("{\\rtf1 " + "{" * 100000 + "djup" + "}" * 100000 + "}")
+open(d + "ord.rtf", "w").write("{\\rtf1 \\" + "a" * 100000 + " text\\par\\fs" + "9" * 5000 + " mer\\par}")
+line = b"0123456789" * 9 + b"abcdefgh\r\n"
+open(d + "exakt.txt", "wb").write((line * 100000)[:10000000])
+open(d + "över.txt", "wb").write((line * 100001)[:10000001])
+EOF
+printf 'Åsa och Örjan\r\n' | iconv -f UTF-8 -t CP1252 >"$d/Åsa och Örjan på väg.txt"
+cp "$e2e_build/e2e_peek.exe" "$d/program.txt"
+: >"$d/tom.txt"
+
+text() { peek text | tr -d '\r'; }
+size() { peek status | tr -d '\r' | cut -d'|' -f10; }
+open_file() {
+    keys alt+a odiaeresis          # Arkiv, Öppna...
+    dialog_wait "Öppna" || return 1
+    file_dialog_enter "$@"
+}
+# Opens a file that cannot be read: its message, and the program still there.
+open_unreadable() {
+    open_file "$(winpath "$1")"
+    message_check "FILFEL" "Det gick ej att hämta in filen!"
+    check "the program runs on after $(basename "$1")" program_alive
+}
+
+scenario "malformed RTF gives its message; what the control cannot read leaves the text alone"
+program_start "$(winpath "$d/bra.txt")" || exit 1
+keys ctrl+End
+type_text " och ändrad"
+open_unreadable "$d/djup.rtf"
+check "groups nested without end leave the edited text" same "$(text)" "Bra text och ändrad"
+check "and still unsaved" same "$(probe modified)" 1
+open_unreadable "$d/ord.rtf"
+check "endless control words leave the edited text" same "$(text)" "Bra text och ändrad"
+open_unreadable "$d/avklippt.rtf"
+check "a truncated file shows what could be read" same "$(text)" "Fet text som klipps mitt i kurs"
+open_unreadable "$d/slump.rtf"
+
+scenario "binary files open as text, an empty file gives its message"
+open_file "$(winpath "$d/binär.txt")"
+check "random bytes arrive as 8192 characters" wait_for 5 test "$(size)" = 8192
+open_unreadable "$d/tom.txt"
+check "the empty file empties the document" same "$(text)" ""
+
+scenario "several files picked at once: their folder cannot be read"
+open_file "\"bra.txt\" \"tom.txt\""
+message_check "FILFEL" "Det gick ej att öppna filen för läsning!"
+check "the document stays as it was" same "$(text)" ""
+check "the program runs on" program_alive
+
+scenario "a name with Swedish letters and blanks"
+open_file "$(winpath "$d/Åsa och Örjan på väg.txt")"
+check "the text is read" same "$(text)" "Åsa och Örjan"
+check "the title is the name as it is" same "$(peek title)" "$(winpath "$d/Åsa och Örjan på väg.txt")"
+open_file "$(winpath "$d/program.txt")"
+check "a program file opens as text" wait_for 10 test "$(size)" = "$(stat -c %s "$d/program.txt")"
+shot binary-as-text
+program_kill
+
+scenario "a file of exactly 10,000,000 characters: all of it, and not one more"
+program_start "$(winpath "$d/exakt.txt")" || exit 1
+check "all 10,000,000 characters are read" same "$(size)" 10000000
+keys ctrl+End
+type_text "x"
+check "a character more is refused" same "$(size)" 10000000
+check "the document is still unchanged" same "$(probe modified)" 0
+program_kill
+
+scenario "a file beyond the limit is read whole and saved whole"
+program_start "$(winpath "$d/över.txt")" || exit 1
+check "all 10,000,001 characters are read" same "$(size)" 10000001
+keys alt+a a                       # Spara som...
+dialog_wait "Spara som" || exit 1
+file_dialog_enter "$(winpath "$d/över sparad.txt")"
+check "the saved file is the file read" wait_for 30 cmp -s "$d/över.txt" "$d/över sparad.txt"
+program_kill
+e2e_finish
