@@ -31,13 +31,18 @@ int app_launch() {
     return app_main(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(tail), SW_SHOWNORMAL);
 }
 
-// Keeps the tail in the 260-byte block; a longer tail is cut at 259 characters.
+// Keeps the tail in the 260-byte block. A longer tail is not kept: it names no file the program
+// can open, and cut short it would name another one, which loading would create.
 int command_line_store(const char* tail) {
     if (app_state.command_line == nullptr) {
         app_state.command_line = (char*)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, COMMAND_LINE_SIZE);
         if (app_state.command_line == nullptr) return 1;
     }
     if (tail == nullptr || tail[0] == '\0') return 1;
+    if (lstrlenA(tail) >= COMMAND_LINE_SIZE) {
+        app_state.command_line[0] = '\0';
+        return 1;
+    }
     lstrcpynA(app_state.command_line, tail, COMMAND_LINE_SIZE);
     return 0;
 }

@@ -32,7 +32,7 @@ e2e_cleanup() {
         echo "FAILED: the test ended early" >&2
         e2e_report
     fi
-    [ -n "$e2e_pid" ] && kill "$e2e_pid" 2>/dev/null
+    [ -n "$e2e_pid" ] && program_kill
     [ -n "$e2e_keymap_pid" ] && kill "$e2e_keymap_pid" 2>/dev/null
     [ -n "${e2e_own_xvfb:-}" ] && kill "$e2e_own_xvfb" 2>/dev/null
     return 0
@@ -64,6 +64,18 @@ winpath() { printf 'Z:%s' "$(realpath -m "$1" | tr '/' '\\')"; }
 program_start() {
     "$WINE" "$e2e_exe" "$@" >/dev/null 2>&1 &
     e2e_pid=$!
+    program_window_wait
+}
+
+# Starts the program with exactly this command line, program name included (no launcher
+# rewrites its quotes); the helper that starts it lives as long as the program.
+program_launch() {
+    "$WINE" "$e2e_build/e2e_probe.exe" launch "$(winpath "$e2e_exe")" "$1" >/dev/null 2>&1 &
+    e2e_pid=$!
+    program_window_wait
+}
+
+program_window_wait() {
     for _ in $(seq 1 150); do
         if peek title >/dev/null 2>&1; then sleep 0.5; window_focus; return 0; fi
         kill -0 "$e2e_pid" 2>/dev/null || break
@@ -90,6 +102,8 @@ program_alive() { kill -0 "$e2e_pid" 2>/dev/null && peek title >/dev/null; }
 program_kill() {
     [ -n "$e2e_pid" ] && kill "$e2e_pid" 2>/dev/null
     program_wait_end 5
+    # a program started through the helper is a process of its own
+    peek title >/dev/null 2>&1 && probe end
     e2e_pid=""
     sleep 0.3
 }

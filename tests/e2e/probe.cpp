@@ -6,6 +6,9 @@
 //   e2e_probe modified           - 1 when the editor holds unsaved changes, else 0
 //   e2e_probe resources          - gdi=N user=N private_kb=N workingset_kb=N of the program's process
 //   e2e_probe lock PATH SECONDS  - keeps PATH open without sharing, as another program would
+//   e2e_probe end                - ends the program's process at once (the window's owner)
+//   e2e_probe launch EXE LINE    - starts EXE with exactly LINE as its command line, waits for
+//                                  it and exits with its exit code
 // Exits 1 when the window (or the file) is not there.
 #include <windows.h>
 #include <commctrl.h>
@@ -233,11 +236,39 @@ int file_lock(const char* path, int seconds) {
     return 0;
 }
 
+int program_end(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!process) return 1;
+    BOOL ended = TerminateProcess(process, 9) && WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended ? 0 : 1;
+}
+
+// No shell or launcher in between rewrites the quotes: the program gets the line as given.
+int program_launch(const char* exe, const char* line) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::vector<char> command(line, line + std::strlen(line) + 1);
+    if (!CreateProcessA(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return 1;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return (int)code;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const char* what = argc > 1 ? argv[1] : "";
     if (std::strcmp(what, "lock") == 0 && argc > 3) return file_lock(argv[2], std::atoi(argv[3]));
+    if (std::strcmp(what, "launch") == 0 && argc > 3) return program_launch(argv[2], argv[3]);
     HWND window = main_window();
     if (!window) return 1;
     if (std::strcmp(what, "button") == 0 && argc > 2) return button_centre(window, std::atoi(argv[2]));
@@ -245,6 +276,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(what, "selection") == 0) return selection_show(window);
     if (std::strcmp(what, "modified") == 0) return modified_show(window);
     if (std::strcmp(what, "resources") == 0) return resources_show(window);
-    std::fprintf(stderr, "usage: e2e_probe button ID | control ID | selection | modified | resources | lock PATH SECONDS\n");
+    if (std::strcmp(what, "end") == 0) return program_end(window);
+    std::fprintf(stderr, "usage: e2e_probe button ID | control ID | selection | modified | resources | end | lock PATH SECONDS | launch EXE LINE\n");
     return 2;
 }
