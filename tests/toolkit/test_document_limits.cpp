@@ -1,5 +1,6 @@
 // RTF files beyond what the control's reader can hold (deep groups, endless control words) are
-// refused before the control reads them; everything within its reach still loads.
+// refused before the control reads them; everything within its reach still loads. A file at
+// the path length limit is saved like any other.
 #include <gtest/gtest.h>
 #include <richedit.h>
 
@@ -79,4 +80,22 @@ TEST_F(DocumentLimits, PlainTextIsNotScanned) {
     std::string path = folder + "prov.txt";
     file_write(path, std::string(100, '{') + "\\" + std::string(300, 'a'));
     EXPECT_EQ(document_load(editor, path.c_str()), 401);
+}
+
+TEST_F(DocumentLimits, TargetAtThePathLimitIsSavedAndNothingIsLeftBesideIt) {
+    std::string deep = folder + std::string(259 - folder.size() - 9, 'm') + "\\";
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    std::string path = deep + "brev.txt";
+    ASSERT_EQ(path.size(), 259u);
+    ASSERT_TRUE(file_write(path, "gammal"));
+    EXPECT_EQ(document_save(editor, path.c_str()), 7);
+    EXPECT_EQ(file_read(path), "Osparat");
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((deep + "*").c_str(), &found);
+    int files = 0;
+    do {
+        files += found.cFileName[0] != '.';
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    EXPECT_EQ(files, 1);
 }

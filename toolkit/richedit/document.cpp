@@ -49,17 +49,28 @@ bool folder_of(const char* full_path, char* folder) {
     return true;
 }
 
+// A new file of its own beside the target, named "bd" and four hexadecimal digits: short, so a
+// target near the path length limit still has room beside it (the platform's temporary names
+// want 14 characters more than the folder). Never an existing file.
+HANDLE new_file_beside(const char* folder, char* written_path) {
+    if (lstrlenA(folder) + 6 >= MAX_PATH) return INVALID_HANDLE_VALUE;
+    DWORD seed = GetTickCount() ^ GetCurrentProcessId();
+    for (DWORD attempt = 0; attempt < 64; attempt++) {
+        wsprintfA(written_path, "%sbd%04x", folder, (seed + attempt * 40503u) & 0xFFFFu);
+        HANDLE file = CreateFileA(written_path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
 // Writes the whole document into a new file beside the target. The characters written,
 // TRANSFER_FAILED (the new file is then gone), or DOCUMENT_CANNOT_OPEN when no new file could be made.
 LONG write_beside(HWND editor, WPARAM format, const char* target, char* written_path) {
     char folder[MAX_PATH];
-    if (!folder_of(target, folder) || !GetTempFileNameA(folder, "bd", 0, written_path)) return DOCUMENT_CANNOT_OPEN;
-    HANDLE file = CreateFileA(written_path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        DeleteFileA(written_path);
-        return DOCUMENT_CANNOT_OPEN;
-    }
+    if (!folder_of(target, folder)) return DOCUMENT_CANNOT_OPEN;
+    HANDLE file = new_file_beside(folder, written_path);
+    if (file == INVALID_HANDLE_VALUE) return DOCUMENT_CANNOT_OPEN;
     LONG count = stream_file(editor, EM_STREAMOUT, format, file, stream_write_callback);
     // the data must be on the disk before it may take the old file's place
     if (!FlushFileBuffers(file)) count = TRANSFER_FAILED;
