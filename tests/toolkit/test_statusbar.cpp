@@ -115,7 +115,7 @@ TEST(StatusbarLayout, UnfilledPartsStayEmptyAndOddCallsDoNotShiftTheNextPass) {
     EXPECT_EQ(statusbar_set_text(bar, 21, "FLAT", "x"), 1);
     expect_app_edges(bar, "after refused parts");
 
-    // A pass broken off after part 3.
+    // A pass broken off after the third part.
     statusbar_add_part(bar, 1, 60, "FLAT", "     Marginal");
     statusbar_add_part(bar, 2, 25, "SUNKEN", "1");
     statusbar_add_part(bar, 3, 60, "FLAT", "     Tabsteg");

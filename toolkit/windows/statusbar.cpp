@@ -61,7 +61,7 @@ HWND statusbar_create(HWND parent, const char* keyword) {
 
 int statusbar_add_part(HWND bar, int part, int width, const char* look, const char* text) {
     if (!part_in_range(part)) return 1;
-    // Part 1 always starts a pass, so a pass that never saw its end (the very first one) leaves
+    // The first part always starts a pass, so a pass that never saw its end (the very first one) leaves
     // no sum behind.
     if (part == 1) running_total = 0;
     right_edges[part - 1] = running_total + width;
