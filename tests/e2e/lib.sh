@@ -124,7 +124,7 @@ peek() { "$WINE" "$e2e_build/e2e_peek.exe" "$1" 2>/dev/null | iconv -f CP1252 -t
 # Reads what the screen does not show exactly: button positions, selection, modified flag, counts.
 probe() { "$WINE" "$e2e_build/e2e_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 
-keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
+keys() { xdotool key --delay 50 "$@"; sleep 0.15; }
 # Types text; upper-case Swedish letters go as shifted keys, line breaks as Return, and the
 # plain runs between them in one go.
 type_text() {
@@ -146,7 +146,7 @@ type_text() {
         esac
     done
     [ -n "$run" ] && xdotool type --delay 25 -- "$run"
-    sleep 0.3
+    sleep 0.2
 }
 
 # Clicks the toolbar button of a command id where it is on the screen, then moves the mouse
@@ -156,9 +156,9 @@ toolbar_click() {
     at=$(probe button "$1") || { echo "no toolbar button $1" >&2; return 1; }
     # shellcheck disable=SC2086 # x and y as two words
     xdotool mousemove $at click 1
-    sleep 0.2
+    sleep 0.1
     xdotool mousemove 1200 1000
-    sleep 0.3
+    sleep 0.2
 }
 
 # Clicks a control of the program's open dialog, found by its id.
@@ -167,13 +167,13 @@ dialog_click() {
     at=$(probe control "$1") || { echo "no control $1 in the dialog" >&2; return 1; }
     # shellcheck disable=SC2086 # x and y as two words
     xdotool mousemove $at click 1
-    sleep 0.3
+    sleep 0.2
 }
 
 # Waits until a dialog with this caption is on top.
 dialog_wait() {
     for _ in $(seq 1 100); do
-        peek dialog 2>/dev/null | head -1 | grep -q -- "$1" && { sleep 0.3; return 0; }
+        peek dialog 2>/dev/null | head -1 | grep -q -- "$1" && { sleep 0.2; return 0; }
         sleep 0.1
     done
     echo "no dialog '$1'" >&2
@@ -205,10 +205,10 @@ message_check() {
 
 # Types a path into the file dialog that has the focus and confirms it.
 file_dialog_enter() {
-    sleep 0.3
+    sleep 0.2
     type_text "$1"
     keys Return
-    sleep 0.5
+    sleep 0.4
 }
 
 # Polls until the command succeeds, for up to the given seconds.
