@@ -160,11 +160,14 @@ constexpr int GDI_HANDLE_SLOTS = 0x10000;
 int gdi_count_from_table(HANDLE process) {
     PROCESS_BASIC_INFORMATION basic = {};
     if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return -1;
-    PEB peb = {};
-    if (!ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr)) return -1;
-    // GdiSharedHandleTable sits at 0xf8 of the 64-bit PEB, inside winternl.h's reserved block
+    // GdiSharedHandleTable, inside winternl.h's reserved block of the PEB
+#ifdef _WIN64
+    constexpr size_t TABLE_AT = 0xf8;
+#else
+    constexpr size_t TABLE_AT = 0x94;
+#endif
     void* table = nullptr;
-    if (!ReadProcessMemory(process, (char*)basic.PebBaseAddress + 0xf8, &table, sizeof table, nullptr) || !table) {
+    if (!ReadProcessMemory(process, (char*)basic.PebBaseAddress + TABLE_AT, &table, sizeof table, nullptr) || !table) {
         return -1;
     }
     std::vector<gdi_entry> entries(GDI_HANDLE_SLOTS);
