@@ -16,6 +16,10 @@ edit_menu m                        # Markera allt
 toolbar_click 203                  # Kopiera
 check "another program reads the copied text" same "$(clipboard)" "Ett två tre"
 
+keys ctrl+Home shift+ctrl+Right
+edit_menu o                        # K&opiera
+check "the menu's copy takes the selected word" same "$(clipboard)" "Ett "
+
 scenario "cut from the menu, paste and undo from the toolbar, undo from the menu"
 edit_menu m
 edit_menu k                        # Klipp ut
