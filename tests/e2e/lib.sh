@@ -111,7 +111,9 @@ program_kill() {
 # Exit through the menu: Arkiv, then up to "&Avsluta " (its mnemonic is also Spara som's).
 program_exit() { keys alt+a Up Return; }
 
-window_id() { xdotool search --name "${1:-^(Brevduva|Z:)}" 2>/dev/null | head -1; }
+# The main window on the X side (the search ignores case: the test run's keeper window,
+# "brevduva-keeper", must not match).
+window_id() { xdotool search --name "${1:-^(Brevduva daraduder|Z:)}" 2>/dev/null | head -1; }
 window_focus() {
     local id
     id=$(window_id)
@@ -124,11 +126,21 @@ peek() { "$WINE" "$e2e_build/e2e_peek.exe" "$1" 2>/dev/null | iconv -f CP1252 -t
 # Reads what the screen does not show exactly: button positions, selection, modified flag, counts.
 probe() { "$WINE" "$e2e_build/e2e_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 
-keys() { xdotool key --delay 50 "$@"; sleep 0.15; }
+# Without a window manager the keyboard can be left with no window at all when a window of the
+# program closes; a user would click the program's window then, and so does this.
+keyboard_ensure() { [ -n "$(xdotool getwindowfocus getwindowname 2>/dev/null)" ] || window_focus; }
+
+# Sends keys to the window that has the keyboard.
+keys() {
+    keyboard_ensure
+    xdotool key --delay 50 "$@"
+    sleep 0.15
+}
 # Types text; upper-case Swedish letters go as shifted keys, line breaks as Return, and the
 # plain runs between them in one go.
 type_text() {
     local text=$1 i ch run=""
+    keyboard_ensure
     for ((i = 0; i < ${#text}; i++)); do
         ch=${text:i:1}
         case "$ch" in
