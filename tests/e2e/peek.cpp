@@ -7,34 +7,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "window_search.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace {
-
-struct child_search {
-    const char* class_fragment;
-    HWND found;
-};
-
-BOOL CALLBACK find_child(HWND w, LPARAM lp) {
-    auto* s = reinterpret_cast<child_search*>(lp);
-    char cls[64] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    CharUpperA(cls);
-    if (std::strstr(cls, s->class_fragment)) {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND child_of(HWND parent, const char* fragment) {
-    child_search s = {fragment, nullptr};
-    EnumChildWindows(parent, find_child, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
 
 std::string text_of(HWND w) {
     LRESULT n = SendMessageA(w, WM_GETTEXTLENGTH, 0, 0);

@@ -12,6 +12,8 @@
 // Exits 1 when the window (or the file) is not there.
 #include <windows.h>
 #include <commctrl.h>
+
+#include "window_search.h"
 #include <psapi.h>
 #include <richedit.h>
 #include <winternl.h>
@@ -24,29 +26,6 @@
 namespace {
 
 HWND main_window() { return FindWindowA("Brevduva daraduder", nullptr); }
-
-struct child_search {
-    const char* class_fragment;
-    HWND found;
-};
-
-BOOL CALLBACK find_child(HWND w, LPARAM lp) {
-    auto* s = reinterpret_cast<child_search*>(lp);
-    char cls[64] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    CharUpperA(cls);
-    if (std::strstr(cls, s->class_fragment)) {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND child_of(HWND parent, const char* fragment) {
-    child_search s = {fragment, nullptr};
-    EnumChildWindows(parent, find_child, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
 
 // A block of memory in the window's process, for messages that answer through a pointer.
 struct remote_block {
