@@ -12,6 +12,8 @@ const char* command_line_tail(const char* command_line);
 
 // furniture: menu bar, toolbar, status bar and editor, and keeping them current
 void creation_handler(HWND window);
+// Loads the command line's document and sets the starting margin and tab step.
+void document_start();
 void size_handler();
 void notify_handler(LPARAM notification);
 void menu_handler();

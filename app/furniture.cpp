@@ -104,13 +104,19 @@ void creation_handler(HWND window) {
     window_set_procedure(app_state.editor, editor_procedure);
     app_state.editor_font = font_create(app_state.editor, 10, 100, 0, 0, "ARIAL");
     control_set_stock_font(app_state.editor, (INT_PTR)app_state.editor_font);
-    document_load(app_state.editor, app_state.command_line ? app_state.command_line : "");
     app_state.margin = 1;
     text_copy_limited(app_state.margin_text, "1", 0);
     app_state.tab_step = 30;
     text_copy_limited(app_state.tab_step_text, "30", 0);
+}
+
+// The control wraps the whole document again at every change of its size, so the document
+// named on the command line is read once the window has its final frame and layout.
+void document_start() {
+    document_load(app_state.editor, app_state.command_line ? app_state.command_line : "");
     editor_set_indent_and_tabs(app_state.editor, app_state.margin, 20, app_state.tab_step);
     editor_set_modified(app_state.editor, "OFF");
+    status_refresh();
 }
 
 void size_handler() {

@@ -53,6 +53,7 @@ HWND app_window_open(HINSTANCE instance) {
     window_set_icon(window, "brevduva_daraduder");
     window_set_sizable(window, "ON");
     app_state.main_window = window;
+    document_start();
     return window;
 }
 

@@ -67,7 +67,8 @@ timing time_until_idle(const char* exe, const char* document) {
     double start = now_ms();
     if (!CreateProcessA(exe, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return t;
     HWND window = nullptr;
-    while (!window && now_ms() - start < 300000) {
+    // a program that ended before showing a window (no display, say) fails the row at once
+    while (!window && now_ms() - start < 300000 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
         WaitForInputIdle(process.hProcess, 50);
         window = main_window_of(process.dwProcessId);
     }

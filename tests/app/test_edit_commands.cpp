@@ -45,12 +45,6 @@ std::string selected_text() {
     return buffer.data();
 }
 
-std::string status_text(int part) {
-    char buffer[256] = {};
-    SendMessageA(app_state.status_bar, SB_GETTEXTA, part - 1, (LPARAM)buffer);
-    return buffer;
-}
-
 PARAFORMAT paragraph_format() {
     PARAFORMAT format = {};
     format.cbSize = sizeof format;
@@ -375,7 +369,7 @@ TEST_F(EditCommands, MarginDialogTakesThreeOfFourDigitsAndShowsThem) {
     EXPECT_LE(layout.prompt_left, 32);
     EXPECT_EQ(app_state.margin, 123);
     EXPECT_STREQ(app_state.margin_text, "123");
-    EXPECT_EQ(status_text(2), "123");
+    EXPECT_EQ(app_status_text(2), "123");
     EXPECT_EQ(paragraph_format().dxStartIndent, 123 * 20);
 }
 
@@ -393,7 +387,7 @@ TEST_F(EditCommands, TabStepDialogKeepsTheMarginCaptionAndSetsPartFour) {
     EXPECT_GT(margin_layout.prompt_right, 100);
     EXPECT_EQ(app_state.tab_step, 45);
     EXPECT_STREQ(app_state.tab_step_text, "45");
-    EXPECT_EQ(status_text(4), "45");
+    EXPECT_EQ(app_status_text(4), "45");
     EXPECT_EQ(paragraph_format().cTabCount, 20);  // 30 stops asked for, 900 points at most
 }
 
@@ -403,13 +397,13 @@ TEST_F(EditCommands, EmptyFieldGivesZeroAndAnEmptyStatusPart) {
     app_command(CMD_MARGIN);
     EXPECT_EQ(app_state.margin, 0);
     EXPECT_STREQ(app_state.margin_text, "");
-    EXPECT_EQ(status_text(2), "");
+    EXPECT_EQ(app_status_text(2), "");
 
     margin_dialog_answer(&layout, "");
     app_command(CMD_TAB_STEP);
     EXPECT_EQ(app_state.tab_step, 0);
     EXPECT_STREQ(app_state.tab_step_text, "");
-    EXPECT_EQ(status_text(4), "");
+    EXPECT_EQ(app_status_text(4), "");
 }
 
 TEST_F(EditCommands, EscapeKeepsTheValuesButStillFormatsAndMovesTheCaretHome) {
@@ -438,7 +432,7 @@ TEST_F(EditCommands, EscapeKeepsTheValuesButStillFormatsAndMovesTheCaretHome) {
     app_command(CMD_MARGIN);
     EXPECT_EQ(app_state.margin, 7);
     EXPECT_STREQ(app_state.margin_text, "7");
-    EXPECT_EQ(status_text(2), "7");
+    EXPECT_EQ(app_status_text(2), "7");
     EXPECT_EQ(selection().cpMin, 0);
     EXPECT_EQ(selection().cpMax, 0);
     EXPECT_EQ(paragraph_format().cTabCount, 30);

@@ -1,6 +1,7 @@
 // For application tests: the real main window, made once per test program by the program's own code.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -46,4 +47,11 @@ inline std::string app_editor_text() {
 inline bool app_quit_posted() {
     MSG msg;
     return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
+}
+
+// The text of a status-bar part, counted from 1.
+inline std::string app_status_text(int part) {
+    char buffer[256] = {};
+    SendMessageA(app_state.status_bar, SB_GETTEXTA, part - 1, (LPARAM)buffer);
+    return buffer;
 }

@@ -1,0 +1,45 @@
+// Starting with a document named on the command line: the editor holds it, laid out with the
+// starting margin and tab step, unmodified, and the status bar counts it.
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include "support/app_fixture.h"
+
+namespace {
+
+const char* const LINES = "Första raden\r\nandra\traden\r\nsista";
+
+TEST(StartDocument, TheNamedDocumentIsReadAndLaidOutOnTheMargin) {
+    std::string path = temp_folder() + "start.txt";
+    ASSERT_TRUE(file_write(path, LINES));
+    ASSERT_EQ(command_line_store(path.c_str()), 0);
+    ASSERT_NE(app_window(), nullptr);
+    pump_messages(50);
+
+    EXPECT_EQ(app_editor_text(), "Första raden\r\nandra\traden\r\nsista");
+    EXPECT_EQ(SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0), 0);
+    // the document's size, counted after it was read; the caret on line 1
+    EXPECT_EQ(app_status_text(10), std::to_string(GetWindowTextLengthA(app_state.editor)));
+    EXPECT_EQ(app_status_text(6), "1");
+    EXPECT_EQ(app_status_text(2), "1");
+    EXPECT_EQ(app_status_text(4), "30");
+
+    // every paragraph, the last one included, on the 1-point margin with 30-point tab steps
+    SendMessageA(app_state.editor, EM_SETSEL, GetWindowTextLengthA(app_state.editor), -1);
+    PARAFORMAT format = {};
+    format.cbSize = sizeof format;
+    SendMessageA(app_state.editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
+    EXPECT_EQ(format.dxStartIndent, 20);
+    EXPECT_EQ(format.dxOffset, -20);
+    ASSERT_EQ(format.cTabCount, 20);
+    EXPECT_EQ(format.rgxTabs[1] & 0x00FFFFFF, 31 * 20);
+
+    // the editor fills the space between toolbar and status bar when the document is there
+    RECT client, editor;
+    GetClientRect(app_window(), &client);
+    GetWindowRect(app_state.editor, &editor);
+    EXPECT_EQ(editor.right - editor.left, client.right);
+    EXPECT_EQ(editor.bottom - editor.top, client.bottom - 46);
+}
+
+}  // namespace
