@@ -367,6 +367,19 @@ HDROP make_drop(const std::vector<std::string>& names) {
     return (HDROP)memory;
 }
 
+TEST_F(Document, PlainTextReplacesALargeDocumentWhole) {
+    std::string large;
+    for (int i = 0; i < 8000; i++) large += "gammal rad " + std::to_string(i) + "\r\n";
+    editor_set_text(editor, large.c_str());
+    std::string path = folder + "ny.txt";
+    ASSERT_TRUE(file_write(path, "ny rad\r\nsista"));
+    EXPECT_GT(document_load(editor, path.c_str()), 0);
+    std::string now(GetWindowTextLengthA(editor) + 1, '\0');
+    GetWindowTextA(editor, &now[0], (int)now.size());
+    EXPECT_STREQ(now.c_str(), "ny rad\r\nsista");
+    EXPECT_EQ(SendMessageA(editor, EM_GETMODIFY, 0, 0), 0);
+}
+
 }  // namespace
 
 TEST(DropQueryFile, TakesExactlyOneFileAndReleasesTheDrop) {

@@ -91,6 +91,39 @@ NMHDR header_from(HWND window, UINT code) {
     return header;
 }
 
+// Numbered lines, so that any piece cut in the wrong place shows in the text that is left.
+std::string numbered_lines(int count) {
+    std::string text;
+    for (int i = 0; i < count; i++) text += "rad " + std::to_string(i) + " med lite text efter\r\n";
+    return text;
+}
+
+TEST_F(Editor, CutDownLeavesExactlyTheEndOfALargeDocumentAndNothingToUndo) {
+    std::string large = numbered_lines(8000);  // about 230,000 characters
+    ASSERT_EQ(editor_set_text(editor, large.c_str()), 0);
+    ASSERT_EQ(text(), large);
+    editor_cut_down(editor);
+    std::string left = text();
+    EXPECT_LE(left.size(), 65536u);
+    EXPECT_GT(left.size(), 0u);
+    EXPECT_EQ(left, large.substr(large.size() - left.size()));
+    EXPECT_EQ(editor_can_undo(editor), 0);
+
+    // a small document is left alone
+    editor_set_text(editor, "kort");
+    editor_cut_down(editor);
+    EXPECT_EQ(text(), "kort");
+}
+
+TEST_F(Editor, SetTextReplacesALargeDocumentWhole) {
+    editor_set_text(editor, numbered_lines(8000).c_str());
+    ASSERT_EQ(editor_set_text(editor, "ny text\r\nandra"), 0);
+    EXPECT_EQ(text(), "ny text\r\nandra");
+    EXPECT_EQ(editor_can_undo(editor), 0);
+    ASSERT_EQ(editor_set_text(editor, ""), 0);
+    EXPECT_EQ(editor_text_length(editor), 0);
+}
+
 }  // namespace
 
 TEST_F(Editor, CreatesChildOneWithItsStylesLimitEventsAndProcedure) {

@@ -1,5 +1,6 @@
 // Whole documents between files and the editor, and the name of a file dropped onto it.
 #include "toolkit/richedit/document.h"
+#include "toolkit/richedit/editor.h"
 
 #include <richedit.h>
 
@@ -160,6 +161,8 @@ int document_load(HWND editor, const char* path) {
         return DOCUMENT_NOTHING_MOVED;
     }
     HCURSOR previous = cursor_show_wait();
+    // plain text always replaces the document; RTF the control cannot read leaves it as it is
+    if (format == SF_TEXT) editor_cut_down(editor);
     LONG count = stream_file(editor, EM_STREAMIN, format, file, stream_read_callback);
     CloseHandle(file);
     SetCursor(previous);

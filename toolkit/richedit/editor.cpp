@@ -188,7 +188,20 @@ void editor_get_selected_text(HWND editor, char* buffer, int buffer_size) {
     buffer[sink.used] = '\0';
 }
 
+void editor_cut_down(HWND editor) {
+    constexpr LONG PIECE = 65536;  // a megabyte then empties in seconds instead of half a minute
+    LONG before = -1;
+    for (LONG length = GetWindowTextLengthA(editor); length > PIECE && length != before;
+         length = GetWindowTextLengthA(editor)) {
+        before = length;
+        CHARRANGE piece = {0, PIECE};
+        SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&piece);
+        SendMessageA(editor, EM_REPLACESEL, FALSE, (LPARAM)"");
+    }
+}
+
 int editor_set_text(HWND editor, const char* text) {
+    editor_cut_down(editor);
     return SendMessageA(editor, WM_SETTEXT, 0, (LPARAM)text) == 1 ? 0 : 1;
 }
 

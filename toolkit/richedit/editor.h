@@ -27,6 +27,9 @@ void editor_select(HWND editor, LONG start, LONG end);
 // Copies as much of the selection as fits, always NUL-terminated (nothing when buffer_size < 1).
 void editor_get_selected_text(HWND editor, char* buffer, int buffer_size);
 int editor_set_text(HWND editor, const char* text);
+// Cuts a large document down from its start in pieces, before the control replaces all of it:
+// the control takes a time growing with the square of the text to empty itself in one go.
+void editor_cut_down(HWND editor);
 // "ON" marks the document changed, "OFF" unchanged; anything else does nothing.
 void editor_set_modified(HWND editor, const char* keyword);
 // Undoes the last change, or beeps when there is nothing to undo.
