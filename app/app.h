@@ -6,7 +6,8 @@
 int app_launch();
 int app_main(HINSTANCE instance, HINSTANCE previous, char* tail, int show);
 int command_line_store(const char* tail);
-// Creates the main window with everything in it, sets its icon and sizable frame; null on failure.
+// Creates the main window with everything in it, sets its icon and sizable frame, then reads the
+// document named on the command line; null on failure.
 HWND app_window_open(HINSTANCE instance);
 const char* command_line_tail(const char* command_line);
 
