@@ -152,8 +152,8 @@ void alternate(int turn, A toolkit, B bare, timing* t, int* toolkit_result, int*
 }
 
 // Every load goes into a new, empty editor: the control takes long to delete a large text it
-// already holds (see the emptying row), which would swamp what is measured here. Saves are cheap beside loads, so
-// each load is followed by several of them.
+// already holds (see the emptying row), which would swamp what is measured here. Saves are
+// cheap beside loads, so each load is followed by several of them.
 void bench_file(HWND parent, const std::string& folder, const std::string& name, int runs) {
     constexpr int SAVES_PER_LOAD = 5;
     std::string source = folder + name;

@@ -16,7 +16,7 @@ TEST(StartDocument, TheNamedDocumentIsReadAndLaidOutOnTheMargin) {
     ASSERT_NE(app_window(), nullptr);
     pump_messages(50);
 
-    EXPECT_EQ(app_editor_text(), "Första raden\r\nandra\traden\r\nsista");
+    EXPECT_EQ(app_editor_text(), LINES);
     EXPECT_EQ(SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0), 0);
     // the document's size, counted after it was read; the caret on line 1
     EXPECT_EQ(app_status_text(10), std::to_string(GetWindowTextLengthA(app_state.editor)));
