@@ -9,6 +9,7 @@
 #include "support/test_util.h"
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/text_encoding.h"
 
 namespace {
 
@@ -22,6 +23,31 @@ std::string editor_text(HWND editor) {
 }
 
 bool is_modified(HWND editor) { return SendMessageA(editor, EM_GETMODIFY, 0, 0) != 0; }
+
+// The editor's text as it holds it, in UTF-16, whatever the encoding of its file.
+std::u16string editor_letters(HWND editor) {
+    std::u16string s(editor_text_length(editor) + 1, u'\0');
+    GETTEXTEX get = {(DWORD)(s.size() * sizeof(char16_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+    SendMessageA(editor, EM_GETTEXTEX, (WPARAM)&get, (LPARAM)&s[0]);
+    s.resize(s.find(u'\0'));
+    return s;
+}
+
+void editor_letters_set(HWND editor, const std::u16string& letters) {
+    SETTEXTEX set = {ST_DEFAULT, 1200};
+    SendMessageA(editor, EM_SETTEXTEX, (WPARAM)&set, (LPARAM)letters.c_str());
+}
+
+std::string utf16_bytes(const std::u16string& letters) {
+    return std::string((const char*)letters.data(), letters.size() * sizeof(char16_t));
+}
+
+template <typename letters>
+letters repeated(const letters& piece, int times) {
+    letters s;
+    while (times-- > 0) s += piece;
+    return s;
+}
 
 std::vector<std::string> folder_files(const std::string& folder) {
     std::vector<std::string> names;
@@ -45,6 +71,7 @@ protected:
         editor = make_editor(parent);
         ASSERT_NE(editor, nullptr);
         folder = temp_folder();
+        document_encoding = TEXT_CP1252;  // as for a new document
     }
     void TearDown() override {
         DestroyWindow(parent);
@@ -198,6 +225,57 @@ TEST_F(Document, SwedishLettersSurviveBothFormatsByteForByte) {
         HWND other = load_fresh(path, &loaded);
         EXPECT_GT(loaded, 0) << name;
         EXPECT_EQ(editor_text(other), letters) << name;
+    }
+}
+
+TEST_F(Document, TextFilesShowEveryLetterAndSaveBackByteForByteInTheirEncoding) {
+    const std::u16string letters = u"räksmörgås ł Ω → €\r\nrad två";
+    const std::string utf8 = u8"räksmörgås ł Ω → €\r\nrad två";
+    struct encoded_file {
+        const char* what;
+        std::string bytes;
+        std::u16string shown;
+    } files[] = {
+        {"Windows-1252", "räksmörgås €\r\n", u"räksmörgås €\r\n"},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + utf8, letters},
+        {"UTF-8", utf8, letters},
+        {"UTF-16 with its mark", "\xFF\xFE" + utf16_bytes(letters), letters},
+        {"UTF-8 across the control's reads", repeated(std::string(u8"ł€"), 1500), repeated(std::u16string(u"ł€"), 1500)},
+        {"not valid UTF-8", "räk\xC3\xA4", u"räkÃ¤"},
+        {"overlong and surrogate forms", "\xC0\xAF\xED\xA0\x80", u"À¯í\u00A0€"},
+        {"Windows-1252 starting with the mark's bytes", "\xEF\xBB\xBF\xE4", u"ï»¿ä"},
+    };
+    for (const encoded_file& file : files) {
+        SCOPED_TRACE(file.what);
+        std::string path = folder + "in.txt", copy = folder + "kopia.txt";
+        ASSERT_TRUE(file_write(path, file.bytes));
+        int loaded = 0;
+        HWND other = load_fresh(path, &loaded);
+        EXPECT_GT(loaded, 0);
+        EXPECT_EQ(editor_letters(other), file.shown);
+        // saved under a new name, in the encoding it came in
+        EXPECT_GT(document_save(other, copy.c_str()), 0);
+        EXPECT_EQ(file_read(copy), file.bytes);
+        DestroyWindow(other);
+    }
+}
+
+TEST_F(Document, LettersWindows1252CannotStoreAreSavedAsUtf8) {
+    struct saved {
+        std::u16string letters;
+        std::string bytes;
+        text_encoding kept;
+    } cases[] = {
+        {u"å € – ”", "å € – ”", TEXT_CP1252},
+        {u"å ł Ω →", u8"å ł Ω →", TEXT_UTF8},
+    };
+    for (const saved& c : cases) {
+        document_encoding = TEXT_CP1252;
+        editor_letters_set(editor, c.letters);
+        std::string path = folder + "ny.txt";
+        EXPECT_GT(document_save(editor, path.c_str()), 0);
+        EXPECT_EQ(file_read(path), c.bytes);
+        EXPECT_EQ(document_encoding, c.kept);
     }
 }
 

@@ -1,6 +1,7 @@
 // Whole documents between files and the editor, and the name of a file dropped onto it.
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/text_encoding.h"
 
 #include <richedit.h>
 
@@ -67,12 +68,13 @@ HANDLE new_file_beside(const char* folder, char* written_path) {
 
 // Writes the whole document into a new file beside the target. The characters written,
 // TRANSFER_FAILED (the new file is then gone), or DOCUMENT_CANNOT_OPEN when no new file could be made.
-LONG write_beside(HWND editor, WPARAM format, const char* target, char* written_path) {
+LONG write_beside(HWND editor, WPARAM format, text_encoding encoding, const char* target, char* written_path) {
     char folder[MAX_PATH];
     if (!folder_of(target, folder)) return DOCUMENT_CANNOT_OPEN;
     HANDLE file = new_file_beside(folder, written_path);
     if (file == INVALID_HANDLE_VALUE) return DOCUMENT_CANNOT_OPEN;
-    LONG count = stream_file(editor, EM_STREAMOUT, format, file, stream_write_callback);
+    LONG count = text_mark_write(file, encoding) ? stream_file(editor, EM_STREAMOUT, format, file, stream_write_callback)
+                                                 : TRANSFER_FAILED;
     // the data must be on the disk before it may take the old file's place
     if (!FlushFileBuffers(file)) count = TRANSFER_FAILED;
     if (!CloseHandle(file)) count = TRANSFER_FAILED;
@@ -130,6 +132,9 @@ int stream_result(HWND editor, LONG count) {
 
 int document_save(HWND editor, const char* path) {
     WPARAM format = stream_format(path);
+    bool plain = format == SF_TEXT;
+    text_encoding encoding = plain ? text_encoding_for_save(editor) : TEXT_CP1252;  // RTF has no mark
+    if (plain) format = text_encoding_format(encoding);
     char target[MAX_PATH];
     DWORD length = GetFullPathNameA(path, MAX_PATH, target, nullptr);
     if (length == 0 || length >= MAX_PATH) return DOCUMENT_CANNOT_OPEN;
@@ -138,7 +143,7 @@ int document_save(HWND editor, const char* path) {
     if (existing == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND) return DOCUMENT_CANNOT_OPEN;
     HCURSOR previous = cursor_show_wait();
     char written[MAX_PATH];
-    LONG count = write_beside(editor, format, target, written);
+    LONG count = write_beside(editor, format, encoding, target, written);
     if (existing != INVALID_HANDLE_VALUE) CloseHandle(existing);
     if (count >= 0 && !MoveFileExA(written, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(written);
@@ -148,6 +153,7 @@ int document_save(HWND editor, const char* path) {
     if (count == DOCUMENT_CANNOT_OPEN) return DOCUMENT_CANNOT_OPEN;
     // a failed write keeps the modified flag, so the document is still offered for saving
     if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;
+    if (plain) document_encoding = encoding;
     return stream_result(editor, count);
 }
 
@@ -161,11 +167,17 @@ int document_load(HWND editor, const char* path) {
         return DOCUMENT_NOTHING_MOVED;
     }
     HCURSOR previous = cursor_show_wait();
+    bool plain = format == SF_TEXT;
+    text_encoding encoding = plain ? text_encoding_detect(file) : TEXT_CP1252;
     // plain text always replaces the document; RTF the control cannot read leaves it as it is
-    if (format == SF_TEXT) editor_cut_down(editor);
-    LONG count = stream_file(editor, EM_STREAMIN, format, file, stream_read_callback);
+    if (plain) {
+        editor_cut_down(editor);
+        format = text_read_prepare(file, encoding);
+    }
+    LONG count = stream_file(editor, EM_STREAMIN, format, file, plain ? text_read_callback : stream_read_callback);
     CloseHandle(file);
     SetCursor(previous);
+    if (plain || count > 0) document_encoding = encoding;
     return stream_result(editor, count);
 }
 
