@@ -36,6 +36,7 @@ HANDLE open_exclusive(const char* path, DWORD creation, DWORD flags) {
 LONG stream_file(HWND editor, UINT message, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback) {
     EDITSTREAM stream = {(DWORD_PTR)file, 0, callback};
     LONG count = (LONG)SendMessageA(editor, message, format, (LPARAM)&stream);
+    if (format & SF_UNICODE) count /= 2;  // counted in bytes
     return stream.dwError ? TRANSFER_FAILED : count;
 }
 
@@ -73,8 +74,10 @@ LONG write_beside(HWND editor, WPARAM format, text_encoding encoding, const char
     if (!folder_of(target, folder)) return DOCUMENT_CANNOT_OPEN;
     HANDLE file = new_file_beside(folder, written_path);
     if (file == INVALID_HANDLE_VALUE) return DOCUMENT_CANNOT_OPEN;
-    LONG count = text_mark_write(file, encoding) ? stream_file(editor, EM_STREAMOUT, format, file, stream_write_callback)
-                                                 : TRANSFER_FAILED;
+    bool plain = format == SF_TEXT;
+    if (plain) format = text_write_begin(file, encoding);
+    LONG count = format ? stream_file(editor, EM_STREAMOUT, format, file, plain ? text_write_callback : stream_write_callback)
+                        : TRANSFER_FAILED;
     // the data must be on the disk before it may take the old file's place
     if (!FlushFileBuffers(file)) count = TRANSFER_FAILED;
     if (!CloseHandle(file)) count = TRANSFER_FAILED;
@@ -132,9 +135,7 @@ int stream_result(HWND editor, LONG count) {
 
 int document_save(HWND editor, const char* path) {
     WPARAM format = stream_format(path);
-    bool plain = format == SF_TEXT;
-    text_encoding encoding = plain ? text_encoding_for_save(editor) : TEXT_CP1252;  // RTF has no mark
-    if (plain) format = text_encoding_format(encoding);
+    text_encoding encoding = document_encoding;
     char target[MAX_PATH];
     DWORD length = GetFullPathNameA(path, MAX_PATH, target, nullptr);
     if (length == 0 || length >= MAX_PATH) return DOCUMENT_CANNOT_OPEN;
@@ -144,6 +145,11 @@ int document_save(HWND editor, const char* path) {
     HCURSOR previous = cursor_show_wait();
     char written[MAX_PATH];
     LONG count = write_beside(editor, format, encoding, target, written);
+    if (format == SF_TEXT && count == TRANSFER_FAILED && text_letters_lost()) {
+        // Windows-1252 cannot store every letter of the document: UTF-8 replaces none
+        encoding = TEXT_UTF8;
+        count = write_beside(editor, format, encoding, target, written);
+    }
     if (existing != INVALID_HANDLE_VALUE) CloseHandle(existing);
     if (count >= 0 && !MoveFileExA(written, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(written);
@@ -153,7 +159,7 @@ int document_save(HWND editor, const char* path) {
     if (count == DOCUMENT_CANNOT_OPEN) return DOCUMENT_CANNOT_OPEN;
     // a failed write keeps the modified flag, so the document is still offered for saving
     if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;
-    if (plain) document_encoding = encoding;
+    if (format == SF_TEXT) document_encoding = encoding;
     return stream_result(editor, count);
 }
 

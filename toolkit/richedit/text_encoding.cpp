@@ -49,15 +49,16 @@ bool starts_with(const BYTE* bytes, DWORD count, const BYTE* mark, DWORD mark_si
 LONG mark_left = 0;
 LONG first_read_limit = 0;
 
-// Stops the stream at the first character Windows-1252 cannot store; without best fit, so ł
-// counts as lost instead of becoming l. The cookie is the flag to set.
-DWORD CALLBACK cp1252_check_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
-    BOOL lost = FALSE;
-    WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, (LPCWCH)buffer, count / 2, nullptr, 0, nullptr, &lost);
-    *done = count;
-    if (!lost) return 0;
-    *(bool*)cookie = true;
-    return 1;  // one is enough
+// A Windows-1252 write: the control hands over UTF-16 and the platform turns it into
+// Windows-1252, where the control's own conversion would put a look-alike or "?" for ł.
+bool from_utf16 = false;
+bool letters_lost = false;
+
+// The control writes UTF-8 in the code page given; reading, it goes by the mark alone.
+WPARAM stream_format_of(text_encoding encoding) {
+    if (encoding == TEXT_UTF8 || encoding == TEXT_UTF8_MARK) return SF_TEXT | SF_USECODEPAGE | ((WPARAM)CP_UTF8 << 16);
+    if (encoding == TEXT_UTF16_MARK) return SF_TEXT | SF_UNICODE;
+    return SF_TEXT;
 }
 
 }  // namespace
@@ -82,19 +83,13 @@ text_encoding text_encoding_detect(HANDLE file) {
     return found;
 }
 
-WPARAM text_encoding_format(text_encoding encoding) {
-    if (encoding == TEXT_UTF8 || encoding == TEXT_UTF8_MARK) return SF_TEXT | SF_USECODEPAGE | ((WPARAM)CP_UTF8 << 16);
-    if (encoding == TEXT_UTF16_MARK) return SF_TEXT | SF_UNICODE;
-    return SF_TEXT;
-}
-
 WPARAM text_read_prepare(HANDLE file, text_encoding encoding) {
     mark_left = encoding == TEXT_UTF8 ? sizeof UTF8_MARK : 0;
     // a Windows-1252 file may start with the mark's three bytes; a short first read keeps them text
     first_read_limit = encoding == TEXT_CP1252 ? sizeof UTF8_MARK - 1 : 0;
     // the control would keep this mark as a character of the text
     if (encoding == TEXT_UTF16_MARK) SetFilePointer(file, sizeof UTF16_MARK, nullptr, FILE_BEGIN);
-    return text_encoding_format(encoding);
+    return stream_format_of(encoding);
 }
 
 DWORD CALLBACK text_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
@@ -108,17 +103,37 @@ DWORD CALLBACK text_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, L
     return error;
 }
 
-bool text_mark_write(HANDLE file, text_encoding encoding) {
-    if (encoding != TEXT_UTF8_MARK && encoding != TEXT_UTF16_MARK) return true;
-    bool utf8 = encoding == TEXT_UTF8_MARK;
-    DWORD size = utf8 ? sizeof UTF8_MARK : sizeof UTF16_MARK, written = 0;
-    return WriteFile(file, utf8 ? UTF8_MARK : UTF16_MARK, size, &written, nullptr) && written == size;
+WPARAM text_write_begin(HANDLE file, text_encoding encoding) {
+    from_utf16 = encoding == TEXT_CP1252;
+    letters_lost = false;
+    if (encoding == TEXT_UTF8_MARK || encoding == TEXT_UTF16_MARK) {
+        bool utf8 = encoding == TEXT_UTF8_MARK;
+        DWORD size = utf8 ? sizeof UTF8_MARK : sizeof UTF16_MARK, written = 0;
+        if (!WriteFile(file, utf8 ? UTF8_MARK : UTF16_MARK, size, &written, nullptr) || written != size) return 0;
+    }
+    return from_utf16 ? SF_TEXT | SF_UNICODE : stream_format_of(encoding);
 }
 
-text_encoding text_encoding_for_save(HWND editor) {
-    if (document_encoding != TEXT_CP1252) return document_encoding;
-    bool lost = false;
-    EDITSTREAM stream = {(DWORD_PTR)&lost, 0, cp1252_check_callback};
-    SendMessageA(editor, EM_STREAMOUT, SF_TEXT | SF_UNICODE, (LPARAM)&stream);
-    return lost ? TEXT_UTF8 : TEXT_CP1252;
+DWORD CALLBACK text_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    if (!from_utf16) return stream_write_callback(cookie, buffer, count, done);
+    char bytes[2048];
+    *done = 0;
+    // one byte for each UTF-16 unit; the control never splits one
+    for (LONG taken = 0; taken < count;) {
+        int units = (count - taken) / 2 < (LONG)sizeof bytes ? (count - taken) / 2 : (int)sizeof bytes;
+        if (units == 0) return ERROR_INVALID_DATA;
+        BOOL lost = FALSE;
+        int made = WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, (LPCWCH)(buffer + taken), units, bytes,
+                                       sizeof bytes, nullptr, &lost);
+        letters_lost = lost != FALSE;
+        if (letters_lost || made != units) return ERROR_NO_UNICODE_TRANSLATION;
+        LONG written = 0;
+        DWORD error = stream_write_callback(cookie, (LPBYTE)bytes, made, &written);
+        if (error) return error;
+        taken += units * 2;
+        *done = taken;
+    }
+    return 0;
 }
+
+bool text_letters_lost() { return letters_lost; }
