@@ -67,6 +67,17 @@ COLORREF editor_background() {
     return current;
 }
 
+std::string clipboard_text() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* chars = (const char*)GlobalLock(data)) text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
 void post_text(HWND window, const std::string& text) {
     for (unsigned char c : text) PostMessageA(window, WM_CHAR, c, 1);
 }
@@ -303,6 +314,7 @@ TEST_F(EditCommands, AboutShowsSevenLinesAndEmptiesTheMessageText) {
 
 struct dialog_layout {
     std::string caption;
+    std::string field_text;  // as the field holds it when OK is pressed
     RECT field, ok;
     std::string ok_text;
     int prompt_left, prompt_right;  // dark pixels in the prompt's band, -1 when none
@@ -344,7 +356,8 @@ void margin_dialog_answer(dialog_layout* layout, const std::string& typed) {
         layout->ok = client_rect_of(dialog, ok);
         layout->ok_text = window_text(ok);
         prompt_extent(dialog, &layout->prompt_left, &layout->prompt_right);
-        post_text(field, typed);
+        for (unsigned char c : typed) SendMessageA(field, WM_CHAR, c, 1);
+        layout->field_text = window_text(field);
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(801, BN_CLICKED), (LPARAM)ok);
     });
 }
@@ -356,7 +369,7 @@ void expect_rect(const RECT& rect, int x, int y, int width, int height) {
     EXPECT_EQ(rect.bottom - rect.top, height);
 }
 
-TEST_F(EditCommands, MarginDialogTakesThreeOfFourDigitsAndShowsThem) {
+TEST_F(EditCommands, MarginDialogFieldTakesThreeDigitsAndShowsThem) {
     text_select("ett\ttvå", 0, 0);
     dialog_layout layout;
     margin_dialog_answer(&layout, "1234");
@@ -367,9 +380,11 @@ TEST_F(EditCommands, MarginDialogTakesThreeOfFourDigitsAndShowsThem) {
     EXPECT_EQ(layout.ok_text, "OK");
     EXPECT_GE(layout.prompt_left, 30);
     EXPECT_LE(layout.prompt_left, 32);
+    EXPECT_EQ(layout.field_text, "123");  // the fourth digit is not taken
     EXPECT_EQ(app_state.margin, 123);
     EXPECT_STREQ(app_state.margin_text, "123");
     EXPECT_EQ(app_status_text(2), "123");
+    EXPECT_EQ(app_status_text(4), app_state.tab_step_text);
     EXPECT_EQ(paragraph_format().dxStartIndent, 123 * 20);
 }
 
@@ -391,19 +406,74 @@ TEST_F(EditCommands, TabStepDialogKeepsTheMarginCaptionAndSetsPartFour) {
     EXPECT_EQ(paragraph_format().cTabCount, 20);  // 30 stops asked for, 900 points at most
 }
 
-TEST_F(EditCommands, EmptyFieldGivesZeroAndAnEmptyStatusPart) {
-    dialog_layout layout;
-    margin_dialog_answer(&layout, "");
-    app_command(CMD_MARGIN);
-    EXPECT_EQ(app_state.margin, 0);
-    EXPECT_STREQ(app_state.margin_text, "");
-    EXPECT_EQ(app_status_text(2), "");
+TEST_F(EditCommands, RefusedValueIsExplainedAndAskedForAgainChangingNothing) {
+    const std::string margin_refused = "Marginalen ska vara ett tal från 0 till ";
+    const std::string tab_refused = "Tabulatorsteget ska vara ett tal från 1 till ";
+    struct refusal {
+        int command;
+        const char* typed;
+        const std::string& text;
+    } refusals[] = {{CMD_MARGIN, "", margin_refused},   {CMD_MARGIN, "abc", margin_refused},
+                    {CMD_MARGIN, "999", margin_refused}, {CMD_TAB_STEP, "0", tab_refused},
+                    {CMD_TAB_STEP, "999", tab_refused}};
+    int margin = app_state.margin, tab_step = app_state.tab_step;
+    std::string margin_text = app_state.margin_text, tab_step_text = app_state.tab_step_text;
+    for (const refusal& r : refusals) {
+        SCOPED_TRACE(r.typed);
+        dialog_helper_clear();
+        dialog_layout layout, again;
+        margin_dialog_answer(&layout, r.typed);
+        dialog_helper_queue_button(IDOK);
+        dialog_helper_queue([&again](HWND dialog) {
+            again.caption = window_text(dialog);
+            PostMessageA(GetDlgItem(dialog, 1), WM_KEYDOWN, VK_ESCAPE, 1);
+        });
+        app_command(r.command);
+        ASSERT_EQ(dialog_helper_seen().size(), 3u);
+        EXPECT_EQ(dialog_helper_seen()[1].caption, "INSTÄLLNINGSFEL");
+        const std::string& text = dialog_helper_seen()[1].text;
+        EXPECT_EQ(text.substr(0, r.text.size()), r.text);
+        EXPECT_EQ(text.back(), '!');
+        EXPECT_EQ(again.caption, "Ändra marginal");
+        EXPECT_EQ(app_state.margin, margin);
+        EXPECT_EQ(app_state.tab_step, tab_step);
+        EXPECT_EQ(app_status_text(2), margin_text);
+        EXPECT_EQ(app_status_text(4), tab_step_text);
+    }
+}
 
-    margin_dialog_answer(&layout, "");
-    app_command(CMD_TAB_STEP);
-    EXPECT_EQ(app_state.tab_step, 0);
-    EXPECT_STREQ(app_state.tab_step_text, "");
-    EXPECT_EQ(app_status_text(4), "");
+TEST_F(EditCommands, AcceptedValuesAreInForceShownAndCopied) {
+    struct accepted {
+        int command;
+        const char* typed;
+        int margin, tab_step;
+        const char *margin_text, *tab_step_text;
+    } values[] = {
+        {CMD_MARGIN, "0", 0, -1, "0", nullptr},         {CMD_TAB_STEP, "1", -1, 1, nullptr, "1"},
+        {CMD_MARGIN, "-5", 5, -1, "5", nullptr},        {CMD_MARGIN, "007", 7, -1, "7", nullptr},
+        {CMD_TAB_STEP, "300", -1, 300, nullptr, "300"}, {CMD_MARGIN, "300", 300, -1, "300", nullptr},
+    };
+    for (const accepted& v : values) {
+        SCOPED_TRACE(v.typed);
+        text_select("ett\ttvå\r\ntre\tfyra", 0, 0);
+        dialog_layout layout;
+        margin_dialog_answer(&layout, v.typed);
+        app_command(v.command);
+        if (v.margin_text) {
+            EXPECT_EQ(app_state.margin, v.margin);
+            EXPECT_STREQ(app_state.margin_text, v.margin_text);
+        } else {
+            EXPECT_EQ(app_state.tab_step, v.tab_step);
+            EXPECT_STREQ(app_state.tab_step_text, v.tab_step_text);
+        }
+        EXPECT_EQ(app_status_text(2), app_state.margin_text);
+        EXPECT_EQ(app_status_text(4), app_state.tab_step_text);
+        EXPECT_EQ(paragraph_format().dxStartIndent, app_state.margin * 20);
+        app_command(CMD_SELECT_ALL);
+        app_command(CMD_COPY);
+        EXPECT_EQ(clipboard_text(), "ett\ttvå\r\ntre\tfyra");
+    }
+    EXPECT_EQ(dialog_helper_seen().size(), 6u);  // no refusal among them
 }
 
 TEST_F(EditCommands, EscapeKeepsTheValuesButStillFormatsAndMovesTheCaretHome) {
@@ -490,26 +560,6 @@ TEST_F(EditCommands, BackgroundColourIsAppliedAndCancelLeavesIt) {
 
 // --- while a print run lets messages through ---
 
-std::string clipboard_text() {
-    std::string text;
-    if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* chars = (const char*)GlobalLock(data)) text = chars;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
-void clipboard_set(const char* text) {
-    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
-    lstrcpyA((char*)GlobalLock(data), text);
-    GlobalUnlock(data);
-    if (!OpenClipboard(nullptr)) return;
-    EmptyClipboard();
-    SetClipboardData(CF_TEXT, data);
-    CloseClipboard();
-}
 
 TEST_F(EditCommands, CommandsThatChangeTheTextOrItsFormatWaitWhileAPrintRuns) {
     PRINT_OUTPUT_REQUIRE();
@@ -520,7 +570,7 @@ TEST_F(EditCommands, CommandsThatChangeTheTextOrItsFormatWaitWhileAPrintRuns) {
     editor_select(app_state.editor, 0, 3);
     SendMessageA(app_state.editor, EM_REPLACESEL, TRUE, (LPARAM)"Ny ");  // something to undo
     std::string text = editor_text();
-    clipboard_set("KLISTER");
+    clipboard_text_set("KLISTER");
     int margin = app_state.margin, tab_step = app_state.tab_step;
 
     dialog_helper_queue_for("Printing", [](HWND stop_dialog) {
