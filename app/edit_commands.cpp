@@ -36,10 +36,14 @@ constexpr int LEAST_LINE_POINTS = 72;
 constexpr int SEARCH_TEXT_MAX = (int)sizeof app_state.search_text - 1;
 
 // message_show wants a writable text; "N" leaves it alone, but a copy keeps literals untouched.
+// While the find dialog is open it owns the message: closing the message then gives the dialog
+// back the keyboard and the top. Owned by the main window, the message left the main window
+// over the dialog, out of reach.
 void search_message_show(const char* text) {
     char copy[128];
     text_copy_limited(copy, text, (int)sizeof copy - 1);
-    message_show(app_state.main_window, SEARCH_CAPTION, copy, "N");
+    HWND owner = IsWindowVisible(app_state.find_dialog) ? app_state.find_dialog : app_state.main_window;
+    message_show(owner, SEARCH_CAPTION, copy, "N");
 }
 
 // Searches for the selection (or the find dialog's text) in one direction and reports the outcome.
@@ -176,9 +180,14 @@ void command_search_up() { search_run("U", -1); }
 
 void command_search_down() { search_run("D", 1); }
 
+// A refused dialog leaves the one already open in place, so its Find Next keeps working.
 void command_find_dialog() {
-    app_state.find_dialog = find_dialog_open(app_state.main_window, app_state.editor);
-    if (!app_state.find_dialog) search_message_show("För stor text för sökdialogen!");
+    HWND opened = find_dialog_open(app_state.main_window, app_state.editor);
+    if (opened) {
+        app_state.find_dialog = opened;
+    } else {
+        search_message_show("För stor text för sökdialogen!");
+    }
 }
 
 // Any message but the find dialog's own report sets find_request back to 0.

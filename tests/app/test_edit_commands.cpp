@@ -78,6 +78,14 @@ std::string clipboard_text() {
     return text;
 }
 
+// Whether window lies above other in the z-order.
+bool window_above(HWND window, HWND other) {
+    for (HWND below = GetWindow(window, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT)) {
+        if (below == other) return true;
+    }
+    return false;
+}
+
 void post_text(HWND window, const std::string& text) {
     for (unsigned char c : text) PostMessageA(window, WM_CHAR, c, 1);
 }
@@ -164,19 +172,34 @@ TEST_F(EditCommands, SelectionLongerThanTheSearchBufferIsRefusedAndNothingPastIt
 
 // --- the find dialog ---
 
-TEST_F(EditCommands, FindDialogRefuses257SelectedCharactersAndOpensWith256) {
-    std::string text(300, 'q');
-    text_select(text, 0, 257);
-    expect_search_box(CMD_FIND_DIALOG, "För stor text för sökdialogen!");
-    EXPECT_EQ(app_state.find_dialog, nullptr);
-
-    editor_select(app_state.editor, 0, 256);
+TEST_F(EditCommands, FindDialogOpensWith256AndARefused257LeavesTheOpenOneWorking) {
+    text_select(std::string(300, 'q') + " abc", 0, 256);
     app_command(CMD_FIND_DIALOG);
-    ASSERT_NE(app_state.find_dialog, nullptr);
+    HWND dialog = app_state.find_dialog;
+    ASSERT_NE(dialog, nullptr);
     char field[1024] = {};
-    GetDlgItemTextA(app_state.find_dialog, FIND_TEXT_FIELD, field, sizeof field);
+    GetDlgItemTextA(dialog, FIND_TEXT_FIELD, field, sizeof field);
     EXPECT_EQ(std::string(field), std::string(256, 'q'));
-    DestroyWindow(app_state.find_dialog);
+
+    editor_select(app_state.editor, 0, 257);
+    HWND box_owner = nullptr;
+    dialog_helper_queue_for("SÖKMEDDELANDE", [&box_owner](HWND box) {
+        box_owner = GetWindow(box, GW_OWNER);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    app_command(CMD_FIND_DIALOG);
+    ASSERT_EQ(dialog_helper_seen().size(), 1u);
+    EXPECT_EQ(dialog_helper_seen()[0].text, "För stor text för sökdialogen!");
+    EXPECT_EQ(box_owner, dialog);
+    EXPECT_EQ(app_state.find_dialog, dialog);
+
+    SetDlgItemTextA(dialog, FIND_TEXT_FIELD, "abc");
+    SendDlgItemMessageA(dialog, FIND_DOWN, BM_CLICK, 0, 0);
+    editor_select(app_state.editor, 0, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(pump_until([] { return selection().cpMin == 301; }, 3000));
+    EXPECT_EQ(selection().cpMax, 304);
+    DestroyWindow(dialog);
 }
 
 TEST_F(EditCommands, FindNextDownAndUpSearchWithTheDialogsTextAndCase) {
@@ -199,6 +222,22 @@ TEST_F(EditCommands, FindNextDownAndUpSearchWithTheDialogsTextAndCase) {
     EXPECT_TRUE(pump_until([] { return selection().cpMin == 8; }, 3000));
     EXPECT_EQ(selection().cpMax, 11);
     EXPECT_TRUE(dialog_helper_seen().empty());
+
+    // nothing more upwards: the message leaves the dialog above the main window, in use
+    HWND box_owner = nullptr;
+    dialog_helper_queue_for("SÖKMEDDELANDE", [&box_owner](HWND box) {
+        box_owner = GetWindow(box, GW_OWNER);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    editor_select(app_state.editor, 0, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(pump_until([] { return dialog_helper_seen().size() == 1 && GetActiveWindow() == app_state.find_dialog; },
+                           3000));
+    ASSERT_EQ(dialog_helper_seen().size(), 1u);
+    EXPECT_EQ(dialog_helper_seen()[0].text, "Finns inget mer ord uppåt!");
+    EXPECT_EQ(box_owner, dialog);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_TRUE(window_above(dialog, app_state.main_window));
     DestroyWindow(dialog);
 }
 
