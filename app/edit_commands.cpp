@@ -133,10 +133,10 @@ bool setting_take(const char* typed, int* value, char* text) {
     return true;
 }
 
-// A tab step of 0 would put every stop on the margin, and the control then ignores them all.
 void margin_tab_accept(HWND dialog) {
     char typed[sizeof app_state.margin_text];
     input_get_text(app_state.dialog_input, typed);
+    // a tab step of 0 puts every stop on the margin, and the control then ignores them all
     setting_least = app_state.dialog_mode == TAB_STEP_MODE ? 1 : 0;
     setting_most = setting_most_points();
     if (app_state.dialog_mode == MARGIN_MODE) {

@@ -77,6 +77,13 @@ std::string field_text(HWND field) {
     return text;
 }
 
+// A field of the margin dialog's size with the text typed into it, character by character.
+HWND field_typed(HWND parent, const char* keyword, int limit, const std::string& typed) {
+    HWND field = input_create(parent, 80, 40, 30, 20, keyword, limit);
+    for (char c : typed) type_char(field, c);
+    return field;
+}
+
 DWORD caret_of(HWND field) {
     DWORD start = 0, end = 0;
     SendMessageA(field, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
@@ -147,8 +154,7 @@ TEST(InputField, CaretKeysMoveInTheFieldWhileUpAndDeleteOnlyReport) {
 
 TEST(InputField, TextArrivesWholeUpToTheCallersBuffer) {
     HWND w = parent_create(50, 50, 300, 120);
-    HWND field = input_create(w, 80, 40, 30, 20, "C", 4);
-    for (char c : std::string("12345")) type_char(field, c);
+    HWND field = field_typed(w, "C", 4, "12345");
     EXPECT_EQ(field_text(field), "1234");
     char buffer[16];
     EXPECT_EQ(input_get_text(field, buffer), 4);
@@ -169,8 +175,7 @@ TEST(InputField, TextArrivesWholeUpToTheCallersBuffer) {
 
 TEST(InputField, DigitsFieldTakesOnlyDigitsTypedOrPasted) {
     HWND w = parent_create(50, 50, 300, 120);
-    HWND field = input_create(w, 80, 40, 30, 20, "C_DIGITS", 3);
-    for (char c : std::string("a1-2x")) type_char(field, c);
+    HWND field = field_typed(w, "C_DIGITS", 3, "a1-2x");
     EXPECT_EQ(field_text(field), "12");
     struct paste_case {
         const char* clipboard;
