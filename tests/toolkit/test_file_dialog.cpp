@@ -164,6 +164,31 @@ TEST_F(FileDialog, SaveAsksBeforeOverwriting) {
     EXPECT_EQ(file_read(folder + "finns.txt"), "gammal");
 }
 
+// A name without extension gets the chosen type's; under "All Files" it stays as typed. The
+// question before overwriting is about the name with its extension.
+TEST_F(FileDialog, SaveAddsTheExtensionOfTheChosenType) {
+    const struct { const char* typed; int type; const char* saved; } names[] = {
+        {"brev", 0, "brev.rtf"}, {"lista", 1, "lista.txt"}, {"utan", 2, "utan"}, {"brev.txt", 0, "brev.txt"}};
+    for (const auto& name : names) {
+        dialog_helper_queue([&](HWND dialog) {
+            HWND box = GetDlgItem(dialog, FILE_TYPES);
+            SendMessageA(box, CB_SETCURSEL, name.type, 0);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(FILE_TYPES, CBN_SELENDOK), (LPARAM)box);
+            SetDlgItemTextA(dialog, FILE_NAME, (folder + name.typed).c_str());
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_EQ(file_dialog_save(owner, "Spara som...", "PATH", "OWN_FILTER", APPLICATION_FILTER), 0);
+        EXPECT_EQ(std::string(save_dialog_path), folder + name.saved) << name.typed;
+        EXPECT_STREQ(save_dialog_title, name.saved);
+    }
+    ASSERT_TRUE(file_write(folder + "finns.rtf", "gammal"));
+    queue_answer(folder + "finns");
+    queue_box_answer_then_cancel(IDNO);
+    EXPECT_EQ(file_dialog_save(owner, "Spara som...", "PATH", "OWN_FILTER", APPLICATION_FILTER), 1);
+    ASSERT_EQ(dialog_helper_seen().size(), 6u);
+    EXPECT_NE(dialog_helper_seen()[5].text.find("already exists"), std::string::npos);
+}
+
 TEST_F(FileDialog, OpenRefusesAMissingFileAndTakesSeveral) {
     queue_answer(folder + "saknas.txt");
     queue_box_answer_then_cancel(IDOK);
