@@ -50,3 +50,18 @@ bool file_write(const std::string& path, const std::string& content) {
 }
 
 bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool clipboard_text_set(const char* text) {
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
+    if (!data) return false;
+    lstrcpyA((char*)GlobalLock(data), text);
+    GlobalUnlock(data);
+    if (!OpenClipboard(nullptr)) {
+        GlobalFree(data);
+        return false;
+    }
+    EmptyClipboard();
+    bool placed = SetClipboardData(CF_TEXT, data) != nullptr;
+    CloseClipboard();
+    return placed;
+}

@@ -14,3 +14,5 @@ std::string temp_folder();
 std::string file_read(const std::string& path);
 bool file_write(const std::string& path, const std::string& content);
 bool file_exists(const std::string& path);
+// Puts the text on the clipboard as CF_TEXT; false when the clipboard could not be had.
+bool clipboard_text_set(const char* text);
