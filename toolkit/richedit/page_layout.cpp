@@ -17,6 +17,9 @@ constexpr DWORD EFFECTS_USED =
     CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT | CFE_AUTOCOLOR | CFE_SUBSCRIPT | CFE_SUPERSCRIPT;
 constexpr DWORD PARAGRAPH_NEEDED = PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_TABSTOPS | PFM_ALIGNMENT;
 
+// The face that shows the characters of a Symbol run where the device's Symbol face lacks them.
+constexpr char SYMBOL_STAND_IN[] = "Times New Roman";
+
 // The Symbol face's codes 0x20 to 0xFF as the characters they show, for devices whose Symbol
 // font has no glyphs under those codes (0: no such character).
 const WCHAR SYMBOL_CHARACTERS[224] = {
@@ -56,7 +59,7 @@ struct layout_font {
     int ascent;   // above the run's own baseline, which the raise moves
     int descent;
     int raise;    // device units the run stands above the line's baseline (below when negative)
-    bool symbols_unmapped;  // a Symbol face this device shows no symbol codes in
+    bool symbols_unmapped;  // a Symbol face this device shows no symbol codes in: drawn in the stand-in
 };
 
 struct layout_run {  // characters [start, end) share one font
@@ -214,18 +217,15 @@ int font_raise(const CHARFORMAT2A& format) {
     return to_y(twips);
 }
 
-// A Symbol face the device has no glyph for the code of alpha in: its codes are shown as
-// the characters they stand for.
+// A Symbol face the device has no glyph for the code of alpha in (the font selected into the
+// device): its codes are shown as the characters they stand for, in a face that has them.
 bool symbols_unmapped(const CHARFORMAT2A& format) {
     if (format.bCharSet != SYMBOL_CHARSET || lstrcmpiA(format.szFaceName, "Symbol") != 0) return false;
     WORD glyph = 0;
     return GetGlyphIndicesW(cache.dc, L"\xF061", 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) != 1 || glyph == 0xFFFF;
 }
 
-int font_for(const CHARFORMAT2A& format) {
-    for (size_t i = 0; i < cache.fonts.size(); ++i) {
-        if (same_font(cache.fonts[i].format, format)) return (int)i;
-    }
+HFONT font_create(const CHARFORMAT2A& format, const char* face, BYTE charset, BYTE pitch_and_family) {
     LOGFONTA lf = {};
     int height = std::max(1, to_y(format.yHeight));
     lf.lfHeight = -((format.dwEffects & (CFE_SUPERSCRIPT | CFE_SUBSCRIPT)) ? std::max(1, height * 2 / 3) : height);
@@ -233,23 +233,34 @@ int font_for(const CHARFORMAT2A& format) {
     lf.lfItalic = (format.dwEffects & CFE_ITALIC) ? 1 : 0;
     lf.lfUnderline = (format.dwEffects & CFE_UNDERLINE) ? 1 : 0;
     lf.lfStrikeOut = (format.dwEffects & CFE_STRIKEOUT) ? 1 : 0;
-    lf.lfCharSet = format.bCharSet;
-    lf.lfPitchAndFamily = format.bPitchAndFamily;
-    lstrcpynA(lf.lfFaceName, format.szFaceName, LF_FACESIZE);
-    layout_font f = {format, CreateFontIndirectA(&lf), 0, 0, font_raise(format), false};
-    cache.fonts.push_back(f);
-    int index = (int)cache.fonts.size() - 1;
+    lf.lfCharSet = charset;
+    lf.lfPitchAndFamily = pitch_and_family;
+    lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
+    return CreateFontIndirectA(&lf);
+}
+
+int font_for(const CHARFORMAT2A& format) {
+    for (size_t i = 0; i < cache.fonts.size(); ++i) {
+        if (same_font(cache.fonts[i].format, format)) return (int)i;
+    }
+    layout_font f = {format, font_create(format, format.szFaceName, format.bCharSet, format.bPitchAndFamily), 0, 0,
+                     font_raise(format), false};
     int saved = SaveDC(cache.dc);
-    cache.selected_font = -1;
-    font_select(index);
+    SelectObject(cache.dc, f.font);
+    if (symbols_unmapped(format)) {  // the face the symbols were drawn after
+        DeleteObject(f.font);
+        f.font = font_create(format, SYMBOL_STAND_IN, DEFAULT_CHARSET, VARIABLE_PITCH | FF_ROMAN);
+        f.symbols_unmapped = true;
+        SelectObject(cache.dc, f.font);
+    }
     TEXTMETRICA metrics = {};
     GetTextMetricsA(cache.dc, &metrics);
-    cache.fonts[index].symbols_unmapped = symbols_unmapped(format);
     RestoreDC(cache.dc, saved);
     cache.selected_font = -1;
-    cache.fonts[index].ascent = metrics.tmAscent;
-    cache.fonts[index].descent = metrics.tmDescent;
-    return index;
+    f.ascent = metrics.tmAscent;
+    f.descent = metrics.tmDescent;
+    cache.fonts.push_back(f);
+    return (int)cache.fonts.size() - 1;
 }
 
 void symbols_map(const layout_run& run) {
