@@ -247,7 +247,7 @@ int font_for(const CHARFORMAT2A& format) {
                      font_raise(format), false};
     int saved = SaveDC(cache.dc);
     SelectObject(cache.dc, f.font);
-    if (symbols_unmapped(format)) {  // the face the symbols were drawn after
+    if (symbols_unmapped(format)) {  // the stand-in shows the characters the codes stand for
         DeleteObject(f.font);
         f.font = font_create(format, SYMBOL_STAND_IN, DEFAULT_CHARSET, VARIABLE_PITCH | FF_ROMAN);
         f.symbols_unmapped = true;
