@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "support/test_util.h"
-#include "toolkit/richedit/document.h"
 #include "toolkit/richedit/print.h"
 
 namespace {
@@ -147,15 +146,6 @@ void print_test_format(HWND editor, LONG start, LONG end, DWORD effects, int poi
     SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
     range = {0, 0};
     SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&range);
-}
-
-int print_test_load_rtf(HWND editor, const std::string& rtf) {
-    std::string folder = temp_folder();
-    std::string path = folder + "dokument.rtf";
-    int read = file_write(path, rtf) ? document_load(editor, path.c_str()) : 0;
-    DeleteFileA(path.c_str());
-    RemoveDirectoryA(folder.c_str());
-    return read > 0 ? 1 : 0;
 }
 
 std::string print_test_lines(int first, int count, const char* words) {

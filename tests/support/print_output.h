@@ -42,9 +42,6 @@ std::string print_output_fonts(const std::string& pdf_path);
 // the effects (CFE_BOLD ...) and the colour; leaves the caret at 0.
 void print_test_format(HWND editor, LONG start, LONG end, DWORD effects, int points, COLORREF colour = 0);
 
-// Replaces the editor's document with the RTF text, read the way a file is opened. 1 when read.
-int print_test_load_rtf(HWND editor, const std::string& rtf);
-
 // Lines "Rad <number> <words>" numbered from first (four digits), joined by line breaks.
 std::string print_test_lines(int first, int count, const char* words);
 
