@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Printing as a user does, on the test run's PDF printer: from the toolbar, from the menu and
-# through the print dialog (confirmed and cancelled); and the faults: an empty document, the
+# through the print dialog (confirmed and cancelled); a page laid out as the editor shows it,
+# read back with the positions of its words; and the faults: an empty document, the
 # stop button pressed at once, a printer queue stopped in the middle of the job, a queue that
 # refuses the job, and no printer at all. What is printed is read back from the PDF files.
 . "$(dirname "$0")/lib.sh" "$1"
@@ -54,6 +55,28 @@ dialog_print_to() {
     keys Return
 }
 stop_dialog_gone() { ! peek dialog 2>/dev/null | head -1 | grep -q Printing; }
+# Words of a printed file with their boxes in points from the page's top left corner:
+# "page xmin ymin xmax ymax word", one a line.
+printed_words() {
+    pdftotext -bbox "$1" - | sed -n -e 's/.*<page .*/PAGE/p' \
+        -e 's/.*<word xMin="\([^"]*\)" yMin="\([^"]*\)" xMax="\([^"]*\)" yMax="\([^"]*\)">\(.*\)<\/word>.*/\1 \2 \3 \4 \5/p' |
+        awk '/^PAGE$/ { page++; next } { print page, $0 }'
+}
+# One side of the first box of a word in the list $words: box WORD xmin|ymin|xmax|ymax
+box() {
+    awk -v w="$1" -v side="$2" '$6 == w { print $(side == "xmin" ? 2 : side == "ymin" ? 3 : side == "xmax" ? 4 : 5); exit }' "$words"
+}
+# An expression over numbers holds: holds "a < b" A B
+holds() {
+    awk -v a="$2" -v b="${3:-0}" -v c="${4:-0}" "BEGIN { exit !($1) }" ||
+        { printf 'expected %s with a=%s b=%s c=%s\n' "$1" "$2" "${3:-}" "${4:-}" >&2; return 1; }
+}
+near() { holds 'a != "" && a - b <= c && b - a <= c' "$1" "$2" "$3"; }
+# Whether the bottom row of pixels of a page of the file has ink.
+bottom_inked() {
+    pdftoppm -f "$2" -l "$2" -r 20 -gray "$1" "$e2e_out/bottom"
+    holds 'a < 0.99' "$(convert "$e2e_out"/bottom*.pgm -gravity South -crop 100%x1+0+0 +repage -format '%[fx:mean]' info:)"
+}
 
 scenario "print from the toolbar and from the menu"
 program_start || exit 1
@@ -78,6 +101,53 @@ keys Escape
 dialog_gone
 sleep 2
 check "the cancelled dialog prints nothing" same "$(printed_lines "Utskrift $$")" 0
+
+scenario "the printed page is laid out as the editor shows it"
+layout="$e2e_out/sida.rtf"
+cat >"$layout" <<'RTF'
+{\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\fswiss Arial;}{\f1\ftech\fcharset2 Symbol;}{\f2\froman Times New Roman;}}
+{\colortbl;\red0\green0\blue0;\red200\green0\blue0;}
+\pard\qc\f0\fs36\b Rubrik i mitten\b0\par
+\pard\qr\fs24 Till h\'f6ger\par
+\pard Baslinje {\super upph\'f6jt} och {\sub neds\'e4nkt}\par
+\pard\fs48\par
+\pard\li1440\fs24 Indraget stycke\par
+\pard\tx4320 Kolumn\tab Tabbad\par
+\pard Grekiska {\f1 abgd}\par
+\pard {\cf2 R\'f6d} {\i kursiv} {\ul understruken} {\strike genomstruken} {\f2 Times}\par
+\pard\fs2400 X\par
+\pard\fs24 Sista raden\par
+}
+RTF
+open_file "$layout"                # opened: the start gives a command line's document indents of its own
+print_mark
+toolbar_click 104
+check "the page is printed" printed "Sista raden"
+check "without a message" dialog_gone
+pdf=$(find "$BREVDUVA_PRINT_DIR" -name '*.pdf' -newer "$mark" | head -1)
+words="$e2e_out/words.txt"
+printed_words "$pdf" >"$words"
+check "three pages: the text, the letter taller than the page, the last line" \
+    same "$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')" 3
+check "every word in its place and order" same "$(awk '{ printf "%s %s\n", $1, $6 }' "$words")" "$(printf '%s\n' \
+    "1 Rubrik" "1 i" "1 mitten" "1 Till" "1 höger" "1 Baslinje" "1 upphöjt" "1 och" "1 nedsänkt" "1 Indraget" \
+    "1 stycke" "1 Kolumn" "1 Tabbad" "1 Grekiska" "1 αβγδ" "1 Röd" "1 kursiv" "1 understruken" "1 genomstruken" \
+    "1 Times" "3 Sista" "3 raden")"
+# in points: the left margin of 10 mm is 566 twips; the PDF printer's printable width of 209 mm
+# ends at 11848 twips
+check "the heading is centred on the printable width" \
+    near "$(awk -v a="$(box Rubrik xmin)" -v b="$(box mitten xmax)" 'BEGIN { print (a + b) / 2 }')" 310.35 1.5
+check "the right-aligned line ends at the right margin" near "$(box höger xmax)" 592.4 1.0
+check "a plain line starts at the left margin" near "$(box Kolumn xmin)" 28.3 1.0
+check "the paragraph indented by an inch starts an inch further in" near "$(box Indraget xmin)" 100.3 1.0
+check "the tab stop at three inches" near "$(box Tabbad xmin)" 244.3 1.0
+check "the superscript stands above its line" holds 'a < b - 3' "$(box upphöjt ymax)" "$(box Baslinje ymax)"
+check "the subscript reaches below it" holds 'a > b' "$(box nedsänkt ymax)" "$(box Baslinje ymax)"
+line_step=$(awk -v a="$(box Indraget ymax)" -v b="$(box Kolumn ymax)" 'BEGIN { print b - a }')
+check "the empty 24-point paragraph is as high as two 12-point lines" \
+    near "$(awk -v a="$(box Baslinje ymax)" -v b="$(box Indraget ymax)" 'BEGIN { print b - a }')" \
+    "$(awk -v s="$line_step" 'BEGIN { print 3 * s }')" 1.0
+check "the letter taller than the page is cut at its bottom edge" bottom_inked "$pdf" 2
 
 scenario "the printer queue stopped in the middle of the job"
 open_file "$medium"

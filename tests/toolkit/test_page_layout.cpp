@@ -17,6 +17,7 @@ namespace {
 struct drawn_text {
     std::string text;
     int x, y;  // the baseline's start, device units
+    int width;  // of the text without its trailing blanks
     LOGFONTW font;
     COLORREF colour;
 };
@@ -43,7 +44,11 @@ int CALLBACK read_record(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LP
         const WCHAR* chars = reinterpret_cast<const WCHAR*>(reinterpret_cast<const BYTE*>(record) + t->emrtext.offString);
         char text[4096] = {};
         WideCharToMultiByte(1252, 0, chars, (int)t->emrtext.nChars, text, sizeof text - 1, nullptr, nullptr);
-        reader->texts.push_back({text, t->emrtext.ptlReference.x, t->emrtext.ptlReference.y, reader->current,
+        const INT* advances = reinterpret_cast<const INT*>(reinterpret_cast<const BYTE*>(record) + t->emrtext.offDx);
+        size_t visible = t->emrtext.offDx ? std::string(text).find_last_not_of(' ') + 1 : 0;
+        int width = 0;  // of the characters up to the last one that is not a blank
+        for (size_t i = 0; i < visible; ++i) width += advances[i];
+        reader->texts.push_back({text, t->emrtext.ptlReference.x, t->emrtext.ptlReference.y, width, reader->current,
                                  reader->colour});
     }
     return 1;
@@ -70,6 +75,11 @@ protected:
     }
     void format_range(LONG start, LONG end, DWORD effects, int points, COLORREF colour = 0) {
         print_test_format(editor, start, end, effects, points, colour);
+    }
+    void paragraph_format(LONG start, LONG end, const PARAFORMAT2& format) {
+        editor_select(editor, start, end);
+        SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
+        editor_select(editor, 0, 0);
     }
 
     // Lays out and draws one page of [start, end) into rc (twips); what was drawn, in order.
@@ -151,7 +161,7 @@ TEST_F(PageLayout, BreaksPagesBetweenLinesWithoutLosingOrRepeatingAny) {
     }
 }
 
-TEST_F(PageLayout, ReturnsTheRangeEndWhenAllFitsAndTheStartWhenNothingDoes) {
+TEST_F(PageLayout, ReturnsTheRangeEndWhenAllFitsAndTheStartOnlyWhenThePageHasNoRoom) {
     set_text("Ett två tre\r\nfyra fem");
     LONG next;
     auto texts = page(0, -1, NARROW_PAGE, &next);
@@ -160,8 +170,8 @@ TEST_F(PageLayout, ReturnsTheRangeEndWhenAllFitsAndTheStartWhenNothingDoes) {
     EXPECT_EQ(texts[0].text, "Ett två tre");
     EXPECT_EQ(texts[1].text, "fyra fem");
 
-    RECT too_low = {720, 720, 720 + 4 * 1440, 720 + 20};  // a page of one point
-    texts = page(4, -1, too_low, &next);
+    RECT flat = {720, 720, 720 + 4 * 1440, 720};
+    texts = page(4, -1, flat, &next);
     EXPECT_EQ(next, 4);
     EXPECT_TRUE(texts.empty());
 }
@@ -248,7 +258,7 @@ TEST_F(PageLayout, IndentAndTabStopsMoveTheText) {
     EXPECT_EQ(texts[2].x, left) << "wrapped lines hang back to the edge";
 }
 
-TEST_F(PageLayout, EmptyLinesTakeTheirHeight) {
+TEST_F(PageLayout, EmptyLinesAndSpaceAroundParagraphsTakeTheirHeight) {
     set_text("a\r\n\r\n\r\nb");
     LONG next;
     auto texts = page(0, -1, NARROW_PAGE, &next);
@@ -260,6 +270,19 @@ TEST_F(PageLayout, EmptyLinesTakeTheirHeight) {
     int line = close[1].y - close[0].y;
     EXPECT_GT(line, 0);
     EXPECT_EQ(texts[1].y - texts[0].y, 3 * line);
+
+    set_text("a\r\nb\r\nc");
+    PARAFORMAT2 spaced = {};
+    spaced.cbSize = sizeof spaced;
+    spaced.dwMask = PFM_SPACEBEFORE | PFM_SPACEAFTER;
+    spaced.dySpaceBefore = 240;
+    spaced.dySpaceAfter = 480;
+    paragraph_format(3, 4, spaced);
+    page_layout_format(editor, 0, nullptr);
+    auto apart = page(0, -1, NARROW_PAGE, &next);
+    ASSERT_EQ(apart.size(), 3u);
+    EXPECT_NEAR(apart[1].y - apart[0].y, line + device_y(240), 1);
+    EXPECT_NEAR(apart[2].y - apart[1].y, line + device_y(480), 1);
 }
 
 TEST_F(PageLayout, LeavesTheSelectionAndForgetsTheTextWhenReleased) {
@@ -308,5 +331,108 @@ TEST_F(PageLayout, EachParagraphKeepsItsOwnIndent) {
     for (int i = 1; i <= 40; ++i) {
         int points = i >= 10 && i <= 19 ? 36 : i == 25 ? 72 : i == 40 ? 18 : 0;
         EXPECT_EQ(texts[i - 1].x, device_x(points * 20)) << "paragraph " << i;
+    }
+}
+
+// Paragraph formats, and where they put a line's text on a 4-inch page: the left end, the
+// centre or the right end of the line's text, or the left end of its last piece (after a tab),
+// in twips from the page's left edge.
+enum line_anchor { TEXT_LEFT, TEXT_CENTRE, TEXT_RIGHT, LAST_PIECE_LEFT };
+struct paragraph_case {
+    const char* name;
+    WORD alignment;
+    LONG start_indent, right_indent, offset;
+    LONG tab;  // one tab stop, 0 none
+    const char* text;
+    size_t line;  // of the paragraph, from 0
+    line_anchor anchor;
+    int twips;
+};
+
+TEST_F(PageLayout, ParagraphFormatsPlaceTheLinesOnThePage) {
+    std::string long_text;
+    for (int i = 0; i < 12; ++i) long_text += "ord ord ";
+    const paragraph_case cases[] = {
+        {"left", PFA_LEFT, 0, 0, 0, 0, "Vänster", 0, TEXT_LEFT, 0},
+        {"centred", PFA_CENTER, 0, 0, 0, 0, "Mitten", 0, TEXT_CENTRE, 2880},
+        {"right", PFA_RIGHT, 0, 0, 0, 0, "Höger", 0, TEXT_RIGHT, 5760},
+        {"right, trailing blanks", PFA_RIGHT, 0, 0, 0, 0, "Höger   ", 0, TEXT_RIGHT, 5760},
+        {"left indent", PFA_LEFT, 720, 0, 0, 0, "Indrag", 0, TEXT_LEFT, 720},
+        {"right indent", PFA_RIGHT, 0, 1440, 0, 0, "Höger", 0, TEXT_RIGHT, 4320},
+        {"centred between indents", PFA_CENTER, 720, 1440, 0, 0, "Mitten", 0, TEXT_CENTRE, 2520},
+        {"first line", PFA_LEFT, 1440, 0, -1440, 0, long_text.c_str(), 0, TEXT_LEFT, 1440},
+        {"hanging lines", PFA_LEFT, 1440, 0, -1440, 0, long_text.c_str(), 1, TEXT_LEFT, 0},
+        {"wrapped right", PFA_RIGHT, 0, 0, 0, 0, long_text.c_str(), 1, TEXT_RIGHT, 5760},
+        {"tab stop", PFA_LEFT, 0, 0, 0, 2160, "a\tTabb", 0, LAST_PIECE_LEFT, 2160},
+        {"tab after an indent", PFA_LEFT, 720, 0, 0, 3600, "a\tTabb", 0, LAST_PIECE_LEFT, 3600},
+    };
+    for (const paragraph_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        set_text(c.text);
+        PARAFORMAT2 format = {};
+        format.cbSize = sizeof format;
+        format.dwMask = PFM_ALIGNMENT | PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_TABSTOPS;
+        format.wAlignment = c.alignment;
+        format.dxStartIndent = c.start_indent;
+        format.dxRightIndent = c.right_indent;
+        format.dxOffset = c.offset;
+        format.cTabCount = c.tab ? 1 : 0;
+        format.rgxTabs[0] = c.tab;
+        paragraph_format(0, 0, format);
+        LONG next;
+        page_layout_format(editor, 0, nullptr);
+        auto texts = page(0, -1, NARROW_PAGE, &next);
+        std::vector<std::vector<drawn_text>> lines;
+        for (const drawn_text& t : texts) {
+            if (lines.empty() || lines.back()[0].y != t.y) lines.emplace_back();
+            lines.back().push_back(t);
+        }
+        ASSERT_GT(lines.size(), c.line);
+        const std::vector<drawn_text>& line = lines[c.line];
+        int left = line.front().x, right = line.back().x + line.back().width;
+        int at = c.anchor == TEXT_LEFT ? left
+                 : c.anchor == TEXT_RIGHT ? right
+                 : c.anchor == TEXT_CENTRE ? (left + right) / 2
+                                           : line.back().x;
+        EXPECT_NEAR(at, device_x(NARROW_PAGE.left + c.twips), 1);
+    }
+}
+
+// Raised and lowered text as the editor shows it: the offset moves the baseline by itself,
+// superscript a third of the size up and subscript a twelfth down, both two thirds high.
+TEST_F(PageLayout, RaisedAndLoweredTextLeavesTheLinesBaseline) {
+    struct raise_case {
+        const char* name;
+        DWORD effects;
+        LONG offset;  // twips
+        int raise;  // twips above the line's baseline
+        int height_percent;
+    } cases[] = {
+        {"superscript", CFE_SUPERSCRIPT, 0, 80, 67},
+        {"subscript", CFE_SUBSCRIPT, 0, -20, 67},
+        {"raised", 0, 120, 120, 100},
+        {"lowered", 0, -60, -60, 100},
+    };
+    for (const raise_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        set_text("bas X bas");
+        // red too: the control tells runs apart by their looks, an offset alone starts none
+        CHARFORMAT2A format = {};
+        format.cbSize = sizeof format;
+        format.dwMask = CFM_SUPERSCRIPT | CFM_OFFSET | CFM_COLOR;
+        format.dwEffects = c.effects;
+        format.yOffset = c.offset;
+        format.crTextColor = RGB(200, 0, 0);
+        editor_select(editor, 4, 5);
+        SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+        editor_select(editor, 0, 0);
+        LONG next;
+        page_layout_format(editor, 0, nullptr);
+        auto texts = page(0, -1, NARROW_PAGE, &next);
+        ASSERT_EQ(texts.size(), 3u);
+        EXPECT_EQ(texts[1].text, "X");
+        EXPECT_EQ(texts[2].y, texts[0].y) << "the text after it keeps the line's baseline";
+        EXPECT_NEAR(texts[0].y - texts[1].y, device_y(c.raise), 1);
+        EXPECT_NEAR(texts[1].font.lfHeight * 100.0 / texts[0].font.lfHeight, c.height_percent, 5);
     }
 }

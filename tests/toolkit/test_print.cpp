@@ -2,6 +2,7 @@
 // print dialog and the arithmetic of page sizes and printer entries.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -39,6 +40,41 @@ const printed_word* find_word(const std::vector<printed_word>& words, const std:
         if (w.text == text) return &w;
     }
     return nullptr;
+}
+
+// A rich edit control class that lays out printed pages itself, ten characters a page (none
+// when told its page has no room); it keeps what it measured and drew on a printer.
+struct paging_record {
+    bool no_room;
+    std::vector<LONG> measured;
+    int drawn;
+} paging;
+WNDPROC paging_base;
+
+LRESULT CALLBACK paging_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == EM_FORMATRANGE && lparam) {
+        const FORMATRANGE* range = reinterpret_cast<const FORMATRANGE*>(lparam);
+        LONG length = (LONG)CallWindowProcA(paging_base, window, WM_GETTEXTLENGTH, 0, 0);
+        if (GetDeviceCaps(range->hdc, TECHNOLOGY) == DT_RASPRINTER) paging.measured.push_back(range->chrg.cpMin);
+        return paging.no_room ? range->chrg.cpMin : std::min(range->chrg.cpMin + 10, length);
+    }
+    if (message == EM_DISPLAYBAND) {
+        ++paging.drawn;
+        return TRUE;
+    }
+    return CallWindowProcA(paging_base, window, message, wparam, lparam);
+}
+
+const char* paging_class() {
+    WNDCLASSA paging_class = {};
+    if (!paging_base && GetClassInfoA(nullptr, "RICHEDIT", &paging_class)) {
+        paging_base = paging_class.lpfnWndProc;
+        paging_class.lpfnWndProc = paging_procedure;
+        paging_class.hInstance = GetModuleHandleA(nullptr);
+        paging_class.lpszClassName = "SidbrytandeText";
+        RegisterClassA(&paging_class);
+    }
+    return "SidbrytandeText";
 }
 
 class Print : public ::testing::Test {
@@ -393,4 +429,26 @@ TEST_F(Print, DialogRecordIsFilledAndItsPrinterUsed) {
     EXPECT_EQ(words[0].text, u8"Överst");
     EXPECT_LT(words[0].top, 5.0) << "top margin 0";
     EXPECT_NEAR(words[0].left, 10 * POINTS_PER_MM, 2.0);
+}
+
+TEST_F(Print, AControlThatLaysOutPagesKeepsItsOwnLayout) {
+    print_output_guard guard;
+    PRINT_OUTPUT_REQUIRE();
+    HWND paged = CreateWindowExA(0, paging_class(), "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 200, main,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(paged, nullptr);
+    ASSERT_EQ(editor_set_text(paged, "0123456789abcdefghijABCDE"), 0);
+    paging = {};
+    EXPECT_EQ(editor_print(paged, 10, 10, 0, 0, print_output_title("paged").c_str(), 0), 0);
+    EXPECT_EQ(paging.measured, (std::vector<LONG>{0, 10, 20}));
+    EXPECT_EQ(paging.drawn, 3);
+
+    // a first page without room is the control's answer too: the toolkit's layout does not take over
+    paging = {};
+    paging.no_room = true;
+    std::string title = print_output_title("paged_noroom");
+    EXPECT_EQ(editor_print(paged, 10, 10, 0, 0, title.c_str(), 0), 3);
+    EXPECT_EQ(paging.measured, std::vector<LONG>{0});
+    expect_no_job(title);
+    DestroyWindow(paged);
 }

@@ -1,6 +1,7 @@
 // A small page layout of the toolkit's own, for rich edit controls that do not lay out
 // printed pages themselves. It reads the text and its formats from the control, wraps lines
-// at word boundaries, breaks pages between lines and draws with GDI at the device's resolution.
+// at word boundaries, aligns them, breaks pages between lines and draws with GDI at the
+// device's resolution. A line taller than the page gets a page of its own, cut at the bottom.
 #pragma once
 #include <windows.h>
 #include <richedit.h>
@@ -8,7 +9,7 @@
 // Works like EM_FORMATRANGE: lays out the control's text from range->chrg.cpMin (up to
 // chrg.cpMax, or the end of the text when that is -1) into range->rc (twips) on range->hdc,
 // draws that part too when render is nonzero, and returns the first character that did not
-// fit (the range's end when everything fitted; cpMin when not even one line fits).
+// fit (the range's end when everything fitted; cpMin when the rectangle has no room at all).
 // A null range frees the text, formats and fonts kept between pages and returns 0.
 LONG page_layout_format(HWND editor, int render, const FORMATRANGE* range);
 

@@ -27,8 +27,6 @@ int abort_calls;  // tells whether the spooler calls the abort procedure between
 int quit_pending;
 WPARAM quit_code;
 
-enum layout_choice { LAYOUT_UNDECIDED, LAYOUT_CONTROL, LAYOUT_OWN };
-
 struct print_run {
     HWND editor;
     HDC printer;
@@ -36,7 +34,7 @@ struct print_run {
     HCURSOR kept_cursor;
     FORMATRANGE range;
     LONG end;
-    layout_choice layout;
+    bool control_layout;  // the control lays out the pages, else the toolkit's own layout
 };
 
 int twips(int millimetres) { return (int)(millimetres * TWIPS_PER_MILLIMETRE); }
@@ -78,25 +76,44 @@ void layout_release(HWND editor) {
     page_layout_format(editor, 0, nullptr);
 }
 
-// The control lays out the pages unless its first answer does not advance: then it has no
-// page layout and the toolkit's own takes over for the whole run.
-LONG page_measure(print_run* run) {
-    if (run->layout != LAYOUT_OWN) {
-        LONG next = (LONG)SendMessageA(run->editor, EM_FORMATRANGE, 0, (LPARAM)&run->range);
-        if (run->layout == LAYOUT_CONTROL || next > run->range.chrg.cpMin) {
-            run->layout = LAYOUT_CONTROL;
-            return next;
-        }
-        run->layout = LAYOUT_OWN;
+// Whether controls of the editor's class lay out printed pages: asked once per class, of a
+// hidden control of that class holding a short text on a page with room for it.
+bool control_lays_out_pages(HWND editor) {
+    static char known_class[64];
+    static bool known_answer;
+    char name[64] = "";
+    GetClassNameA(editor, name, sizeof name);
+    if (known_class[0] && strcmp(name, known_class) == 0) return known_answer;
+    HWND probe = CreateWindowExA(0, name, "", WS_POPUP | ES_MULTILINE, 0, 0, 200, 100, nullptr, nullptr,
+                                 (HINSTANCE)GetWindowLongPtrA(editor, GWLP_HINSTANCE), nullptr);
+    LONG measured = 0;
+    if (probe) {
+        SendMessageA(probe, WM_SETTEXT, 0, (LPARAM) "Brevduva");
+        HDC screen = GetDC(nullptr);
+        FORMATRANGE range = {};
+        range.hdc = range.hdcTarget = screen;
+        range.rc = range.rcPage = {0, 0, 5 * 1440, 5 * 1440};
+        range.chrg = {0, -1};
+        measured = (LONG)SendMessageA(probe, EM_FORMATRANGE, 0, (LPARAM)&range);
+        SendMessageA(probe, EM_FORMATRANGE, 0, 0);
+        ReleaseDC(nullptr, screen);
+        DestroyWindow(probe);
     }
+    lstrcpynA(known_class, name, sizeof known_class);
+    known_answer = measured > 0;
+    return known_answer;
+}
+
+LONG page_measure(print_run* run) {
+    if (run->control_layout) return (LONG)SendMessageA(run->editor, EM_FORMATRANGE, 0, (LPARAM)&run->range);
     return page_layout_format(run->editor, 0, &run->range);
 }
 
 void page_draw(print_run* run) {
-    if (run->layout == LAYOUT_OWN) {
-        page_layout_display(run->editor, &run->range.rc);
-    } else {
+    if (run->control_layout) {
         SendMessageA(run->editor, EM_DISPLAYBAND, 0, (LPARAM)&run->range.rc);
+    } else {
+        page_layout_display(run->editor, &run->range.rc);
     }
 }
 
@@ -134,6 +151,7 @@ int pages_print(print_run* run, const RECT& page) {
     run->range.rc = run->range.rcPage = page;
     run->range.chrg.cpMin = 0;
     run->range.chrg.cpMax = -1;
+    run->control_layout = control_lays_out_pages(run->editor);
     if (editor_has_selection(run->editor) == 1) {
         SendMessageA(run->editor, EM_EXGETSEL, 0, (LPARAM)&run->range.chrg);
         if (run->range.chrg.cpMax >= run->range.chrg.cpMin) run->end = run->range.chrg.cpMax;

@@ -13,7 +13,7 @@ int print_dialog_run(HWND editor);
 // Margins in millimetres; right and bottom count only when 0 or less (they shrink the page).
 // source 0: the default printer from the profile; 1: the printer of the last print_dialog_run.
 // 0 printed to the end, 1 stopped by the user, 2 nothing to print (empty editor),
-// 3 the job cannot be started or the page holds not even one line (nothing is printed then).
+// 3 the job cannot be started or the page has no room at all (nothing is printed then).
 int editor_print(HWND editor, int left, int top, int right, int bottom, const char* name, int source);
 
 INT_PTR CALLBACK print_stop_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
