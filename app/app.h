@@ -10,6 +10,9 @@ int command_line_store(const char* tail);
 // document named on the command line; null on failure.
 HWND app_window_open(HINSTANCE instance);
 const char* command_line_tail(const char* command_line);
+// Runs the command of a shortcut key (app/commands.h) from the message loop; false when the
+// message is no shortcut or the program is not free to take one, and it goes its usual way.
+bool shortcut_run(const MSG& msg);
 
 // furniture: menu bar, toolbar, status bar and editor, and keeping them current
 void creation_handler(HWND window);

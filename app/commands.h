@@ -1,5 +1,6 @@
 // Command ids and the command table: one list feeds the menu bar, the toolbar and the tooltips.
 #pragma once
+#include <windows.h>
 
 #include "resource_names.h"
 
@@ -79,3 +80,21 @@ constexpr command_entry command_table[] = {
 };
 
 constexpr int COMMAND_TABLE_SIZE = sizeof command_table / sizeof command_table[0];
+
+// Keyboard shortcuts: a key with exactly these modifiers (FCONTROL, FSHIFT) runs the command as
+// its menu item does. The menu captions stay the program's own texts, without the keys.
+struct shortcut_entry {
+    UINT key;
+    BYTE modifiers;
+    int id;
+};
+
+constexpr shortcut_entry shortcut_table[] = {
+    {'N', FCONTROL, CMD_NEW},
+    {'O', FCONTROL, CMD_OPEN},
+    {'S', FCONTROL, CMD_SAVE},
+    {'P', FCONTROL, CMD_PRINT_DIALOG},
+    {'F', FCONTROL, CMD_FIND_DIALOG},
+    {VK_F3, 0, CMD_SEARCH_DOWN},
+    {VK_F3, FSHIFT, CMD_SEARCH_UP},
+};

@@ -13,6 +13,7 @@
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/print.h"
+#include "toolkit/richedit/text_encoding.h"
 #include "toolkit/windows/window.h"
 
 namespace {
@@ -142,6 +143,7 @@ void command_new() {
     }
     window_set_title(app_state.main_window, "Brevduva Daraduder");
     app_state.document_name[0] = '\0';
+    document_encoding = TEXT_CP1252;
     save_target_suggest("");
     window_post(app_state.main_window, WM_SIZE, 0, 0);
     editor_set_colours(app_state.editor, 0, 0x00FFFFFF);

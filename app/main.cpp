@@ -3,6 +3,8 @@
 
 #include "app/app.h"
 #include "app/app_state.h"
+#include "app/commands.h"
+#include "toolkit/richedit/print.h"
 #include "toolkit/windows/window.h"
 
 app_state_record app_state = [] {
@@ -61,12 +63,42 @@ HWND app_window_open(HINSTANCE instance) {
     return window;
 }
 
+namespace {
+
+BYTE modifiers_held() {
+    BYTE held = 0;
+    if (GetKeyState(VK_CONTROL) < 0) held |= FCONTROL;
+    if (GetKeyState(VK_SHIFT) < 0) held |= FSHIFT;
+    if (GetKeyState(VK_MENU) < 0) held |= FALT;
+    return held;
+}
+
+}  // namespace
+
+// Only keys meant for the main window or a window in it count, and only while nothing holds it
+// back: a modal dialog disables it, and a print run pumps the messages behind its stop dialog.
+// The command arrives with a zero high word, exactly as a menu choice does.
+bool shortcut_run(const MSG& msg) {
+    HWND window = app_state.main_window;
+    if (msg.message != WM_KEYDOWN || window == nullptr || GetAncestor(msg.hwnd, GA_ROOT) != window) return false;
+    if (!IsWindowEnabled(window) || print_is_running()) return false;
+    BYTE held = modifiers_held();
+    for (const shortcut_entry& shortcut : shortcut_table) {
+        if (shortcut.key == msg.wParam && shortcut.modifiers == held) {
+            SendMessageA(window, WM_COMMAND, (WPARAM)shortcut.id, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
 int app_main(HINSTANCE instance, HINSTANCE, char* tail, int) {
     command_line_store(tail);
     if (app_window_open(instance) == nullptr) return 1;  // no window: no message can ever come
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (shortcut_run(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

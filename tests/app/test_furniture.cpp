@@ -50,6 +50,16 @@ void clipboard_set(const char* text) {
     CloseClipboard();
 }
 
+// The commands (zero high word) that reach the main window while a test holds them back instead
+// of running them; the editor's notifications go their usual way.
+std::vector<WPARAM> commands_seen;
+WNDPROC main_procedure = nullptr;
+LRESULT CALLBACK command_recorder(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != WM_COMMAND || HIWORD(wparam) != 0) return CallWindowProcA(main_procedure, window, message, wparam, lparam);
+    commands_seen.push_back(wparam);
+    return 0;
+}
+
 void expect_menu(HMENU menu, const std::vector<menu_line>& expected) {
     std::vector<menu_line> got = menu_lines(menu);
     ASSERT_EQ(got.size(), expected.size());
@@ -285,3 +295,43 @@ TEST(Focus, MainWindowHandsFocusToEditor) {
     EXPECT_EQ(GetFocus(), app_state.editor);
 }
 
+
+TEST(Shortcuts, KeysSendTheMenusCommandsOnlyWhileTheProgramIsFree) {
+    app_reset();
+    main_procedure = (WNDPROC)SetWindowLongPtrA(app_window(), GWLP_WNDPROC, (LONG_PTR)command_recorder);
+    struct key_row {
+        UINT key;
+        BYTE modifiers;
+        WPARAM command;  // 0: no shortcut, the key goes on to the editor
+    } rows[] = {
+        {'N', FCONTROL, 101}, {'O', FCONTROL, 102}, {'S', FCONTROL, 103}, {'P', FCONTROL, 116},
+        {'F', FCONTROL, 503}, {VK_F3, 0, 502},      {VK_F3, FSHIFT, 501},
+        // the control's own keys, a letter alone, with AltGr, and F3 with ctrl
+        {'A', FCONTROL, 0},   {'C', FCONTROL, 0},   {'X', FCONTROL, 0},   {'V', FCONTROL, 0},
+        {'Z', FCONTROL, 0},   {'S', 0, 0},          {'S', FCONTROL | FALT, 0}, {VK_F3, FCONTROL, 0},
+    };
+    for (const key_row& row : rows) {
+        SCOPED_TRACE(row.key);
+        commands_seen.clear();
+        EXPECT_EQ(shortcut_run(app_key_press(app_state.editor, row.key, row.modifiers)), row.command != 0);
+        EXPECT_EQ(commands_seen, row.command ? std::vector<WPARAM>{row.command} : std::vector<WPARAM>{});
+    }
+
+    // while a modal box is up, and for a window outside the main window, nothing runs
+    static bool taken_in_box = true;
+    dialog_helper_start();
+    dialog_helper_queue([](HWND box) {
+        taken_in_box = shortcut_run(app_key_press(app_state.editor, 'S', FCONTROL));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    command_about();
+    dialog_helper_stop();
+    EXPECT_FALSE(taken_in_box);
+    HWND other = CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_FALSE(shortcut_run(app_key_press(other, 'S', FCONTROL)));
+    DestroyWindow(other);
+    EXPECT_TRUE(commands_seen.empty());
+
+    app_key_press(app_state.editor, 0, 0);
+    SetWindowLongPtrA(app_window(), GWLP_WNDPROC, (LONG_PTR)main_procedure);
+}

@@ -122,11 +122,13 @@ TEST_F(PrintCommands, StopButtonSaysStoppedAndCommandsWaitDuringTheRun) {
     static int nested_effects = 0;
     nested_effects = 0;
     dialog_helper_queue_for("Printing", [](HWND stop_dialog) {
-        // while the run pumps messages, commands that would start a run or replace the text wait
+        // while the run pumps messages, commands that would start a run or replace the text wait, and so do shortcuts
         int length = GetWindowTextLengthA(app_state.editor);
         SendMessageA(app_state.main_window, WM_COMMAND, CMD_NEW, 0);
         SendMessageA(app_state.main_window, WM_COMMAND, CMD_PRINT, 0);
         SendMessageA(app_state.main_window, WM_COMMAND, CMD_DELETE, 0);
+        if (shortcut_run(app_key_press(app_state.editor, 'N', FCONTROL))) ++nested_effects;
+        app_key_press(app_state.editor, 0, 0);
         if (GetWindowTextLengthA(app_state.editor) != length) ++nested_effects;
         PostMessageA(stop_dialog, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
     });

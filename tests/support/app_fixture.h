@@ -49,6 +49,18 @@ inline bool app_quit_posted() {
     return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
 }
 
+// A key press for the target as the message loop takes it, with exactly these modifiers held
+// (FCONTROL, FSHIFT, FALT); 0 lets them all go again.
+inline MSG app_key_press(HWND target, UINT key, BYTE modifiers) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = (modifiers & FCONTROL) ? 0x80 : 0;
+    keys[VK_SHIFT] = (modifiers & FSHIFT) ? 0x80 : 0;
+    keys[VK_MENU] = (modifiers & FALT) ? 0x80 : 0;
+    SetKeyboardState(keys);
+    return MSG{target, WM_KEYDOWN, key, 1, 0, {0, 0}};
+}
+
 // The text of a status-bar part, counted from 1.
 inline std::string app_status_text(int part) {
     char buffer[256] = {};

@@ -10,6 +10,7 @@
 #include "support/test_util.h"
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/text_encoding.h"
 
 namespace {
 
@@ -23,6 +24,15 @@ std::string editor_text(HWND editor) {
 }
 
 bool is_modified(HWND editor) { return SendMessageA(editor, EM_GETMODIFY, 0, 0) != 0; }
+
+// The editor's text as it holds it, in UTF-16, whatever the encoding of its file.
+std::u16string editor_letters(HWND editor) {
+    std::u16string s(editor_text_length(editor) + 1, u'\0');
+    GETTEXTEX get = {(DWORD)(s.size() * sizeof(char16_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+    SendMessageA(editor, EM_GETTEXTEX, (WPARAM)&get, (LPARAM)&s[0]);
+    s.resize(s.find(u'\0'));
+    return s;
+}
 
 std::vector<std::string> folder_files(const std::string& folder) {
     std::vector<std::string> names;
@@ -46,6 +56,7 @@ protected:
         editor = make_editor(parent);
         ASSERT_NE(editor, nullptr);
         folder = temp_folder();
+        document_encoding = TEXT_CP1252;  // as for a new document
     }
     void TearDown() override {
         DestroyWindow(parent);
@@ -200,6 +211,51 @@ TEST_F(Document, SwedishLettersSurviveBothFormatsByteForByte) {
         EXPECT_GT(loaded, 0) << name;
         EXPECT_EQ(editor_text(other), letters) << name;
     }
+}
+
+TEST_F(Document, TextFilesShowEveryLetterAndSaveBackByteForByteInTheirEncoding) {
+    const std::u16string letters = u"räksmörgås ł Ω → €\r\nrad två";
+    const std::string utf8 = u8"räksmörgås ł Ω → €\r\nrad två";
+    std::string many_bytes;
+    std::u16string many_letters;
+    for (int i = 0; i < 1500; i++) many_bytes += u8"ł€", many_letters += u"ł€";
+    struct encoded_file {
+        const char* what;
+        std::string bytes;
+        std::u16string shown;
+    } files[] = {
+        {"Windows-1252", "räksmörgås €\r\n", u"räksmörgås €\r\n"},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + utf8, letters},
+        {"UTF-8", utf8, letters},
+        {"UTF-16 with its mark", "\xFF\xFE" + std::string((const char*)letters.data(), letters.size() * 2), letters},
+        {"UTF-8 across the control's reads", many_bytes, many_letters},
+        {"not valid UTF-8", "räk\xC3\xA4", u"räkÃ¤"},
+        {"overlong and surrogate forms", "\xC0\xAF\xED\xA0\x80", u"À¯í\u00A0€"},
+        {"Windows-1252 starting with the mark's bytes", "\xEF\xBB\xBF\xE4", u"ï»¿ä"},
+    };
+    for (const encoded_file& file : files) {
+        SCOPED_TRACE(file.what);
+        std::string path = folder + "in.txt", copy = folder + "kopia.txt";
+        ASSERT_TRUE(file_write(path, file.bytes));
+        int loaded = 0;
+        HWND other = load_fresh(path, &loaded);
+        EXPECT_GT(loaded, 0);
+        EXPECT_EQ(editor_letters(other), file.shown);
+        // saved under a new name, in the encoding it came in
+        EXPECT_GT(document_save(other, copy.c_str()), 0);
+        EXPECT_EQ(file_read(copy), file.bytes);
+        DestroyWindow(other);
+    }
+}
+
+TEST_F(Document, LettersWindows1252CannotStoreAreSavedAsUtf8) {
+    SETTEXTEX set = {ST_DEFAULT, 1200};
+    SendMessageA(editor, EM_SETTEXTEX, (WPARAM)&set, (LPARAM)u"å ł Ω →");
+    const std::string utf8 = u8"å ł Ω →";  // the macro's own text of it would need Windows-1252
+    std::string path = folder + "ny.txt";
+    EXPECT_GT(document_save(editor, path.c_str()), 0);
+    EXPECT_EQ(file_read(path), utf8);
+    EXPECT_EQ(document_encoding, TEXT_UTF8);  // and stays so
 }
 
 TEST_F(Document, SaveCountsCharactersAndClearsTheModifiedFlag) {

@@ -1,6 +1,7 @@
 // Whole documents between files and the editor, and the name of a file dropped onto it.
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/text_encoding.h"
 
 #include <richedit.h>
 
@@ -38,6 +39,7 @@ HANDLE open_for_writing(const char* path, DWORD creation) {
 LONG stream_run(HWND editor, UINT message, WPARAM format, DWORD_PTR cookie, EDITSTREAMCALLBACK callback) {
     EDITSTREAM stream = {cookie, 0, callback};
     LONG count = (LONG)SendMessageA(editor, message, format, (LPARAM)&stream);
+    if (format & SF_UNICODE) count /= 2;  // counted in bytes
     return stream.dwError ? TRANSFER_FAILED : count;
 }
 
@@ -71,11 +73,15 @@ bool written_path_make(const char* target, char* written_path) {
 
 // Writes the whole document into its own file beside the target. The characters written,
 // TRANSFER_FAILED (that file is then gone), or DOCUMENT_CANNOT_OPEN when it could not be made.
-LONG write_beside(HWND editor, WPARAM format, const char* target, char* written_path) {
+LONG write_beside(HWND editor, WPARAM format, text_encoding encoding, const char* target, char* written_path) {
     if (!written_path_make(target, written_path)) return DOCUMENT_CANNOT_OPEN;
     HANDLE file = open_for_writing(written_path, CREATE_ALWAYS);
     if (file == INVALID_HANDLE_VALUE) return DOCUMENT_CANNOT_OPEN;
-    LONG count = stream_run(editor, EM_STREAMOUT, format, (DWORD_PTR)file, stream_write_callback);
+    bool plain = format == SF_TEXT;
+    if (plain) format = text_write_begin(file, encoding);
+    LONG count = format ? stream_run(editor, EM_STREAMOUT, format, (DWORD_PTR)file,
+                                     plain ? text_write_callback : stream_write_callback)
+                        : TRANSFER_FAILED;
     // the data must be on the disk before it may take the old file's place
     if (!FlushFileBuffers(file)) count = TRANSFER_FAILED;
     if (!CloseHandle(file)) count = TRANSFER_FAILED;
@@ -174,13 +180,13 @@ HCURSOR cursor_show_wait() {
 
 // Streams the opened file in over the document, which is put back when the control fails
 // midway; TRANSFER_FAILED then, or when the document could not be kept beforehand.
-LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file) {
+LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback) {
     document_copy kept = {};
     LONG count = TRANSFER_FAILED;
     if (document_keep(editor, &kept)) {
         // the control empties itself in a time growing with the square of a large text
         editor_cut_down(editor);
-        count = stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)file, stream_read_callback);
+        count = stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)file, callback);
         if (count == TRANSFER_FAILED) document_put_back(editor, &kept);
     }
     free(kept.data);
@@ -191,6 +197,7 @@ LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file) {
 
 int document_save(HWND editor, const char* path) {
     WPARAM format = stream_format(path);
+    text_encoding encoding = document_encoding;
     char target[MAX_PATH];
     DWORD length = GetFullPathNameA(path, MAX_PATH, target, nullptr);
     if (length == 0 || length >= MAX_PATH) return DOCUMENT_CANNOT_OPEN;
@@ -199,7 +206,12 @@ int document_save(HWND editor, const char* path) {
     if (existing == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND) return DOCUMENT_CANNOT_OPEN;
     HCURSOR previous = cursor_show_wait();
     char written[MAX_PATH];
-    LONG count = write_beside(editor, format, target, written);
+    LONG count = write_beside(editor, format, encoding, target, written);
+    if (format == SF_TEXT && count == TRANSFER_FAILED && text_letters_lost()) {
+        // Windows-1252 cannot store every letter of the document: UTF-8 replaces none
+        encoding = TEXT_UTF8;
+        count = write_beside(editor, format, encoding, target, written);
+    }
     if (existing != INVALID_HANDLE_VALUE) CloseHandle(existing);
     if (count >= 0 && !MoveFileExA(written, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(written);
@@ -209,6 +221,7 @@ int document_save(HWND editor, const char* path) {
     if (count == DOCUMENT_CANNOT_OPEN) return DOCUMENT_CANNOT_OPEN;
     // a failed write keeps the modified flag, so the document is still offered for saving
     if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;
+    if (format == SF_TEXT) document_encoding = encoding;
     SendMessageA(editor, EM_SETMODIFY, 0, 0);
     return count > 0 ? (int)count : DOCUMENT_NOTHING_MOVED;
 }
@@ -226,10 +239,14 @@ int document_load(HWND editor, const char* path) {
     DWORD high = 0;
     if (GetFileSize(file, &high) == 0 && high == 0) format = SF_TEXT;
     HCURSOR previous = cursor_show_wait();
-    LONG count = stream_in_or_keep(editor, format, file);
+    bool plain = format == SF_TEXT;
+    text_encoding encoding = plain ? text_encoding_detect(file) : TEXT_CP1252;
+    if (plain) format = text_read_prepare(file, encoding);
+    LONG count = stream_in_or_keep(editor, format, file, plain ? text_read_callback : stream_read_callback);
     CloseHandle(file);
     SetCursor(previous);
     if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;
+    document_encoding = encoding;
     SendMessageA(editor, EM_SETMODIFY, 0, 0);
     return (int)count;
 }

@@ -1,0 +1,139 @@
+// Plain-text files in the encoding they came in.
+#include "toolkit/richedit/text_encoding.h"
+#include "toolkit/richedit/document.h"
+
+#include <richedit.h>
+
+text_encoding document_encoding = TEXT_CP1252;
+
+namespace {
+
+constexpr BYTE UTF8_MARK[] = {0xEF, 0xBB, 0xBF};
+constexpr BYTE UTF16_MARK[] = {0xFF, 0xFE};
+
+// Follows UTF-8 through the file block by block: the continuation bytes still wanted and the
+// range the next one must lie in, which rules out overlong forms, surrogates and values past
+// U+10FFFF (the control would read those as replacement characters, and saving would change them).
+struct utf8_scan {
+    int wanted;
+    BYTE low, high;
+    bool valid;
+    bool multi_byte;
+};
+
+void utf8_scan_block(utf8_scan& scan, const BYTE* bytes, DWORD count) {
+    for (DWORD i = 0; i < count && scan.valid; i++) {
+        BYTE b = bytes[i];
+        if (scan.wanted > 0) {
+            scan.valid = b >= scan.low && b <= scan.high;
+            scan.low = 0x80;
+            scan.high = 0xBF;
+            scan.wanted--;
+        } else if (b >= 0x80) {
+            scan.multi_byte = true;
+            scan.valid = b >= 0xC2 && b <= 0xF4;
+            scan.wanted = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : 1;
+            scan.low = b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80;
+            scan.high = b == 0xED ? 0x9F : b == 0xF4 ? 0x8F : 0xBF;
+        }
+    }
+}
+
+bool starts_with(const BYTE* bytes, DWORD count, const BYTE* mark, DWORD mark_size) {
+    return count >= mark_size && memcmp(bytes, mark, mark_size) == 0;
+}
+
+// What text_read_callback hands the control before the file's own bytes: when reading, the
+// control decodes UTF-8 only after a mark (it does not honour the code page), and takes the
+// first three bytes of its first read for a mark when they are one.
+LONG mark_left = 0;
+LONG first_read_limit = 0;
+
+// A Windows-1252 write: the control hands over UTF-16 and the platform turns it into
+// Windows-1252, where the control's own conversion would put a look-alike or "?" for ł.
+bool from_utf16 = false;
+bool letters_lost = false;
+
+// The control writes UTF-8 in the code page given; reading, it goes by the mark alone.
+WPARAM stream_format_of(text_encoding encoding) {
+    if (encoding == TEXT_UTF8 || encoding == TEXT_UTF8_MARK) return SF_TEXT | SF_USECODEPAGE | ((WPARAM)CP_UTF8 << 16);
+    if (encoding == TEXT_UTF16_MARK) return SF_TEXT | SF_UNICODE;
+    return SF_TEXT;
+}
+
+}  // namespace
+
+text_encoding text_encoding_detect(HANDLE file) {
+    static BYTE block[65536];
+    DWORD count = 0;
+    text_encoding found = TEXT_CP1252;
+    if (ReadFile(file, block, sizeof block, &count, nullptr) && count > 0) {
+        if (starts_with(block, count, UTF16_MARK, sizeof UTF16_MARK)) {
+            // an odd length is no UTF-16: as Windows-1252 every byte comes back as it was
+            if (GetFileSize(file, nullptr) % 2 == 0) found = TEXT_UTF16_MARK;
+        } else {
+            bool marked = starts_with(block, count, UTF8_MARK, sizeof UTF8_MARK);
+            utf8_scan scan = {0, 0x80, 0xBF, true, false};
+            do utf8_scan_block(scan, block, count);
+            while (scan.valid && ReadFile(file, block, sizeof block, &count, nullptr) && count > 0);
+            if (scan.valid && scan.wanted == 0 && scan.multi_byte) found = marked ? TEXT_UTF8_MARK : TEXT_UTF8;
+        }
+    }
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    return found;
+}
+
+WPARAM text_read_prepare(HANDLE file, text_encoding encoding) {
+    mark_left = encoding == TEXT_UTF8 ? sizeof UTF8_MARK : 0;
+    // a Windows-1252 file may start with the mark's three bytes; a short first read keeps them text
+    first_read_limit = encoding == TEXT_CP1252 ? sizeof UTF8_MARK - 1 : 0;
+    // the control would keep this mark as a character of the text
+    if (encoding == TEXT_UTF16_MARK) SetFilePointer(file, sizeof UTF16_MARK, nullptr, FILE_BEGIN);
+    return stream_format_of(encoding);
+}
+
+DWORD CALLBACK text_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    LONG given = 0;
+    while (mark_left > 0 && given < count) buffer[given++] = UTF8_MARK[sizeof UTF8_MARK - mark_left--];
+    if (first_read_limit > 0 && count > first_read_limit) count = first_read_limit;
+    first_read_limit = 0;
+    LONG read = 0;
+    DWORD error = stream_read_callback(cookie, buffer + given, count - given, &read);
+    *done = given + read;
+    return error;
+}
+
+WPARAM text_write_begin(HANDLE file, text_encoding encoding) {
+    from_utf16 = encoding == TEXT_CP1252;
+    letters_lost = false;
+    if (encoding == TEXT_UTF8_MARK || encoding == TEXT_UTF16_MARK) {
+        bool utf8 = encoding == TEXT_UTF8_MARK;
+        DWORD size = utf8 ? sizeof UTF8_MARK : sizeof UTF16_MARK, written = 0;
+        if (!WriteFile(file, utf8 ? UTF8_MARK : UTF16_MARK, size, &written, nullptr) || written != size) return 0;
+    }
+    return from_utf16 ? SF_TEXT | SF_UNICODE : stream_format_of(encoding);
+}
+
+DWORD CALLBACK text_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    if (!from_utf16) return stream_write_callback(cookie, buffer, count, done);
+    char bytes[2048];
+    *done = 0;
+    // one byte for each UTF-16 unit; the control never splits one
+    for (LONG taken = 0; taken < count;) {
+        int units = (count - taken) / 2 < (LONG)sizeof bytes ? (count - taken) / 2 : (int)sizeof bytes;
+        if (units == 0) return ERROR_INVALID_DATA;
+        BOOL lost = FALSE;
+        int made = WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, (LPCWCH)(buffer + taken), units, bytes,
+                                       sizeof bytes, nullptr, &lost);
+        letters_lost = lost != FALSE;
+        if (letters_lost || made != units) return ERROR_NO_UNICODE_TRANSLATION;
+        LONG written = 0;
+        DWORD error = stream_write_callback(cookie, (LPBYTE)bytes, made, &written);
+        if (error) return error;
+        taken += units * 2;
+        *done = taken;
+    }
+    return 0;
+}
+
+bool text_letters_lost() { return letters_lost; }

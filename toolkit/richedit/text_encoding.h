@@ -1,0 +1,32 @@
+// Plain-text files in the encoding they came in. The control reads and writes UTF-8 and UTF-16
+// itself; here are which encoding a file is in, the marks at the start of a file, and the check
+// that Windows-1252 can store every letter of a document.
+#pragma once
+#include <windows.h>
+
+enum text_encoding {
+    TEXT_CP1252,      // Windows-1252: new documents, and every file that is none of the others
+    TEXT_UTF8,        // valid UTF-8 holding at least one multi-byte sequence, no mark
+    TEXT_UTF8_MARK,   // UTF-8 after the mark EF BB BF
+    TEXT_UTF16_MARK,  // UTF-16 little-endian after the mark FF FE
+};
+
+// The encoding of the document in the editor: set by every load, used and kept by every
+// plain-text save.
+extern text_encoding document_encoding;
+
+// The encoding of an open file: its mark, else UTF-8 when that is valid and holds a multi-byte
+// sequence, else Windows-1252. Reads the file through once from its start, and leaves it there.
+text_encoding text_encoding_detect(HANDLE file);
+// Readies a file at its start for EM_STREAMIN with text_read_callback; the format to send.
+WPARAM text_read_prepare(HANDLE file, text_encoding encoding);
+// stream_read_callback, with the bytes before the file's own that the control needs.
+DWORD CALLBACK text_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done);
+// Writes the encoding's mark, when it has one, into a new empty file and readies EM_STREAMOUT
+// with text_write_callback: the format to send, or 0 when the mark could not be written.
+WPARAM text_write_begin(HANDLE file, text_encoding encoding);
+// stream_write_callback; Windows-1252 is written by the platform from the control's UTF-16,
+// without best fit, and the stream stops at the first letter Windows-1252 cannot store.
+DWORD CALLBACK text_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done);
+// True when the last Windows-1252 write stopped at a letter Windows-1252 cannot store.
+bool text_letters_lost();
