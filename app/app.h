@@ -18,6 +18,7 @@ bool shortcut_run(const MSG& msg);
 void creation_handler(HWND window);
 // Loads the command line's document and sets the starting margin and tab step.
 void document_start();
+constexpr int START_TAB_COUNT = 20;
 void size_handler();
 void notify_handler(LPARAM notification);
 void menu_handler();
@@ -27,10 +28,11 @@ void status_refresh();
 // document commands
 int app_open(HWND window, HWND editor);
 int app_save_as(HWND window, HWND editor);
-// The document named on the command line, named like one opened through Open: read when the
-// file is there, an empty document of that name when only the file is missing (nothing is made
-// on disk before a save), else the unnamed empty page.
-void command_line_open(const char* name);
+// The document named on the command line, named like one opened through Open: read on the
+// starting margin and tab step when the file is there (true then), an empty document of that
+// name when only the file is missing (nothing is made on disk before a save), else the unnamed
+// empty page.
+bool command_line_open(const char* name);
 void command_new();
 void command_open();
 void command_save();

@@ -143,7 +143,8 @@ constexpr int RTF_DEPTH_LIMIT = 32;
 constexpr int RTF_WORD_LIMIT = 255;
 
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_word_part(char c) { return is_letter(c) || (c >= '0' && c <= '9') || c == '-'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_word_part(char c) { return is_letter(c) || is_digit(c) || c == '-'; }
 
 // Reads the RTF file through once: true when its groups and control words stay within what the
 // control can read. Escaped braces are text. The file is left at its start.
@@ -178,15 +179,207 @@ HCURSOR cursor_show_wait() {
     return SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
 }
 
+// The margin and tab stops a load lays every paragraph out on (editor_set_indent_and_tabs).
+struct paragraph_layout {
+    int margin, count, step;
+};
+
+// An RTF file as the control is fed it: the margin's control words follow the opening \rtf and
+// every \pard (which puts a paragraph back on the control's defaults), so each paragraph comes in
+// on the margin. Outside \bin data; words of the file's own that change the margin still apply.
+struct margin_filter {
+    EDITSTREAMCALLBACK source;
+    DWORD_PTR source_cookie;
+    char words[512];  // the margin's control words
+    int words_size, words_at;
+    BYTE input[4096];
+    LONG input_at, input_size;
+    bool input_ended;
+    BYTE held;  // the byte that ended a control word, fed after the margin's words
+    bool holding;
+    enum { TEXT, ESCAPE, WORD, NUMBER } state;
+    char word[8];
+    int word_length;
+    long long number;
+    long long binary_left;
+    bool first_word_read;
+};
+
+// The control words that give a paragraph this format: the indent of its other lines, the first
+// line's indent from there, and the tab stops.
+int margin_words_make(const PARAFORMAT& format, char* words, int size) {
+    int length = wsprintfA(words, "\\li%ld\\fi%ld", format.dxStartIndent + format.dxOffset, -format.dxOffset);
+    for (int i = 0; i < format.cTabCount && length + 16 < size; i++) {
+        length += wsprintfA(words + length, "\\tx%ld", format.rgxTabs[i]);
+    }
+    return length;
+}
+
+void margin_filter_start(margin_filter* filter, const PARAFORMAT& format, EDITSTREAMCALLBACK source, DWORD_PTR cookie) {
+    memset(filter, 0, sizeof *filter);
+    filter->source = source;
+    filter->source_cookie = cookie;
+    filter->words_size = margin_words_make(format, filter->words, sizeof filter->words);
+    filter->words_at = filter->words_size;
+}
+
+// A control word ends at byte c: true when the margin's words go in before c.
+bool margin_word_end(margin_filter* filter, BYTE c) {
+    filter->word[filter->word_length < (int)sizeof filter->word ? filter->word_length : 0] = '\0';
+    bool first = !filter->first_word_read;
+    filter->first_word_read = true;
+    bool margin_next = strcmp(filter->word, "pard") == 0 || (first && strcmp(filter->word, "rtf") == 0);
+    filter->state = margin_filter::TEXT;
+    if (strcmp(filter->word, "bin") == 0 && filter->number > 0) {
+        // a blank ends the word; any other byte is already the first of the data
+        filter->binary_left = c == ' ' ? filter->number : filter->number - 1;
+    } else if (c == '\\') {
+        filter->state = margin_filter::ESCAPE;
+    }
+    return margin_next;
+}
+
+// Follows the file's control words byte by byte; true when the margin's words go in before c.
+bool margin_filter_step(margin_filter* filter, BYTE c) {
+    switch (filter->state) {
+    case margin_filter::TEXT:
+        if (filter->binary_left > 0) filter->binary_left--;
+        else if (c == '\\') filter->state = margin_filter::ESCAPE;
+        return false;
+    case margin_filter::ESCAPE:
+        filter->state = is_letter(c) ? margin_filter::WORD : margin_filter::TEXT;
+        filter->word[0] = c;
+        filter->word_length = 1;
+        filter->number = 0;
+        return false;
+    case margin_filter::WORD:
+        if (is_letter(c)) {
+            if (filter->word_length < (int)sizeof filter->word) filter->word[filter->word_length] = c;
+            filter->word_length++;
+            return false;
+        }
+        if (is_digit(c) || c == '-') {
+            filter->state = margin_filter::NUMBER;
+            filter->number = is_digit(c) ? c - '0' : 0;
+            return false;
+        }
+        return margin_word_end(filter, c);
+    case margin_filter::NUMBER:
+        if (is_digit(c)) {
+            if (filter->number < 0x7FFFFFFF) filter->number = filter->number * 10 + (c - '0');
+            return false;
+        }
+        return margin_word_end(filter, c);
+    }
+    return false;
+}
+
+DWORD CALLBACK margin_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    margin_filter* filter = (margin_filter*)cookie;
+    LONG given = 0;
+    while (given < count) {
+        if (filter->words_at < filter->words_size) {
+            buffer[given++] = filter->words[filter->words_at++];
+        } else if (filter->holding) {
+            buffer[given++] = filter->held;
+            filter->holding = false;
+        } else if (filter->input_at < filter->input_size) {
+            BYTE c = filter->input[filter->input_at++];
+            if (margin_filter_step(filter, c)) {
+                filter->words_at = 0;
+                filter->held = c;
+                filter->holding = true;
+            } else {
+                buffer[given++] = c;
+            }
+        } else if (filter->input_ended) {
+            break;
+        } else {
+            LONG read = 0;
+            DWORD error = filter->source(filter->source_cookie, filter->input, sizeof filter->input, &read);
+            *done = given;
+            if (error) return error;
+            filter->input_at = 0;
+            filter->input_size = read;
+            filter->input_ended = read == 0;
+        }
+    }
+    *done = given;
+    return 0;
+}
+
+PARAFORMAT paragraph_format(HWND editor) {
+    PARAFORMAT format;
+    memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
+    return format;
+}
+
+// True when every paragraph has the model's indents and tab stops.
+bool paragraphs_match(HWND editor, const PARAFORMAT& model) {
+    constexpr DWORD LAID_OUT = PFM_STARTINDENT | PFM_OFFSET | PFM_TABSTOPS;
+    editor_select_all(editor);
+    PARAFORMAT all = paragraph_format(editor);  // the mask keeps what all paragraphs share
+    editor_select(editor, 0, 0);
+    return (all.dwMask & LAID_OUT) == LAID_OUT && all.dxStartIndent == model.dxStartIndent &&
+           all.dxOffset == model.dxOffset && all.cTabCount == model.cTabCount &&
+           memcmp(all.rgxTabs, model.rgxTabs, model.cTabCount * sizeof model.rgxTabs[0]) == 0;
+}
+
+DWORD CALLBACK nothing_read_callback(DWORD_PTR, LPBYTE, LONG, LONG* done) {
+    *done = 0;
+    return 0;
+}
+
+constexpr WPARAM UNDO_LIMIT = 100;  // the control's own
+
+// Reads the file with every paragraph on the layout's margin. Laying out the whole document
+// again afterwards makes the control measure every line again, as long as the read itself, so
+// the paragraphs come in laid out: plain text goes into the selection of an empty paragraph
+// laid out beforehand, each new paragraph taking its format; RTF, whose paragraphs have formats
+// of their own, is fed the margin's words. Only a document whose paragraphs still differ gets the
+// pass over the whole. Nothing of it can be undone.
+LONG stream_in_laid_out(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback,
+                        const paragraph_layout& layout) {
+    // the empty document and default formats that a read of the whole text starts from
+    stream_run(editor, EM_STREAMIN, SF_TEXT, 0, nothing_read_callback);
+    editor_set_indent_and_tabs(editor, layout.margin, layout.count, layout.step);
+    PARAFORMAT model = paragraph_format(editor);
+    SendMessageA(editor, EM_SETUNDOLIMIT, 0, 0);
+    LONG count;
+    if (format == SF_RTF) {
+        margin_filter filter;
+        margin_filter_start(&filter, model, callback, (DWORD_PTR)file);
+        count = stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)&filter, margin_filter_read);
+    } else {
+        // the last paragraph mark keeps its own characters' format, which the text would take
+        CHARFORMATA characters;
+        memset(&characters, 0, sizeof characters);
+        characters.cbSize = sizeof characters;
+        SendMessageA(editor, EM_GETCHARFORMAT, SCF_DEFAULT, (LPARAM)&characters);
+        SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&characters);
+        count = stream_run(editor, EM_STREAMIN, format | SFF_SELECTION, (DWORD_PTR)file, callback);
+    }
+    if (count != TRANSFER_FAILED && !paragraphs_match(editor, model)) {
+        editor_set_indent_and_tabs(editor, layout.margin, layout.count, layout.step);
+    }
+    SendMessageA(editor, EM_SETUNDOLIMIT, UNDO_LIMIT, 0);
+    SendMessageA(editor, EM_EMPTYUNDOBUFFER, 0, 0);
+    return count;
+}
+
 // Streams the opened file in over the document, which is put back when the control fails
 // midway; TRANSFER_FAILED then, or when the document could not be kept beforehand.
-LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback) {
+LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback,
+                       const paragraph_layout* layout) {
     document_copy kept = {};
     LONG count = TRANSFER_FAILED;
     if (document_keep(editor, &kept)) {
         // the control empties itself in a time growing with the square of a large text
         editor_cut_down(editor);
-        count = stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)file, callback);
+        count = layout ? stream_in_laid_out(editor, format, file, callback, *layout)
+                       : stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)file, callback);
         if (count == TRANSFER_FAILED) document_put_back(editor, &kept);
     }
     free(kept.data);
@@ -226,7 +419,9 @@ int document_save(HWND editor, const char* path) {
     return count > 0 ? (int)count : DOCUMENT_NOTHING_MOVED;
 }
 
-int document_load(HWND editor, const char* path) {
+namespace {
+
+int document_read(HWND editor, const char* path, const paragraph_layout* layout) {
     WPARAM format = stream_format(path);
     HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, LOAD_FLAGS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return DOCUMENT_CANNOT_OPEN;
@@ -242,13 +437,22 @@ int document_load(HWND editor, const char* path) {
     bool plain = format == SF_TEXT;
     text_encoding encoding = plain ? text_encoding_detect(file) : TEXT_CP1252;
     if (plain) format = text_read_prepare(file, encoding);
-    LONG count = stream_in_or_keep(editor, format, file, plain ? text_read_callback : stream_read_callback);
+    LONG count = stream_in_or_keep(editor, format, file, plain ? text_read_callback : stream_read_callback, layout);
     CloseHandle(file);
     SetCursor(previous);
     if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;
     document_encoding = encoding;
     SendMessageA(editor, EM_SETMODIFY, 0, 0);
     return (int)count;
+}
+
+}  // namespace
+
+int document_load(HWND editor, const char* path) { return document_read(editor, path, nullptr); }
+
+int document_load_on_margin(HWND editor, const char* path, int margin, int count, int step) {
+    paragraph_layout layout = {margin, count, step};
+    return document_read(editor, path, &layout);
 }
 
 int drop_query_file(HDROP drop) {
