@@ -316,12 +316,11 @@ PARAFORMAT paragraph_format(HWND editor) {
     return format;
 }
 
-// True when every paragraph has the model's indents and tab stops.
+// True when every paragraph has the model's indents and tab stops. Selects the whole text.
 bool paragraphs_match(HWND editor, const PARAFORMAT& model) {
     constexpr DWORD LAID_OUT = PFM_STARTINDENT | PFM_OFFSET | PFM_TABSTOPS;
     editor_select_all(editor);
     PARAFORMAT all = paragraph_format(editor);  // the mask keeps what all paragraphs share
-    editor_select(editor, 0, 0);
     return (all.dwMask & LAID_OUT) == LAID_OUT && all.dxStartIndent == model.dxStartIndent &&
            all.dxOffset == model.dxOffset && all.cTabCount == model.cTabCount &&
            memcmp(all.rgxTabs, model.rgxTabs, model.cTabCount * sizeof model.rgxTabs[0]) == 0;
@@ -334,12 +333,27 @@ DWORD CALLBACK nothing_read_callback(DWORD_PTR, LPBYTE, LONG, LONG* done) {
 
 constexpr WPARAM UNDO_LIMIT = 100;  // the control's own
 
-// Reads the file with every paragraph on the layout's margin. Laying out the whole document
-// again afterwards makes the control measure every line again, as long as the read itself, so
-// the paragraphs come in laid out: plain text goes into the selection of an empty paragraph
-// laid out beforehand, each new paragraph taking its format; RTF, whose paragraphs have formats
-// of their own, is fed the margin's words. Only a document whose paragraphs still differ gets the
-// pass over the whole. Nothing of it can be undone.
+// The read itself, onto paragraphs laid out as the model: RTF fed the margin's words, plain text
+// read into the selection of the one empty paragraph, so each new paragraph takes its format.
+LONG stream_onto_model(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback, const PARAFORMAT& model) {
+    if (format == SF_RTF) {
+        margin_filter filter;
+        margin_filter_start(&filter, model, callback, (DWORD_PTR)file);
+        return stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)&filter, margin_filter_read);
+    }
+    // the text takes the characters' format of the last paragraph mark, which keeps its own
+    CHARFORMATA characters;
+    memset(&characters, 0, sizeof characters);
+    characters.cbSize = sizeof characters;
+    SendMessageA(editor, EM_GETCHARFORMAT, SCF_DEFAULT, (LPARAM)&characters);
+    SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&characters);
+    return stream_run(editor, EM_STREAMIN, format | SFF_SELECTION, (DWORD_PTR)file, callback);
+}
+
+// Reads the file with every paragraph on the layout's margin. Laid out after the read, the
+// whole document would be measured line by line a second time, which takes about as long as the
+// read itself, so the paragraphs come in laid out; only a document whose paragraphs still differ
+// (formats of its own in RTF) gets the pass over the whole. Nothing of it can be undone.
 LONG stream_in_laid_out(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback,
                         const paragraph_layout& layout) {
     // the empty document and default formats that a read of the whole text starts from
@@ -347,25 +361,13 @@ LONG stream_in_laid_out(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLB
     editor_set_indent_and_tabs(editor, layout.margin, layout.count, layout.step);
     PARAFORMAT model = paragraph_format(editor);
     SendMessageA(editor, EM_SETUNDOLIMIT, 0, 0);
-    LONG count;
-    if (format == SF_RTF) {
-        margin_filter filter;
-        margin_filter_start(&filter, model, callback, (DWORD_PTR)file);
-        count = stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)&filter, margin_filter_read);
-    } else {
-        // the last paragraph mark keeps its own characters' format, which the text would take
-        CHARFORMATA characters;
-        memset(&characters, 0, sizeof characters);
-        characters.cbSize = sizeof characters;
-        SendMessageA(editor, EM_GETCHARFORMAT, SCF_DEFAULT, (LPARAM)&characters);
-        SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&characters);
-        count = stream_run(editor, EM_STREAMIN, format | SFF_SELECTION, (DWORD_PTR)file, callback);
-    }
+    LONG count = stream_onto_model(editor, format, file, callback, model);
     if (count != TRANSFER_FAILED && !paragraphs_match(editor, model)) {
         editor_set_indent_and_tabs(editor, layout.margin, layout.count, layout.step);
     }
     SendMessageA(editor, EM_SETUNDOLIMIT, UNDO_LIMIT, 0);
     SendMessageA(editor, EM_EMPTYUNDOBUFFER, 0, 0);
+    editor_select(editor, 0, 0);
     return count;
 }
 
