@@ -363,3 +363,25 @@ TEST_F(Editor, FocusGoesToTheEditor) {
     editor_focus(editor);
     EXPECT_EQ(GetFocus(), editor);
 }
+
+TEST_F(Editor, SymbolRunHasAGlyphForEachOfItsCodes) {
+    // a, p and the degree sign in the Symbol face: alpha, pi and degree, not the missing-glyph box
+    editor_set_text(editor, "{\\rtf1{\\fonttbl{\\f0\\ftech\\fcharset2 Symbol;}}\\f0 ap\\'b0}");
+    CHARFORMATA format = characters_of(0, 3);
+    ASSERT_STREQ(format.szFaceName, "Symbol");
+    ASSERT_EQ(format.bCharSet, SYMBOL_CHARSET);
+    WCHAR held[4] = {};
+    GETTEXTEX get = {sizeof held, GT_DEFAULT, 1200, nullptr, nullptr};
+    ASSERT_EQ(SendMessageA(editor, EM_GETTEXTEX, (WPARAM)&get, (LPARAM)held), 3);
+    LOGFONTA face = {};
+    face.lfHeight = -16;
+    face.lfCharSet = format.bCharSet;
+    lstrcpyA(face.lfFaceName, format.szFaceName);
+    HDC dc = GetDC(editor);
+    HGDIOBJ old = SelectObject(dc, CreateFontIndirectA(&face));
+    WORD glyphs[3] = {};
+    EXPECT_EQ(GetGlyphIndicesW(dc, held, 3, glyphs, GGI_MARK_NONEXISTING_GLYPHS), 3u);
+    DeleteObject(SelectObject(dc, old));
+    ReleaseDC(editor, dc);
+    for (int i = 0; i < 3; ++i) EXPECT_NE(glyphs[i], 0xFFFF) << std::hex << held[i];
+}
