@@ -1,6 +1,8 @@
 // The document surface: one rich edit control and the small operations that drive it.
 #include "toolkit/richedit/editor.h"
 
+#include "toolkit/richedit/clipboard.h"
+
 #include <richedit.h>
 #include <string.h>
 
@@ -81,7 +83,7 @@ HWND editor_create(HWND parent, int x, int y, int width, int height, const char*
 
 LRESULT CALLBACK editor_default_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam) {
     if (!control_procedure) return 0;
-    return CallWindowProcA(control_procedure, editor, message, wparam, lparam);
+    return clipboard_transfer(editor, control_procedure, message, wparam, lparam);
 }
 
 void editor_select_all(HWND editor) {
