@@ -14,16 +14,10 @@ struct clipboard_content {
     std::string rtf;   // no terminator: other programs receive the block's every byte
 };
 
-bool key_down(int key) { return (GetKeyState(key) & 0x8000) != 0; }
-
-// The keys with which the control itself copies or cuts.
-bool is_clipboard_key(WPARAM key) {
-    if (key_down(VK_CONTROL) && (key == 'C' || key == 'X' || key == VK_INSERT)) return true;
-    return key == VK_DELETE && key_down(VK_SHIFT) && !key_down(VK_CONTROL);
-}
-
+// The control copies and cuts on ctrl+C and ctrl+X itself (ctrl+Insert and shift+Delete it does not take).
 bool is_copy_or_cut(UINT message, WPARAM wparam) {
-    return message == WM_COPY || message == WM_CUT || (message == WM_KEYDOWN && is_clipboard_key(wparam));
+    if (message == WM_COPY || message == WM_CUT) return true;
+    return message == WM_KEYDOWN && (wparam == 'C' || wparam == 'X') && (GetKeyState(VK_CONTROL) & 0x8000);
 }
 
 DWORD CALLBACK bytes_append(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
@@ -39,9 +33,21 @@ std::string selection_streamed(HWND editor, WPARAM format) {
     return bytes;
 }
 
+CHARRANGE selection_of(HWND editor) {
+    CHARRANGE range = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&range);
+    return range;
+}
+
 clipboard_content selection_content(HWND editor) {
     clipboard_content content;
     content.text = selection_streamed(editor, SF_TEXT | SF_UNICODE);
+    // A selection up to the very end holds the mark that closes the last paragraph, which the
+    // text does not show; the control writes it as a line end.
+    const std::string line_end("\r\0\n\0", 4);
+    size_t size = content.text.size();
+    bool past_text = selection_of(editor).cpMax > GetWindowTextLengthA(editor);
+    if (past_text && size >= line_end.size() && content.text.compare(size - 4, 4, line_end) == 0) content.text.resize(size - 4);
     content.text.append(sizeof(WCHAR), '\0');
     content.rtf = selection_streamed(editor, SF_RTF);
     // the control's RTF writer closes its output with a NUL
@@ -70,8 +76,7 @@ void content_place(HWND editor, const clipboard_content& content) {
 }
 
 bool selection_empty(HWND editor) {
-    CHARRANGE range = {0, 0};
-    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&range);
+    CHARRANGE range = selection_of(editor);
     return range.cpMax <= range.cpMin;
 }
 
