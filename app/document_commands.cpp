@@ -122,6 +122,7 @@ void command_new() {
     app_state.document_name[0] = '\0';
     save_target_forget();
     window_post(app_state.main_window, WM_SIZE, 0, 0);
+    document_settings_apply();  // the empty page is set as the program is, like the first one
     editor_set_colours(app_state.editor, 0, 0x00FFFFFF);
     // the control counts the colour reset as a change; the new empty page has nothing to save
     editor_set_modified(app_state.editor, "OFF");
