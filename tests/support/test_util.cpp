@@ -71,3 +71,18 @@ part_ink statusbar_part_ink(HWND bar, int part) {
     ReleaseDC(bar, context);
     return ink;
 }
+
+bool clipboard_text_set(const char* text) {
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
+    if (!data) return false;
+    lstrcpyA((char*)GlobalLock(data), text);
+    GlobalUnlock(data);
+    if (!OpenClipboard(nullptr)) {
+        GlobalFree(data);
+        return false;
+    }
+    EmptyClipboard();
+    bool placed = SetClipboardData(CF_TEXT, data) != nullptr;
+    CloseClipboard();
+    return placed;
+}
