@@ -1,5 +1,7 @@
 #include "support/test_util.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 void pump_messages(int milliseconds) {
@@ -50,6 +52,25 @@ bool file_write(const std::string& path, const std::string& content) {
 }
 
 bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+part_ink statusbar_part_ink(HWND bar, int part) {
+    RECT r = {};
+    SendMessageA(bar, SB_GETRECT, part - 1, (LPARAM)&r);
+    UpdateWindow(bar);
+    HDC context = GetDC(bar);
+    part_ink ink;
+    for (int x = r.left; x < r.right; ++x) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            COLORREF pixel = GetPixel(context, x, y);
+            if (GetRValue(pixel) < 80 && GetGValue(pixel) < 80 && GetBValue(pixel) < 80) {
+                ink.count++;
+                ink.room_right = r.right - 1 - x;
+            }
+        }
+    }
+    ReleaseDC(bar, context);
+    return ink;
+}
 
 bool clipboard_text_set(const char* text) {
     HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);

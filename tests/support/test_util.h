@@ -16,3 +16,11 @@ bool file_write(const std::string& path, const std::string& content);
 bool file_exists(const std::string& path);
 // Puts the text on the clipboard as CF_TEXT; false when the clipboard could not be had.
 bool clipboard_text_set(const char* text);
+
+// The text a status-bar part shows on the screen: how many dark pixels it has, and how far the
+// rightmost one stays from the part's right border (-1 without any; a cut text touches it).
+struct part_ink {
+    int count = 0;
+    int room_right = -1;
+};
+part_ink statusbar_part_ink(HWND bar, int part);

@@ -358,6 +358,66 @@ TEST_F(Editor, DeleteCutAndPasteWorkOnTheSelection) {
     EXPECT_EQ(text(), "tretreett ");
 }
 
+// A clipboard block with all its bytes: other programs receive the block's whole size.
+std::string clipboard_block(const char* format_name, UINT format = 0) {
+    std::string bytes;
+    if (format_name) format = RegisterClipboardFormatA(format_name);
+    if (!OpenClipboard(nullptr)) return bytes;
+    if (HANDLE block = GetClipboardData(format)) {
+        if (const char* data = (const char*)GlobalLock(block)) bytes.assign(data, GlobalSize(block));
+        GlobalUnlock(block);
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+// The control takes copy and cut keys on its own, while ctrl or shift is down.
+void key_with(HWND editor, BYTE modifier, WPARAM key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    BYTE plain[256];
+    memcpy(plain, keys, sizeof plain);
+    keys[modifier] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(editor, WM_KEYDOWN, key, 1);
+    SetKeyboardState(plain);
+}
+
+TEST_F(Editor, CopyAndCutPlaceExactlyTheSelection) {
+    struct row {
+        const char* way;
+        LONG start, end;
+        const wchar_t* placed;
+        const char* left;
+    } rows[] = {
+        {"copy", 0, 23, L"alfa beta gamma X delta", "alfa beta gamma X delta\r\nepsilon"},
+        {"copy", 5, 32, L"beta gamma X delta\r\nepsilon", "alfa beta gamma X delta\r\nepsilon"},
+        {"ctrl+C", 0, 4, L"alfa", "alfa beta gamma X delta\r\nepsilon"},
+        {"ctrl+X", 18, 32, L"delta\r\nepsilon", "alfa beta gamma X "},
+        {"cut", 0, 32, L"alfa beta gamma X delta\r\nepsilon", ""},
+        // selecting all takes in the mark that closes the last paragraph, and no program shows it
+        {"copy", 0, LIMIT, L"alfa beta gamma X delta\r\nepsilon", "alfa beta gamma X delta\r\nepsilon"},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::string(r.way) + " " + std::to_string(r.start));
+        editor_set_text(editor, "alfa beta gamma X delta\r\nepsilon");
+        editor_select(editor, r.start, r.end);
+        std::string way = r.way;
+        if (way == "copy") editor_copy(editor);
+        if (way == "cut") editor_cut(editor);
+        if (way == "ctrl+C") key_with(editor, VK_CONTROL, 'C');
+        if (way == "ctrl+X") key_with(editor, VK_CONTROL, 'X');
+        std::string unicode = clipboard_block(nullptr, CF_UNICODETEXT);
+        // the text and one terminator, nothing after it
+        EXPECT_EQ(std::wstring((const wchar_t*)unicode.data(), unicode.size() / 2), r.placed + std::wstring(1, L'\0'));
+        std::string rtf = clipboard_block("Rich Text Format");
+        EXPECT_EQ(rtf.substr(0, 6), "{\\rtf1");
+        EXPECT_EQ(rtf.back(), '}');
+        EXPECT_EQ(text(), r.left);
+        EXPECT_EQ(clipboard_has_text(), 1);
+    }
+}
+
 TEST_F(Editor, FocusGoesToTheEditor) {
     SetForegroundWindow(parent);
     editor_focus(editor);

@@ -1,6 +1,8 @@
 // The document surface: one rich edit control and the small operations that drive it.
 #include "toolkit/richedit/editor.h"
 
+#include "toolkit/richedit/clipboard.h"
+
 #include <richedit.h>
 #include <string.h>
 
@@ -13,6 +15,7 @@ constexpr LPARAM EDITOR_EVENTS = ENM_CHANGE | ENM_UPDATE | ENM_SCROLL | ENM_KEYE
 constexpr int EDITOR_ID = 1;
 constexpr int TWIPS_PER_POINT = 20;
 constexpr int TAB_SPAN_POINTS = 900;  // the last tab stop stays this close to the margin
+constexpr LONG DEFAULT_TAB_TWIPS = 720;  // the control's own step where a paragraph has no stops
 constexpr COLORREF NO_COLOUR = 999;
 
 // The control's class procedure, shared by every editor.
@@ -81,7 +84,7 @@ HWND editor_create(HWND parent, int x, int y, int width, int height, const char*
 
 LRESULT CALLBACK editor_default_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam) {
     if (!control_procedure) return 0;
-    return CallWindowProcA(control_procedure, editor, message, wparam, lparam);
+    return clipboard_transfer(editor, control_procedure, message, wparam, lparam);
 }
 
 void editor_select_all(HWND editor) {
@@ -135,6 +138,34 @@ int editor_caret_position(HWND editor, const char* keyword) {
     // the control counts each line break as two characters; NOFORMAT leaves them out
     int per_line = (keyword && strcmp(keyword, "NOFORMAT") == 0) ? 2 : 0;
     return range.cpMin - line_of_selection(editor, range) * per_line;
+}
+
+namespace {
+
+PARAFORMAT caret_paragraph(HWND editor) {
+    PARAFORMAT format;
+    memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
+    return format;
+}
+
+LONG tab_position(const PARAFORMAT& format, int stop) { return format.rgxTabs[stop] & 0x00FFFFFF; }
+
+}  // namespace
+
+int editor_caret_margin(HWND editor) {
+    return MulDiv(caret_paragraph(editor).dxStartIndent, 1, TWIPS_PER_POINT);
+}
+
+int editor_caret_tab_step(HWND editor) {
+    PARAFORMAT format = caret_paragraph(editor);
+    LONG step = DEFAULT_TAB_TWIPS;
+    if (format.cTabCount >= 2) step = tab_position(format, 1) - tab_position(format, 0);
+    if (format.cTabCount == 1 && tab_position(format, 0) > format.dxStartIndent) {
+        step = tab_position(format, 0) - format.dxStartIndent;
+    }
+    return MulDiv(step, 1, TWIPS_PER_POINT);
 }
 
 int editor_text_length(HWND editor) {

@@ -17,6 +17,12 @@ int editor_filter_event(HWND editor, LPARAM notification);
 int editor_caret_line(HWND editor);
 // "NOFORMAT": the position less 2 for each line above the caret's line; else the position.
 int editor_caret_position(HWND editor, const char* keyword);
+// The left margin in force in the caret's paragraph, in points.
+int editor_caret_margin(HWND editor);
+// The tab step in force in the caret's paragraph, in points: the distance between its first two
+// stops, or from the margin to its only stop; where it has none (or one at the margin) the
+// control's own step of 36 points applies.
+int editor_caret_tab_step(HWND editor);
 int editor_text_length(HWND editor);
 void editor_focus(HWND editor);
 int editor_has_selection(HWND editor);
