@@ -1,6 +1,7 @@
 // Whole documents between files and the editor, and the name of a file dropped onto it.
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/rtf_check.h"
 
 #include <richedit.h>
 
@@ -80,43 +81,6 @@ LONG write_beside(HWND editor, WPARAM format, const char* target, char* written_
     return count;
 }
 
-// The control's RTF reader keeps 32 nested groups and one control word of about a thousand
-// characters; a file beyond either makes it write past its own tables and ends the program.
-constexpr int RTF_DEPTH_LIMIT = 32;
-constexpr int RTF_WORD_LIMIT = 255;
-
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_word_part(char c) { return is_letter(c) || (c >= '0' && c <= '9') || c == '-'; }
-
-// Reads the RTF file through once: true when its groups and control words stay within what the
-// control can read. Escaped braces are text. The file is left at its start.
-bool rtf_within_reader_limits(HANDLE file) {
-    char buffer[4096];
-    DWORD count = 0;
-    int depth = 0;
-    int word = -1;  // characters of the control word being read; -1 outside one
-    bool escape = false;
-    bool within = true;
-    while (within && ReadFile(file, buffer, sizeof buffer, &count, nullptr) && count > 0) {
-        for (DWORD i = 0; within && i < count; i++) {
-            char c = buffer[i];
-            if (escape) {
-                escape = false;
-                word = is_letter(c) ? 1 : -1;
-            } else if (word >= 0 && is_word_part(c)) {
-                within = ++word <= RTF_WORD_LIMIT;
-            } else {
-                word = -1;
-                if (c == '\\') escape = true;
-                if (c == '{') within = ++depth <= RTF_DEPTH_LIMIT;
-                if (c == '}' && depth > 0) depth--;
-            }
-        }
-    }
-    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    return within;
-}
-
 HCURSOR cursor_show_wait() {
     return SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
 }
@@ -163,7 +127,10 @@ int document_load(HWND editor, const char* path) {
     HCURSOR previous = cursor_show_wait();
     // plain text always replaces the document; RTF the control cannot read leaves it as it is
     if (format == SF_TEXT) editor_cut_down(editor);
-    LONG count = stream_file(editor, EM_STREAMIN, format, file, stream_read_callback);
+    rtf_filter filter;
+    rtf_filter_start(&filter, file);
+    LONG count = format == SF_RTF ? stream_file(editor, EM_STREAMIN, format, (HANDLE)&filter, rtf_filter_read)
+                                  : stream_file(editor, EM_STREAMIN, format, file, stream_read_callback);
     CloseHandle(file);
     SetCursor(previous);
     return stream_result(editor, count);
