@@ -3,7 +3,9 @@
 # (truncated, random bytes, groups nested without end, endless control words), binary files as
 # text, an empty file, several files picked at once (the dialog then names their folder), a
 # name with Swedish letters and blanks, and files at and beyond the 10,000,000-character limit.
-# Each ends in its message or in the document as it was, and the program keeps running.
+# Each ends in its message or in the document as it was, and the program keeps running. The
+# hostile RTF files of hostile_rtf (overlong names, negative and huge numbers, broken tables,
+# binary data, deep nesting, endless tabs) are each opened, copied and saved.
 . "$(dirname "$0")/lib.sh" "$1"
 
 d=$e2e_out
@@ -27,6 +29,7 @@ cp "$e2e_build/e2e_peek.exe" "$d/program.txt"
 
 text() { peek text | tr -d '\r'; }
 size() { peek status | tr -d '\r' | cut -d'|' -f10; }
+not_negative() { ! grep -q -a -e '\\tx-' -e '\\li-' -e '\\fi-' -e '\\ri-' "$1"; }
 open_file() {
     keys alt+a odiaeresis          # Arkiv, Öppna...
     dialog_wait "Öppna" || return 1
@@ -52,7 +55,56 @@ open_unreadable "$d/avklippt.rtf"
 check "a truncated file shows what could be read" same "$(text)" "Fet text som klipps mitt i kurs"
 open_unreadable "$d/slump.rtf"
 
+scenario "hostile RTF files are refused or read within sound values; copy and save work after each"
+program_kill
+program_start "$(winpath "$d/bra.txt")" || exit 1
+corpus="$e2e_source/tests/e2e/hostile_rtf"
+# The program's window still answers (a stalled program does not).
+answers() { kill -0 "$e2e_pid" 2>/dev/null && timeout 20 "$WINE" "$e2e_build/e2e_peek.exe" text >/dev/null 2>&1; }
+# Opens a file and answers the message it may bring; true when there was one (a refused file's
+# message is waited for longer).
+open_answering() {
+    open_file "$(winpath "$1")"
+    local tries=4
+    [[ $(basename "$1") == refused-* ]] && tries=20
+    for _ in $(seq 1 $tries); do
+        if peek dialog 2>/dev/null | head -1 | grep -q FILFEL; then
+            keys Return
+            dialog_gone FILFEL
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+for f in "$corpus"/*.rtf; do
+    name=$(basename "$f" .rtf)
+    before=$(text)
+    open_answering "$f" && shown=yes || shown=no
+    case $name in
+        refused-*)
+            check "$name: refused with its message" same "$shown" yes
+            check "$name: the document stays as it was" same "$(text)" "$before"
+            ;;
+        negative-tab) check "$name: read" same "$(text)" $'Före\tefter' ;;
+        field-and-table) check "$name: the link's text and the cells in order" same "$(text)" $'Se webbsidan nu.\nA\tB\nSlut' ;;
+    esac
+    keys ctrl+a ctrl+c
+    keys alt+a a                       # Spara som...
+    dialog_wait "Spara som" && file_dialog_enter "$(winpath "$d/sparad-$name.rtf")"
+    check "$name: after copy and save the program answers" answers
+    check "$name: the saved file is written" wait_for 5 test -s "$d/sparad-$name.rtf"
+    check "$name: with no negative indent or tab stop" not_negative "$d/sparad-$name.rtf"
+    if ! answers; then
+        program_kill
+        program_start "$(winpath "$d/bra.txt")" || exit 1
+    fi
+done
+shot hostile-rtf
+program_kill
+
 scenario "binary files open as text, an empty file gives its message"
+program_start "$(winpath "$d/bra.txt")" || exit 1
 open_file "$(winpath "$d/binär.txt")"
 check "random bytes arrive as 8192 characters" wait_for 5 test "$(size)" = 8192
 open_unreadable "$d/tom.txt"
