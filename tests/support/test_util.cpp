@@ -50,3 +50,12 @@ bool file_write(const std::string& path, const std::string& content) {
 }
 
 bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+PARAFORMAT paragraph_at(HWND editor, LONG position) {
+    CHARRANGE at = {position, position};
+    SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&at);
+    PARAFORMAT format = {};
+    format.cbSize = sizeof format;
+    SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
+    return format;
+}

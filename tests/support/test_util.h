@@ -1,6 +1,7 @@
 // Small helpers shared by the tests: message pumping, temporary folders and files.
 #pragma once
 #include <windows.h>
+#include <richedit.h>
 
 #include <functional>
 #include <string>
@@ -14,3 +15,6 @@ std::string temp_folder();
 std::string file_read(const std::string& path);
 bool file_write(const std::string& path, const std::string& content);
 bool file_exists(const std::string& path);
+// The paragraph format of the rich edit control's paragraph that holds the position (the
+// selection moves there).
+PARAFORMAT paragraph_at(HWND editor, LONG position);

@@ -79,13 +79,6 @@ protected:
         *result = document_load(other, path.c_str());
         return other;
     }
-    PARAFORMAT paragraph_of(HWND window, LONG position) {
-        editor_select(window, position, position);
-        PARAFORMAT paragraph = {};
-        paragraph.cbSize = sizeof paragraph;
-        SendMessageA(window, EM_GETPARAFORMAT, 0, (LPARAM)&paragraph);
-        return paragraph;
-    }
 
     HWND parent = nullptr;
     HWND editor = nullptr;
@@ -172,7 +165,7 @@ TEST_F(Document, RtfKeepsCharacterAndParagraphFormats) {
         EXPECT_EQ(format.yHeight, r.height);
     }
     for (LONG position : {0, 45}) {
-        PARAFORMAT paragraph = paragraph_of(other, position);
+        PARAFORMAT paragraph = paragraph_at(other, position);
         EXPECT_EQ(paragraph.dxStartIndent, 80);
         EXPECT_EQ(paragraph.dxOffset, 0);
         ASSERT_EQ(paragraph.cTabCount, 6);
@@ -235,7 +228,7 @@ TEST_F(Document, RtfKeepsTheMarginHereAndInAnotherWordProcessor) {
         HWND other = load_fresh(path, &loaded);
         EXPECT_GT(loaded, 0);
         for (LONG position : {0, 18}) {
-            PARAFORMAT paragraph = paragraph_of(other, position);
+            PARAFORMAT paragraph = paragraph_at(other, position);
             EXPECT_EQ(paragraph.dxStartIndent, 1000) << "round " << round;
             EXPECT_EQ(paragraph.dxOffset, 0) << "round " << round;
         }

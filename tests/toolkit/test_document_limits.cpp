@@ -56,14 +56,6 @@ protected:
         EXPECT_NE(SendMessageA(editor, EM_GETMODIFY, 0, 0), 0);
     }
 
-    PARAFORMAT paragraph_at(LONG position) {
-        editor_select(editor, position, position);
-        PARAFORMAT paragraph = {};
-        paragraph.cbSize = sizeof paragraph;
-        SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&paragraph);
-        return paragraph;
-    }
-
     HWND parent = nullptr;
     HWND editor = nullptr;
     std::string folder;
@@ -124,7 +116,7 @@ TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileAreMadeSoundBeforeCopyAndSave) {
         SCOPED_TRACE(c.paragraph);
         ASSERT_GT(load(std::string("{\\rtf1\\ansi ") + c.paragraph + "}"), 0);
         EXPECT_EQ(editor_text(editor).substr(0, 3), "a\tb");
-        PARAFORMAT paragraph = paragraph_at(0);
+        PARAFORMAT paragraph = paragraph_at(editor, 0);
         EXPECT_EQ(paragraph.dxStartIndent, c.start);
         EXPECT_EQ(paragraph.dxOffset, 0);
         ASSERT_EQ(paragraph.cTabCount, 1);
