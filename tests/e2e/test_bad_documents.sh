@@ -4,8 +4,9 @@
 # text, an empty file, several files picked at once (the dialog then names their folder), a
 # name with Swedish letters and blanks, and files at and beyond the 10,000,000-character limit.
 # Each ends in its message or in the document as it was, and the program keeps running. The
-# hostile RTF files of hostile_rtf (overlong names, negative and huge numbers, broken tables,
-# binary data, deep nesting, endless tabs) are each opened, copied and saved.
+# RTF files of rtf_corpus, hostile ones (overlong names, negative and huge numbers, broken
+# tables, binary data, deep nesting, endless tabs) and files with links and tables written by
+# other word processors, are each opened, copied and saved.
 . "$(dirname "$0")/lib.sh" "$1"
 
 d=$e2e_out
@@ -55,10 +56,10 @@ open_unreadable "$d/avklippt.rtf"
 check "a truncated file shows what could be read" same "$(text)" "Fet text som klipps mitt i kurs"
 open_unreadable "$d/slump.rtf"
 
-scenario "hostile RTF files are refused or read within sound values; copy and save work after each"
+scenario "hostile RTF files are refused or read within sound values, others' files show their text; copy and save work after each"
 program_kill
 program_start "$(winpath "$d/bra.txt")" || exit 1
-corpus="$e2e_source/tests/e2e/hostile_rtf"
+corpus="$e2e_source/tests/e2e/rtf_corpus"
 # The program's window still answers (a stalled program does not).
 answers() { kill -0 "$e2e_pid" 2>/dev/null && timeout 20 "$WINE" "$e2e_build/e2e_peek.exe" text >/dev/null 2>&1; }
 # Opens a file and answers the message it may bring; true when there was one (a refused file's
@@ -88,6 +89,7 @@ for f in "$corpus"/*.rtf; do
             ;;
         negative-tab) check "$name: read" same "$(text)" $'Före\tefter' ;;
         field-and-table) check "$name: the link's text and the cells in order" same "$(text)" $'Se webbsidan nu.\nA\tB\nSlut' ;;
+        other-word-processor) check "$name: the link's text and the rows in order" same "$(text)" $'Se webbsidan nu.\nA\tB\nC\tD\nSlut' ;;
     esac
     keys ctrl+a ctrl+c
     keys alt+a a                       # Spara som...
