@@ -24,6 +24,10 @@ void status_refresh();
 // document commands
 int app_open(HWND window, HWND editor);
 int app_save_as(HWND window, HWND editor);
+// The document named on the command line, named like one opened through Open: read when the
+// file is there, an empty document of that name when only the file is missing (nothing is made
+// on disk before a save), else the unnamed empty page.
+void command_line_open(const char* name);
 void command_new();
 void command_open();
 void command_save();

@@ -36,9 +36,20 @@ void save_failed_notice() {
 
 void document_name_set(const char* name) { text_copy_limited(app_state.document_name, name, NAME_LIMIT); }
 
-// After New, Open or a drop the document is no longer the file last chosen in the save
-// dialog: the next Save asks for a name again, starting from the last chosen path.
-void save_target_forget() { save_dialog_title[0] = '\0'; }
+// The save dialog starts from the document on screen (empty for a new one); it is not the
+// file last chosen in the save dialog, so the next Save asks for the name again.
+void save_target_suggest(const char* path) {
+    text_copy_limited(save_dialog_path, path, sizeof save_dialog_path - 1);
+    save_dialog_title[0] = '\0';
+}
+
+// The document on screen now comes from this file: its full path in the title, its name for
+// print jobs, and the save dialog starting from it.
+void document_named(const char* full_path, const char* name) {
+    window_set_title(app_state.main_window, full_path);
+    document_name_set(name);
+    save_target_suggest(full_path);
+}
 
 bool document_is_modified() { return SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0) != 0; }
 
@@ -46,6 +57,14 @@ bool document_is_modified() { return SendMessageA(app_state.editor, EM_GETMODIFY
 bool save_before_leaving() {
     app_save_as(app_state.main_window, app_state.editor);
     return !document_is_modified();
+}
+
+// Asks before a modified document is replaced by a new or another one; true when it may go.
+bool document_may_be_replaced() {
+    app_state.result_code = prompt_save_changes(app_state.editor, "SPARA?",
+                                                "Skall dokumentet sparas innan nytt dokument öppnas?");
+    if (app_state.result_code == 2) return false;
+    return app_state.result_code != 1 || save_before_leaving();
 }
 
 // Shows the message for a load that failed; false when the document came in.
@@ -71,12 +90,14 @@ void drop_open(HDROP drop) {
         notice("DRAG OCH SLÄPP- FEL", "Endast en fil får släppas åt gången!");
         return;
     }
-    app_state.file_result = document_load(app_state.editor, dropped_file_path);
+    // kept apart: another drop may arrive while the question is open
+    char path[MAX_PATH];
+    text_copy_limited(path, dropped_file_path, MAX_PATH - 1);
+    if (!document_may_be_replaced()) return;
+    app_state.file_result = document_load(app_state.editor, path);
     if (!load_failed_notice(app_state.file_result, "Det gick ej att öppna den släppta filen för läsning!",
                             "Det gick ej att hämta in den släppta filen!")) {
-        window_set_title(app_state.main_window, dropped_file_path);
-        document_name_set(dropped_file_path);
-        save_target_forget();
+        document_named(path, path);
         window_post(app_state.main_window, WM_COMMAND, CMD_STATUS_REFRESH, 0);
     }
 }
@@ -84,10 +105,15 @@ void drop_open(HDROP drop) {
 }  // namespace
 
 int app_open(HWND window, HWND editor) {
+    // the dialog names the chosen file in the title; a file that does not come in gives it back
+    char title[MAX_PATH] = "";
+    GetWindowTextA(window, title, sizeof title);
     if (own_filter_dialog(file_dialog_open, window, "Öppna...") == 1) return 1;
     app_state.file_result = document_load(editor, open_dialog_path);
+    if (app_state.file_result < 0) window_set_title(window, title);
     if (!load_failed_notice(app_state.file_result, "Det gick ej att öppna filen för läsning!",
                             "Det gick ej att hämta in filen!")) {
+        document_named(open_dialog_path, open_dialog_title);
         window_post(app_state.main_window, WM_COMMAND, CMD_STATUS_REFRESH, 0);
     }
     return 0;
@@ -108,11 +134,7 @@ int app_save_as(HWND window, HWND editor) {
 }
 
 void command_new() {
-    if (print_is_running()) return;
-    app_state.result_code = prompt_save_changes(app_state.editor, "SPARA?",
-                                                "Skall dokumentet sparas innan nytt dokument öppnas?");
-    if (app_state.result_code == 2) return;
-    if (app_state.result_code == 1 && !save_before_leaving()) return;
+    if (print_is_running() || !document_may_be_replaced()) return;
     app_state.file_result = editor_set_text(app_state.editor, "");
     if (app_state.file_result == 1) {
         notice("DOKUMENTFEL", "Det gick ej att öppna nytt dokument!");
@@ -120,17 +142,29 @@ void command_new() {
     }
     window_set_title(app_state.main_window, "Brevduva Daraduder");
     app_state.document_name[0] = '\0';
-    save_target_forget();
+    save_target_suggest("");
     window_post(app_state.main_window, WM_SIZE, 0, 0);
     editor_set_colours(app_state.editor, 0, 0x00FFFFFF);
     // the control counts the colour reset as a change; the new empty page has nothing to save
     editor_set_modified(app_state.editor, "OFF");
 }
 
+// Asks before the dialog, so that the document is saved or let go before another is chosen.
 void command_open() {
-    if (print_is_running()) return;
-    if (app_open(app_state.main_window, app_state.editor) == 0) save_target_forget();
-    document_name_set(open_dialog_title);
+    if (print_is_running() || !document_may_be_replaced()) return;
+    app_open(app_state.main_window, app_state.editor);
+}
+
+void command_line_open(const char* name) {
+    if (name[0] == '\0') return;
+    char full_path[MAX_PATH];
+    char* file_name = nullptr;
+    DWORD length = GetFullPathNameA(name, sizeof full_path, full_path, &file_name);
+    if (length == 0 || length >= sizeof full_path || file_name == nullptr) return;
+    // a name not there yet in an existing folder is a new document, written at its first save
+    bool missing = GetFileAttributesA(full_path) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (!missing && document_load(app_state.editor, full_path) < 0) return;
+    document_named(full_path, file_name);
 }
 
 void command_save() {

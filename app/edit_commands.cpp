@@ -15,6 +15,8 @@
 
 #include <richedit.h>
 
+#include <cstdio>
+
 namespace {
 
 constexpr const char* SEARCH_CAPTION = "SÖKMEDDELANDE";
@@ -22,14 +24,26 @@ constexpr int OK_BUTTON_ID = 801;
 constexpr int MARGIN_MODE = 1;
 constexpr int TAB_STEP_MODE = 2;
 constexpr int TAB_COUNT = 30;
+// The field takes as many digits as the setting's text holds.
+constexpr int SETTING_DIGITS = (int)sizeof app_state.margin_text - 1;
+constexpr const char* SETTING_CAPTION = "INSTÄLLNINGSFEL";
+// The Print command's left margin, and the paper assumed when there is no printer.
+constexpr int PRINT_LEFT_MM = 10;
+constexpr int A4_WIDTH_MM = 210;
+// A margin leaves at least this much of the printed line for the text.
+constexpr int LEAST_LINE_POINTS = 72;
 // The selected text and its terminator must fit search_text.
 constexpr int SEARCH_TEXT_MAX = (int)sizeof app_state.search_text - 1;
 
 // message_show wants a writable text; "N" leaves it alone, but a copy keeps literals untouched.
+// While the find dialog is open it owns the message: closing the message then gives the dialog
+// back the keyboard and the top. Owned by the main window, the message left the main window
+// over the dialog, out of reach.
 void search_message_show(const char* text) {
     char copy[128];
     text_copy_limited(copy, text, (int)sizeof copy - 1);
-    message_show(app_state.main_window, SEARCH_CAPTION, copy, "N");
+    HWND owner = IsWindowVisible(app_state.find_dialog) ? app_state.find_dialog : app_state.main_window;
+    message_show(owner, SEARCH_CAPTION, copy, "N");
 }
 
 // Searches for the selection (or the find dialog's text) in one direction and reports the outcome.
@@ -52,13 +66,43 @@ void search_run(const char* direction, int not_found) {
     }
 }
 
-// Runs the margin or tab-step dialog, then formats the whole text with whatever values it left.
-void margin_tab_run(int mode, int status_part, const char* status_text) {
+// Whether the last OK of the margin/tab dialog was refused, and the range it was held to.
+bool setting_refused = false;
+int setting_least = 0;
+int setting_most = 0;
+
+// The largest margin or tab step, in points, that leaves room on the printed line: the default
+// printer's printable width less the Print command's left margin and an inch for the text.
+int setting_most_points() {
+    int width = A4_WIDTH_MM;
+    if (HDC printer = printer_create_default()) {
+        width = GetDeviceCaps(printer, HORZSIZE);
+        DeleteDC(printer);
+    }
+    return (width - PRINT_LEFT_MM) * 720 / 254 - LEAST_LINE_POINTS;
+}
+
+void setting_refusal_show() {
+    char text[128];
+    std::snprintf(text, sizeof text, "%s ska vara ett tal från %i till %i!",
+                  app_state.dialog_mode == MARGIN_MODE ? "Marginalen" : "Tabulatorsteget", setting_least,
+                  setting_most);
+    message_show(app_state.main_window, SETTING_CAPTION, text, "N");
+}
+
+// Runs the margin or tab-step dialog, again after each refused value, then formats the whole
+// text with the values in force and shows both in the status bar.
+void margin_tab_run(int mode) {
     if (print_is_running()) return;
     app_state.dialog_mode = mode;
-    dialog_run_modal(app_state.main_window, margin_tab_dialog_procedure);
+    do {
+        setting_refused = false;
+        dialog_run_modal(app_state.main_window, margin_tab_dialog_procedure);
+        if (setting_refused) setting_refusal_show();
+    } while (setting_refused);
     editor_set_indent_and_tabs(app_state.editor, app_state.margin, TAB_COUNT, app_state.tab_step);
-    statusbar_set_text(app_state.status_bar, status_part, "SUNKEN", status_text);
+    statusbar_set_text(app_state.status_bar, 2, "SUNKEN", app_state.margin_text);
+    statusbar_set_text(app_state.status_bar, 4, "SUNKEN", app_state.tab_step_text);
 }
 
 void margin_tab_dialog_build(HWND dialog) {
@@ -66,7 +110,7 @@ void margin_tab_dialog_build(HWND dialog) {
     dialog_set_title(dialog, "Ändra marginal");
     window_center(dialog);
     dialog_resize(dialog, 200, 120);
-    app_state.dialog_input = input_create(dialog, 80, 40, 30, 20, "C", 4);
+    app_state.dialog_input = input_create(dialog, 80, 40, 30, 20, "C_DIGITS", SETTING_DIGITS);
     input_set_font(app_state.dialog_input, app_state.editor_font);
     HWND ok = button_create(dialog, 70, 80, 50, 30, "OK", "C", "NORMAL", OK_BUTTON_ID);
     control_set_font(ok, app_state.editor_font);
@@ -78,14 +122,27 @@ const char* margin_tab_prompt() {
     return nullptr;
 }
 
-// The field delivers at most three characters into the four-byte texts.
+// A number of digits alone within the range; anything else is refused and changes nothing.
+bool setting_take(const char* typed, int* value, char* text) {
+    bool digits = typed[0] != '\0';
+    for (const char* c = typed; *c; ++c) digits &= *c >= '0' && *c <= '9';
+    int number = digits ? text_to_int(typed) : -1;
+    if (number < setting_least || number > setting_most) return false;
+    *value = number;
+    int_to_text(text, number);  // "007" is in force as 7
+    return true;
+}
+
 void margin_tab_accept(HWND dialog) {
+    char typed[sizeof app_state.margin_text];
+    input_get_text(app_state.dialog_input, typed);
+    // a tab step of 0 puts every stop on the margin, and the control then ignores them all
+    setting_least = app_state.dialog_mode == TAB_STEP_MODE ? 1 : 0;
+    setting_most = setting_most_points();
     if (app_state.dialog_mode == MARGIN_MODE) {
-        input_get_text(app_state.dialog_input, app_state.margin_text);
-        app_state.margin = text_to_int(app_state.margin_text);
+        setting_refused = !setting_take(typed, &app_state.margin, app_state.margin_text);
     } else if (app_state.dialog_mode == TAB_STEP_MODE) {
-        input_get_text(app_state.dialog_input, app_state.tab_step_text);
-        app_state.tab_step = text_to_int(app_state.tab_step_text);
+        setting_refused = !setting_take(typed, &app_state.tab_step, app_state.tab_step_text);
     }
     dialog_close(dialog);
 }
@@ -123,9 +180,14 @@ void command_search_up() { search_run("U", -1); }
 
 void command_search_down() { search_run("D", 1); }
 
+// A refused dialog leaves the one already open in place, so its Find Next keeps working.
 void command_find_dialog() {
-    app_state.find_dialog = find_dialog_open(app_state.main_window, app_state.editor);
-    if (!app_state.find_dialog) search_message_show("För stor text för sökdialogen!");
+    HWND opened = find_dialog_open(app_state.main_window, app_state.editor);
+    if (opened) {
+        app_state.find_dialog = opened;
+    } else {
+        search_message_show("För stor text för sökdialogen!");
+    }
 }
 
 // Any message but the find dialog's own report sets find_request back to 0.
@@ -162,9 +224,9 @@ void command_background() {
     }
 }
 
-void command_margin() { margin_tab_run(MARGIN_MODE, 2, app_state.margin_text); }
+void command_margin() { margin_tab_run(MARGIN_MODE); }
 
-void command_tab_step() { margin_tab_run(TAB_STEP_MODE, 4, app_state.tab_step_text); }
+void command_tab_step() { margin_tab_run(TAB_STEP_MODE); }
 
 INT_PTR CALLBACK margin_tab_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {

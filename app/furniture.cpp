@@ -113,7 +113,7 @@ void creation_handler(HWND window) {
 // The control wraps the whole document again at every change of its size, so the document
 // named on the command line is read once the window has its final frame and layout.
 void document_start() {
-    document_load(app_state.editor, app_state.command_line ? app_state.command_line : "");
+    if (app_state.command_line) command_line_open(app_state.command_line);
     editor_set_indent_and_tabs(app_state.editor, app_state.margin, 20, app_state.tab_step);
     editor_set_modified(app_state.editor, "OFF");
     status_refresh();

@@ -31,19 +31,23 @@ int app_launch() {
     return app_main(GetModuleHandleA(nullptr), nullptr, const_cast<char*>(tail), SW_SHOWNORMAL);
 }
 
-// Keeps the tail in the 260-byte block. A longer tail is not kept: it names no file the program
-// can open, and cut short it would name another one, which loading would create.
+// Keeps the tail in the 260-byte block, without one pair of quotes around the whole of it (the
+// shell quotes a document's name). A longer tail is not kept: it names no file the program can
+// open, and cut short it would name another one.
 int command_line_store(const char* tail) {
     if (app_state.command_line == nullptr) {
         app_state.command_line = (char*)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, COMMAND_LINE_SIZE);
         if (app_state.command_line == nullptr) return 1;
     }
+    app_state.command_line[0] = '\0';
     if (tail == nullptr || tail[0] == '\0') return 1;
-    if (lstrlenA(tail) >= COMMAND_LINE_SIZE) {
-        app_state.command_line[0] = '\0';
-        return 1;
+    int length = lstrlenA(tail);
+    if (length >= 2 && tail[0] == '"' && tail[length - 1] == '"') {
+        tail++;
+        length -= 2;
     }
-    lstrcpynA(app_state.command_line, tail, COMMAND_LINE_SIZE);
+    if (length == 0 || length >= COMMAND_LINE_SIZE) return 1;
+    lstrcpynA(app_state.command_line, tail, length + 1);
     return 0;
 }
 

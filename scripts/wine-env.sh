@@ -11,9 +11,27 @@ export WINESERVER=/usr/lib/wine/wineserver
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
 
 # Makes the prefix once: headless, no Mono/Gecko questions, fast window closing without
-# a window manager, no crash dialog, and the common faces mapped to Liberation fonts.
+# a window manager, no crash dialog, and the common faces mapped to Liberation fonts. Then
+# gives it Wine's symbol faces (also an older prefix that lacks them).
 wine_prefix_ensure() {
-    [ -f "$WINEPREFIX/.brevduva-ready" ] && return 0
+    [ -f "$WINEPREFIX/.brevduva-ready" ] || wine_prefix_make
+    wine_symbol_fonts_ensure
+}
+
+# Wine draws the caption buttons with Marlett; a face it cannot find is replaced by a text face
+# and the buttons show "0 1 r". Debian's Wine 8 does not load the fonts of its own data folder
+# (fonts-wine), so they are copied into the prefix's Fonts folder, which every process reads.
+# Only the symbol faces: with Marlett alone, every symbol-charset request (Symbol, Wingdings)
+# would fall to Marlett; the text faces stay mapped as they are.
+wine_symbol_fonts_ensure() {
+    local from=${WINE_FONT_DIR:-/usr/share/wine/fonts} to="$WINEPREFIX/drive_c/windows/Fonts" f
+    [ -d "$to" ] || return 0
+    for f in marlett.ttf symbol.ttf wingding.ttf webdings.ttf; do
+        [ -e "$to/$f" ] || [ ! -f "$from/$f" ] || cp "$from/$f" "$to/$f"
+    done
+}
+
+wine_prefix_make() {
     mkdir -p "$WINEPREFIX"
     local reg="$WINEPREFIX/brevduva.reg"
     cat > "$reg" <<'REG'

@@ -155,15 +155,67 @@ TEST_F(DocumentCommands, OpenLoadsTitleNameAndRefreshesStatus) {
     EXPECT_EQ(posted.wParam, (WPARAM)901);
 }
 
-TEST_F(DocumentCommands, OpenEmptyFileSaysNothingCameIn) {
-    std::string path = folder + "tom.txt";
-    ASSERT_TRUE(file_write(path, ""));
-    answer_file_dialog(path);
+TEST_F(DocumentCommands, OpenEmptyOrReadOnlyFileGivesItsDocumentWithoutMessage) {
+    std::string empty = folder + "tom.txt";
+    ASSERT_TRUE(file_write(empty, ""));
+    answer_file_dialog(empty);
+    app_command(CMD_OPEN);
+    std::string read_only = folder + "skrivskyddad.txt";
+    ASSERT_TRUE(file_write(read_only, "läs bara"));
+    SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_READONLY);
+    type_text("ändrad");
+    SendMessageA(app_state.editor, EM_SETMODIFY, 0, 0);
+    answer_file_dialog(read_only);
+    app_command(CMD_OPEN);
+    SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_NORMAL);
+    expect_boxes({{"Öppna...", ""}, {"Öppna...", ""}});
+    EXPECT_EQ(app_editor_text(), "läs bara");
+    EXPECT_EQ(window_text(app_window()), read_only);
+    EXPECT_STREQ(app_state.document_name, "skrivskyddad.txt");
+}
+
+// A file that does not come in leaves the document, its title, name and modified flag as they were.
+TEST_F(DocumentCommands, FailedOpenChangesNothing) {
+    std::string kept = folder + "behåll.txt";
+    ASSERT_TRUE(file_write(kept, "behåll mig"));
+    answer_file_dialog(kept);
+    app_command(CMD_OPEN);
+    SendMessageA(app_state.editor, EM_SETSEL, 100, 100);
+    type_text(" och ändrad");
+    std::string broken = folder + "avklippt.rtf";
+    ASSERT_TRUE(file_write(broken, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\b Fet text som klipps mitt i {\\i kurs"));
+    dialog_helper_queue_button(IDNO);  // the document is modified: let it go
+    answer_file_dialog(broken);
     dialog_helper_queue_button(IDOK);
     app_command(CMD_OPEN);
-    expect_boxes({{"Öppna...", ""}, {FILFEL, "Det gick ej att hämta in filen!"}});
-    EXPECT_EQ(window_text(app_window()), path);
-    EXPECT_STREQ(app_state.document_name, "tom.txt");
+    expect_boxes({{"Öppna...", ""}, {"SPARA?", ""}, {"Öppna...", ""}, {FILFEL, "Det gick ej att hämta in filen!"}});
+    EXPECT_EQ(app_editor_text(), "behåll mig och ändrad");
+    EXPECT_EQ(window_text(app_window()), kept);
+    EXPECT_STREQ(app_state.document_name, "behåll.txt");
+    EXPECT_NE(SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0), 0);
+}
+
+// Open and a drop ask before a modified document goes: a cancelled save keeps it, No lets it go.
+TEST_F(DocumentCommands, OpenAndDropAskBeforeReplacingAModifiedDocument) {
+    std::string other = folder + "annan.txt";
+    ASSERT_TRUE(file_write(other, "annan text"));
+    for (bool drop : {false, true}) {
+        SCOPED_TRACE(drop ? "drop" : "open");
+        type_text("utkast");
+        for (int answer : {IDYES, IDNO}) {
+            dialog_helper_queue_button(answer);
+            if (answer == IDYES) dialog_helper_queue_button(IDCANCEL);  // the save dialog
+            if (answer == IDNO && !drop) answer_file_dialog(other);
+            if (drop) drop_files({other});
+            else app_command(CMD_OPEN);
+            EXPECT_EQ(app_editor_text(), answer == IDYES ? "utkast" : "annan text");
+        }
+        EXPECT_EQ(dialog_helper_seen()[0].caption, "SPARA?");
+        EXPECT_EQ(dialog_helper_seen()[0].text, "Skall dokumentet sparas innan nytt dokument öppnas?");
+        EXPECT_TRUE(dialog_helper_unexpected().empty());
+        SetWindowTextA(app_state.editor, "");
+        dialog_helper_clear();
+    }
 }
 
 TEST_F(DocumentCommands, OpenLockedFileSaysItCannotBeReadAndKeepsText) {
@@ -172,17 +224,19 @@ TEST_F(DocumentCommands, OpenLockedFileSaysItCannotBeReadAndKeepsText) {
     ASSERT_TRUE(file_write(path, "annat"));
     HANDLE lock = lock_file(path);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    dialog_helper_queue_button(IDNO);
     answer_file_dialog(path);
     dialog_helper_queue_button(IDOK);
     app_command(CMD_OPEN);
     CloseHandle(lock);
-    expect_boxes({{"Öppna...", ""}, {FILFEL, "Det gick ej att öppna filen för läsning!"}});
+    expect_boxes({{"SPARA?", ""}, {"Öppna...", ""}, {FILFEL, "Det gick ej att öppna filen för läsning!"}});
     EXPECT_EQ(app_editor_text(), "behåll mig");
 }
 
 TEST_F(DocumentCommands, CancelledOpenChangesNothing) {
     std::string before = window_text(app_window());
     type_text("kvar");
+    dialog_helper_queue_button(IDNO);
     dialog_helper_queue_button(IDCANCEL);
     app_command(CMD_OPEN);
     EXPECT_EQ(app_editor_text(), "kvar");
@@ -251,34 +305,52 @@ TEST_F(DocumentCommands, NewWhenEditorRefusesTextShowsDocumentError) {
     expect_boxes({{"DOKUMENTFEL", "Det gick ej att öppna nytt dokument!"}});
 }
 
-TEST_F(DocumentCommands, NewOpenAndDropForgetTheSaveTarget) {
+// The save dialog starts from the document on screen: after Save As, Open and a drop their
+// file, after New nothing; Save asks again instead of writing over the last file saved.
+TEST_F(DocumentCommands, SaveDialogStartsFromTheDocumentOnScreen) {
+    std::string name_field;
+    auto read_then_cancel = [&name_field] {
+        dialog_helper_queue([&name_field](HWND dialog) {
+            char name[MAX_PATH] = {};
+            GetDlgItemTextA(dialog, FILE_NAME_FIELD, name, sizeof name);
+            name_field = name;
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+    };
     std::string first = folder + "första.txt";
     type_text("ett");
     answer_file_dialog(first);
     app_command(CMD_SAVE_AS);
-    app_command(CMD_NEW);
-    type_text("två");
-    // Save asks again instead of writing "två" over the first file
-    std::string second = folder + "andra.txt";
-    answer_file_dialog(second);
+    std::string opened = folder + "öppnad.txt";
+    ASSERT_TRUE(file_write(opened, "öppnad"));
+    answer_file_dialog(opened);
+    app_command(CMD_OPEN);
+    read_then_cancel();
     app_command(CMD_SAVE);
+    EXPECT_EQ(name_field, "öppnad.txt");
     EXPECT_EQ(file_read(first), "ett");
-    EXPECT_EQ(file_read(second), "två");
+
+    app_command(CMD_NEW);
+    read_then_cancel();
+    app_command(CMD_SAVE_AS);
+    EXPECT_EQ(name_field, "");
 
     std::string dropped = folder + "släppt.txt";
     ASSERT_TRUE(file_write(dropped, "släppt"));
     drop_files({dropped});
     type_text(" mer");
-    dialog_helper_queue_button(IDCANCEL);
+    read_then_cancel();
     app_command(CMD_SAVE);
-    EXPECT_EQ(file_read(second), "två");
+    EXPECT_EQ(name_field, "släppt.txt");
     EXPECT_EQ(dialog_helper_seen().back().caption, "Spara som...");
+    EXPECT_EQ(file_read(first), "ett");
 }
 
 TEST_F(DocumentCommands, DropOneFileReplacesDocument) {
     std::string path = folder + "dropp med blanksteg.txt";
     ASSERT_TRUE(file_write(path, "släppt innehåll"));
-    type_text("osparat");
+    SetWindowTextA(app_state.editor, "sparat");
+    SendMessageA(app_state.editor, EM_SETMODIFY, 0, 0);
     drop_files({path});
     EXPECT_TRUE(dialog_helper_seen().empty());
     EXPECT_EQ(app_editor_text(), "släppt innehåll");
@@ -297,19 +369,23 @@ TEST_F(DocumentCommands, DropTwoFilesChangesNothing) {
     EXPECT_EQ(app_editor_text(), "orörd");
 }
 
-TEST_F(DocumentCommands, DropLockedAndEmptyFilesShowTheirMessages) {
+TEST_F(DocumentCommands, DropLockedFileShowsItsMessageAndEmptyFileOpens) {
+    type_text("behåll");
+    SendMessageA(app_state.editor, EM_SETMODIFY, 0, 0);
     std::string locked = folder + "låst.txt";
     ASSERT_TRUE(file_write(locked, "x"));
     HANDLE lock = lock_file(locked);
     dialog_helper_queue_button(IDOK);
     drop_files({locked});
     CloseHandle(lock);
+    expect_boxes({{FILFEL, "Det gick ej att öppna den släppta filen för läsning!"}});
+    EXPECT_EQ(app_editor_text(), "behåll");
     std::string empty = folder + "tom.txt";
     ASSERT_TRUE(file_write(empty, ""));
-    dialog_helper_queue_button(IDOK);
     drop_files({empty});
-    expect_boxes({{FILFEL, "Det gick ej att öppna den släppta filen för läsning!"},
-                  {FILFEL, "Det gick ej att hämta in den släppta filen!"}});
+    EXPECT_EQ(dialog_helper_seen().size(), 1u);
+    EXPECT_EQ(app_editor_text(), "");
+    EXPECT_EQ(window_text(app_window()), empty);
 }
 
 TEST_F(DocumentCommands, ClosingUnmodifiedEndsTheProgram) {

@@ -67,6 +67,25 @@ COLORREF editor_background() {
     return current;
 }
 
+std::string clipboard_text() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* chars = (const char*)GlobalLock(data)) text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// Whether window lies above other in the z-order.
+bool window_above(HWND window, HWND other) {
+    for (HWND below = GetWindow(window, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT)) {
+        if (below == other) return true;
+    }
+    return false;
+}
+
 void post_text(HWND window, const std::string& text) {
     for (unsigned char c : text) PostMessageA(window, WM_CHAR, c, 1);
 }
@@ -153,19 +172,34 @@ TEST_F(EditCommands, SelectionLongerThanTheSearchBufferIsRefusedAndNothingPastIt
 
 // --- the find dialog ---
 
-TEST_F(EditCommands, FindDialogRefuses257SelectedCharactersAndOpensWith256) {
-    std::string text(300, 'q');
-    text_select(text, 0, 257);
-    expect_search_box(CMD_FIND_DIALOG, "För stor text för sökdialogen!");
-    EXPECT_EQ(app_state.find_dialog, nullptr);
-
-    editor_select(app_state.editor, 0, 256);
+TEST_F(EditCommands, FindDialogOpensWith256AndARefused257LeavesTheOpenOneWorking) {
+    text_select(std::string(300, 'q') + " abc", 0, 256);
     app_command(CMD_FIND_DIALOG);
-    ASSERT_NE(app_state.find_dialog, nullptr);
+    HWND dialog = app_state.find_dialog;
+    ASSERT_NE(dialog, nullptr);
     char field[1024] = {};
-    GetDlgItemTextA(app_state.find_dialog, FIND_TEXT_FIELD, field, sizeof field);
+    GetDlgItemTextA(dialog, FIND_TEXT_FIELD, field, sizeof field);
     EXPECT_EQ(std::string(field), std::string(256, 'q'));
-    DestroyWindow(app_state.find_dialog);
+
+    editor_select(app_state.editor, 0, 257);
+    HWND box_owner = nullptr;
+    dialog_helper_queue_for("SÖKMEDDELANDE", [&box_owner](HWND box) {
+        box_owner = GetWindow(box, GW_OWNER);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    app_command(CMD_FIND_DIALOG);
+    ASSERT_EQ(dialog_helper_seen().size(), 1u);
+    EXPECT_EQ(dialog_helper_seen()[0].text, "För stor text för sökdialogen!");
+    EXPECT_EQ(box_owner, dialog);
+    EXPECT_EQ(app_state.find_dialog, dialog);
+
+    SetDlgItemTextA(dialog, FIND_TEXT_FIELD, "abc");
+    SendDlgItemMessageA(dialog, FIND_DOWN, BM_CLICK, 0, 0);
+    editor_select(app_state.editor, 0, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(pump_until([] { return selection().cpMin == 301; }, 3000));
+    EXPECT_EQ(selection().cpMax, 304);
+    DestroyWindow(dialog);
 }
 
 TEST_F(EditCommands, FindNextDownAndUpSearchWithTheDialogsTextAndCase) {
@@ -188,6 +222,22 @@ TEST_F(EditCommands, FindNextDownAndUpSearchWithTheDialogsTextAndCase) {
     EXPECT_TRUE(pump_until([] { return selection().cpMin == 8; }, 3000));
     EXPECT_EQ(selection().cpMax, 11);
     EXPECT_TRUE(dialog_helper_seen().empty());
+
+    // nothing more upwards: the message leaves the dialog above the main window, in use
+    HWND box_owner = nullptr;
+    dialog_helper_queue_for("SÖKMEDDELANDE", [&box_owner](HWND box) {
+        box_owner = GetWindow(box, GW_OWNER);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    editor_select(app_state.editor, 0, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(pump_until([] { return dialog_helper_seen().size() == 1 && GetActiveWindow() == app_state.find_dialog; },
+                           3000));
+    ASSERT_EQ(dialog_helper_seen().size(), 1u);
+    EXPECT_EQ(dialog_helper_seen()[0].text, "Finns inget mer ord uppåt!");
+    EXPECT_EQ(box_owner, dialog);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_TRUE(window_above(dialog, app_state.main_window));
     DestroyWindow(dialog);
 }
 
@@ -303,6 +353,7 @@ TEST_F(EditCommands, AboutShowsSevenLinesAndEmptiesTheMessageText) {
 
 struct dialog_layout {
     std::string caption;
+    std::string field_text;  // as the field holds it when OK is pressed
     RECT field, ok;
     std::string ok_text;
     int prompt_left, prompt_right;  // dark pixels in the prompt's band, -1 when none
@@ -344,7 +395,8 @@ void margin_dialog_answer(dialog_layout* layout, const std::string& typed) {
         layout->ok = client_rect_of(dialog, ok);
         layout->ok_text = window_text(ok);
         prompt_extent(dialog, &layout->prompt_left, &layout->prompt_right);
-        post_text(field, typed);
+        for (unsigned char c : typed) SendMessageA(field, WM_CHAR, c, 1);
+        layout->field_text = window_text(field);
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(801, BN_CLICKED), (LPARAM)ok);
     });
 }
@@ -356,7 +408,7 @@ void expect_rect(const RECT& rect, int x, int y, int width, int height) {
     EXPECT_EQ(rect.bottom - rect.top, height);
 }
 
-TEST_F(EditCommands, MarginDialogTakesThreeOfFourDigitsAndShowsThem) {
+TEST_F(EditCommands, MarginDialogFieldTakesThreeDigitsAndShowsThem) {
     text_select("ett\ttvå", 0, 0);
     dialog_layout layout;
     margin_dialog_answer(&layout, "1234");
@@ -367,9 +419,11 @@ TEST_F(EditCommands, MarginDialogTakesThreeOfFourDigitsAndShowsThem) {
     EXPECT_EQ(layout.ok_text, "OK");
     EXPECT_GE(layout.prompt_left, 30);
     EXPECT_LE(layout.prompt_left, 32);
+    EXPECT_EQ(layout.field_text, "123");  // the fourth digit is not taken
     EXPECT_EQ(app_state.margin, 123);
     EXPECT_STREQ(app_state.margin_text, "123");
     EXPECT_EQ(app_status_text(2), "123");
+    EXPECT_EQ(app_status_text(4), app_state.tab_step_text);
     EXPECT_EQ(paragraph_format().dxStartIndent, 123 * 20);
 }
 
@@ -391,19 +445,74 @@ TEST_F(EditCommands, TabStepDialogKeepsTheMarginCaptionAndSetsPartFour) {
     EXPECT_EQ(paragraph_format().cTabCount, 20);  // 30 stops asked for, 900 points at most
 }
 
-TEST_F(EditCommands, EmptyFieldGivesZeroAndAnEmptyStatusPart) {
-    dialog_layout layout;
-    margin_dialog_answer(&layout, "");
-    app_command(CMD_MARGIN);
-    EXPECT_EQ(app_state.margin, 0);
-    EXPECT_STREQ(app_state.margin_text, "");
-    EXPECT_EQ(app_status_text(2), "");
+TEST_F(EditCommands, RefusedValueIsExplainedAndAskedForAgainChangingNothing) {
+    const std::string margin_refused = "Marginalen ska vara ett tal från 0 till ";
+    const std::string tab_refused = "Tabulatorsteget ska vara ett tal från 1 till ";
+    struct refusal {
+        int command;
+        const char* typed;
+        const std::string& text;
+    } refusals[] = {{CMD_MARGIN, "", margin_refused},   {CMD_MARGIN, "abc", margin_refused},
+                    {CMD_MARGIN, "999", margin_refused}, {CMD_TAB_STEP, "0", tab_refused},
+                    {CMD_TAB_STEP, "999", tab_refused}};
+    int margin = app_state.margin, tab_step = app_state.tab_step;
+    std::string margin_text = app_state.margin_text, tab_step_text = app_state.tab_step_text;
+    for (const refusal& r : refusals) {
+        SCOPED_TRACE(r.typed);
+        dialog_helper_clear();
+        dialog_layout layout, again;
+        margin_dialog_answer(&layout, r.typed);
+        dialog_helper_queue_button(IDOK);
+        dialog_helper_queue([&again](HWND dialog) {
+            again.caption = window_text(dialog);
+            PostMessageA(GetDlgItem(dialog, 1), WM_KEYDOWN, VK_ESCAPE, 1);
+        });
+        app_command(r.command);
+        ASSERT_EQ(dialog_helper_seen().size(), 3u);
+        EXPECT_EQ(dialog_helper_seen()[1].caption, "INSTÄLLNINGSFEL");
+        const std::string& text = dialog_helper_seen()[1].text;
+        EXPECT_EQ(text.substr(0, r.text.size()), r.text);
+        EXPECT_EQ(text.back(), '!');
+        EXPECT_EQ(again.caption, "Ändra marginal");
+        EXPECT_EQ(app_state.margin, margin);
+        EXPECT_EQ(app_state.tab_step, tab_step);
+        EXPECT_EQ(app_status_text(2), margin_text);
+        EXPECT_EQ(app_status_text(4), tab_step_text);
+    }
+}
 
-    margin_dialog_answer(&layout, "");
-    app_command(CMD_TAB_STEP);
-    EXPECT_EQ(app_state.tab_step, 0);
-    EXPECT_STREQ(app_state.tab_step_text, "");
-    EXPECT_EQ(app_status_text(4), "");
+TEST_F(EditCommands, AcceptedValuesAreInForceShownAndCopied) {
+    struct accepted {
+        int command;
+        const char* typed;
+        int margin, tab_step;
+        const char *margin_text, *tab_step_text;
+    } values[] = {
+        {CMD_MARGIN, "0", 0, -1, "0", nullptr},         {CMD_TAB_STEP, "1", -1, 1, nullptr, "1"},
+        {CMD_MARGIN, "-5", 5, -1, "5", nullptr},        {CMD_MARGIN, "007", 7, -1, "7", nullptr},
+        {CMD_TAB_STEP, "300", -1, 300, nullptr, "300"}, {CMD_MARGIN, "300", 300, -1, "300", nullptr},
+    };
+    for (const accepted& v : values) {
+        SCOPED_TRACE(v.typed);
+        text_select("ett\ttvå\r\ntre\tfyra", 0, 0);
+        dialog_layout layout;
+        margin_dialog_answer(&layout, v.typed);
+        app_command(v.command);
+        if (v.margin_text) {
+            EXPECT_EQ(app_state.margin, v.margin);
+            EXPECT_STREQ(app_state.margin_text, v.margin_text);
+        } else {
+            EXPECT_EQ(app_state.tab_step, v.tab_step);
+            EXPECT_STREQ(app_state.tab_step_text, v.tab_step_text);
+        }
+        EXPECT_EQ(app_status_text(2), app_state.margin_text);
+        EXPECT_EQ(app_status_text(4), app_state.tab_step_text);
+        EXPECT_EQ(paragraph_format().dxStartIndent, app_state.margin * 20);
+        app_command(CMD_SELECT_ALL);
+        app_command(CMD_COPY);
+        EXPECT_EQ(clipboard_text(), "ett\ttvå\r\ntre\tfyra");
+    }
+    EXPECT_EQ(dialog_helper_seen().size(), 6u);  // no refusal among them
 }
 
 TEST_F(EditCommands, EscapeKeepsTheValuesButStillFormatsAndMovesTheCaretHome) {
@@ -490,26 +599,6 @@ TEST_F(EditCommands, BackgroundColourIsAppliedAndCancelLeavesIt) {
 
 // --- while a print run lets messages through ---
 
-std::string clipboard_text() {
-    std::string text;
-    if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* chars = (const char*)GlobalLock(data)) text = chars;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
-void clipboard_set(const char* text) {
-    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
-    lstrcpyA((char*)GlobalLock(data), text);
-    GlobalUnlock(data);
-    if (!OpenClipboard(nullptr)) return;
-    EmptyClipboard();
-    SetClipboardData(CF_TEXT, data);
-    CloseClipboard();
-}
 
 TEST_F(EditCommands, CommandsThatChangeTheTextOrItsFormatWaitWhileAPrintRuns) {
     PRINT_OUTPUT_REQUIRE();
@@ -520,7 +609,7 @@ TEST_F(EditCommands, CommandsThatChangeTheTextOrItsFormatWaitWhileAPrintRuns) {
     editor_select(app_state.editor, 0, 3);
     SendMessageA(app_state.editor, EM_REPLACESEL, TRUE, (LPARAM)"Ny ");  // something to undo
     std::string text = editor_text();
-    clipboard_set("KLISTER");
+    clipboard_text_set("KLISTER");
     int margin = app_state.margin, tab_step = app_state.tab_step;
 
     dialog_helper_queue_for("Printing", [](HWND stop_dialog) {

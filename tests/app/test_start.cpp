@@ -35,6 +35,22 @@ TEST(CommandLineStore, CopiesTailIntoZeroFilledBlock) {
     EXPECT_STREQ(app_state.command_line, "åäö.txt");
 }
 
+TEST(CommandLineStore, OnePairOfQuotesAroundTheWholeTailIsTakenOff) {
+    const struct { const char* tail; const char* kept; } tails[] = {
+        {"\"C:\\Mina brev\\brev.rtf\"", "C:\\Mina brev\\brev.rtf"}, {"\"\"brev.rtf\"\"", "\"brev.rtf\""},
+        {"\"a\" \"b\"", "a\" \"b"}, {"\"brev.rtf", "\"brev.rtf"}, {"brev.rtf\"", "brev.rtf\""}, {"\"", "\""}};
+    for (const auto& t : tails) {
+        EXPECT_EQ(command_line_store(t.tail), 0) << t.tail;
+        EXPECT_STREQ(app_state.command_line, t.kept);
+    }
+    EXPECT_EQ(command_line_store("\"\""), 1);
+    EXPECT_STREQ(app_state.command_line, "");
+    // without its quotes a tail of 261 characters fits the block
+    std::string quoted = "\"" + std::string(259, 'a') + "\"";
+    EXPECT_EQ(command_line_store(quoted.c_str()), 0);
+    EXPECT_EQ(std::string(app_state.command_line), std::string(259, 'a'));
+}
+
 TEST(CommandLineStore, TailLongerThanTheBlockIsNotKept) {
     std::string longest(259, 'a');
     longest.back() = 'b';

@@ -1,9 +1,11 @@
 // Starting with a document named on the command line: the editor holds it, laid out with the
-// starting margin and tab step, unmodified, and the status bar counts it.
+// starting margin and tab step, unmodified, named like an opened file, and the status bar counts
+// it. A name not there yet starts an empty document of that name.
 #include <gtest/gtest.h>
 #include <richedit.h>
 
 #include "support/app_fixture.h"
+#include "toolkit/dialogs/file_dialog.h"
 
 namespace {
 
@@ -12,11 +14,14 @@ const char* const LINES = "Första raden\r\nandra\traden\r\nsista";
 TEST(StartDocument, TheNamedDocumentIsReadAndLaidOutOnTheMargin) {
     std::string path = temp_folder() + "start.txt";
     ASSERT_TRUE(file_write(path, LINES));
-    ASSERT_EQ(command_line_store(path.c_str()), 0);
+    // quoted, as the shell hands a document over
+    ASSERT_EQ(command_line_store(("\"" + path + "\"").c_str()), 0);
     ASSERT_NE(app_window(), nullptr);
     pump_messages(50);
 
     EXPECT_EQ(app_editor_text(), LINES);
+    EXPECT_EQ(window_text(app_window()), path);
+    EXPECT_STREQ(app_state.document_name, "start.txt");
     EXPECT_EQ(SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0), 0);
     // the document's size, counted after it was read; the caret on line 1
     EXPECT_EQ(app_status_text(10), std::to_string(GetWindowTextLengthA(app_state.editor)));
@@ -40,6 +45,23 @@ TEST(StartDocument, TheNamedDocumentIsReadAndLaidOutOnTheMargin) {
     GetWindowRect(app_state.editor, &editor);
     EXPECT_EQ(editor.right - editor.left, client.right);
     EXPECT_EQ(editor.bottom - editor.top, client.bottom - 46);
+}
+
+TEST(StartDocument, AMissingNameIsANewDocumentMadeOnlyWhenSaved) {
+    ASSERT_NE(app_window(), nullptr);
+    SetWindowTextA(app_state.editor, "");
+    std::string folder = temp_folder();
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    command_line_open("ny fil.txt");
+    EXPECT_EQ(app_editor_text(), "");
+    EXPECT_EQ(window_text(app_window()), folder + "ny fil.txt");
+    EXPECT_STREQ(app_state.document_name, "ny fil.txt");
+    EXPECT_EQ(std::string(save_dialog_path), folder + "ny fil.txt");
+    EXPECT_FALSE(file_exists(folder + "ny fil.txt"));
+    // a folder that is not there names nothing
+    command_line_open((folder + "saknas\\brev.txt").c_str());
+    EXPECT_EQ(window_text(app_window()), folder + "ny fil.txt");
+    EXPECT_FALSE(file_exists(folder + "saknas"));
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # What the program is started with: a tail of 10,000 characters, quotes in every position, a
-# name that does not exist (created empty, as a new document), a name in a folder that does
-# not exist, and a path longer than the program keeps. The command lines are handed over
-# exactly as written (e2e_probe launch), with no launcher rewriting their quotes.
+# name with and without the quotes the shell puts around it, a name that does not exist (a new
+# document of that name, made on disk at its first save), a name in a folder that does not
+# exist, and a path longer than the program keeps. The command lines are handed over exactly as
+# written (e2e_probe launch), with no launcher rewriting their quotes.
 . "$(dirname "$0")/lib.sh" "$1"
 
 d=$e2e_out
@@ -29,19 +30,40 @@ scenario "quotes in every position"
 printf 'finns' >"$d/finns.txt"
 starts_empty "a lone quote" "$exe \""
 starts_empty "two quotes" "$exe \"\""
-starts_empty "a quoted existing name" "$exe \"$(winpath "$d/finns.txt")\""
 starts_empty "a quote inside the name" "$exe $(winpath "$d/fi\"nns.txt")"
 starts_empty "a quote at the end" "$exe $(winpath "$d/finns.txt")\""
 starts_empty "the program name opened but never closed" "\"$exe $(winpath "$d/finns.txt")"
 check "no file is made of them" same "$(ls "$d" | grep -c -v -e '^finns.txt$' -e png -e keymap)" 0
-program_launch "\"$exe\"   $(winpath "$d/finns.txt")"
-check "a quoted program name and blanks before the name open the file" same "$(text)" "finns"
-program_exit
-program_wait_end 10
 
-scenario "a name that does not exist starts a new document of that name"
-starts_empty "a new name" "$exe $(winpath "$d/ny fil.txt")"
-check "the file is made, empty" same "$(stat -c %s "$d/ny fil.txt" 2>/dev/null)" 0
+scenario "a name opens with or without quotes around it, named like an opened file"
+# Starts with the command line, checks the file's text and its full path in the title, and ends.
+opens_named() {
+    local what=$1 line=$2 file=$3 content=$4
+    program_launch "$line" || { check "$what: the window comes" false; return; }
+    check "$what: the text is the file's" same "$(text)" "$content"
+    check "$what: the title is its full path" same "$(peek title)" "$(winpath "$file")"
+    program_exit
+    check "$what: the program ends without asking" program_wait_end 10
+}
+mkdir -p "$d/mina brev"
+printf 'mitt brev' >"$d/mina brev/brev.txt"
+opens_named "a quoted program name, blanks" "\"$exe\"   $(winpath "$d/finns.txt")" "$d/finns.txt" "finns"
+opens_named "a quoted name" "$exe \"$(winpath "$d/mina brev/brev.txt")\"" "$d/mina brev/brev.txt" "mitt brev"
+opens_named "the same name unquoted" "$exe $(winpath "$d/mina brev/brev.txt")" "$d/mina brev/brev.txt" "mitt brev"
+
+scenario "a name that does not exist starts a new document of that name, made at its first save"
+program_launch "$exe \"$(winpath "$d/ny fil.txt")\"" || exit 1
+check "the page is empty" same "$(text)" ""
+check "the title is the new name's full path" same "$(peek title)" "$(winpath "$d/ny fil.txt")"
+check "no file is made on disk" test ! -e "$d/ny fil.txt"
+type_text "Nytt brev"
+keys alt+a s                       # Spara: the dialog starts from the new name
+dialog_wait "Spara som" || exit 1
+keys Return
+check "the first save writes the file under that name" wait_for 5 test -s "$d/ny fil.txt"
+check "with the text" same "$(cat "$d/ny fil.txt")" "Nytt brev"
+program_exit
+check "the saved document ends without asking" program_wait_end 10
 starts_empty "a name in a missing folder" "$exe $(winpath "$d/saknas/fil.txt")"
 check "no folder is made" test ! -e "$d/saknas"
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Files dropped onto the editor from another program through X drag and drop (xdnd_drop.py
 # plays the file manager): one file opens, two files are refused, an RTF file keeps its
-# format, and a locked or empty file gives its message without touching the document.
+# format, an unsaved document is asked about first, a locked file gives its message without
+# touching the document, and an empty file opens as an empty document.
 . "$(dirname "$0")/lib.sh" "$1"
 
 plain="$e2e_out/släppt fil.txt"
@@ -28,7 +29,9 @@ check "the status bar shows the new size" same "$(peek status | tr -d '\r' | cut
 shot dropped
 keys alt+a s                       # Spara: the dropped file is not the last save target
 check "Spara asks for a name after a drop" dialog_wait "Spara som"
-keys Escape
+keys Return                        # the name field holds the dropped file: it exists
+check "starting from the dropped file" wait_for 5 eval 'peek dialog | grep -q "already exists"'
+keys n Escape
 dialog_gone
 
 scenario "two files dropped at once are refused"
@@ -46,7 +49,28 @@ dialog_wait "Spara som" || exit 1
 file_dialog_enter "$(winpath "$e2e_out/sparad.rtf")"
 check "the bold word is saved bold" grep -q '\\b.* Fet\\b0' "$e2e_out/sparad.rtf"
 
-scenario "a locked and an empty dropped file give their messages"
+scenario "an unsaved document is asked about before a drop replaces it"
+question="Skall dokumentet sparas innan nytt dokument öppnas?"
+keys ctrl+End
+type_text " mer"
+drop "$plain"
+message_check "SPARA?" "$question" Escape
+check "Cancel keeps the document" same "$(text)" "Fet text mer"
+check "and its title" same "$(peek title)" "$(winpath "$e2e_out/sparad.rtf")"
+drop "$plain"
+message_check "SPARA?" "$question" y
+dialog_wait "Spara som" || exit 1
+file_dialog_enter "$(winpath "$e2e_out/före släpp.txt")"
+check "Yes saves it first" same "$(cat "$e2e_out/före släpp.txt" 2>/dev/null)" "Fet text mer"
+check "then the dropped file opens" same "$(text)" $'Släppt text\nrad två'
+check "named in the title" same "$(peek title)" "$(winpath "$plain")"
+keys ctrl+End
+type_text " slängs"
+drop "$rich"
+message_check "SPARA?" "$question" n
+check "No lets it go for the dropped file" same "$(text)" "Fet text"
+
+scenario "a locked dropped file gives its message, an empty one opens"
 "$WINE" "$e2e_build/e2e_probe.exe" lock "$(winpath "$locked")" 30 >"$e2e_out/lock.out" 2>/dev/null &
 lock_pid=$!
 wait_for 5 grep -qs locked "$e2e_out/lock.out"
@@ -56,9 +80,9 @@ check "the document stays after the locked file" same "$(text)" "Fet text"
 kill "$lock_pid" 2>/dev/null
 lock_pid=""
 drop "$empty"
-message_check "FILFEL" "Det gick ej att hämta in den släppta filen!"
-check "the program runs on" program_alive
+check "the empty file opens as an empty document" same "$(text)" ""
+check "with no message" same "$(peek dialog | head -1)" ""
+check "named in the title" same "$(peek title)" "$(winpath "$empty")"
 program_exit
-# the empty file was read into the editor, which counts as unchanged: no question
-check "the program ends" program_wait_end 10
+check "the program ends without asking" program_wait_end 10
 e2e_finish

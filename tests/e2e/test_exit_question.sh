@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The save question when leaving or starting afresh with unsaved text, answered each way:
-# Cancel keeps everything, No lets the text go, Yes saves it through "Spara som..." first
-# (and keeps the program when that dialog is cancelled, so nothing is lost).
+# The save question when leaving, starting afresh or opening another file with unsaved text,
+# answered each way: Cancel keeps everything, No lets the text go, Yes saves it through
+# "Spara som..." first (and keeps the program when that dialog is cancelled, so nothing is lost).
 . "$(dirname "$0")/lib.sh" "$1"
 
 kept="$e2e_out/sparad vid avslut.txt"
@@ -59,6 +59,32 @@ dialog_wait "Spara som" || exit 1
 file_dialog_enter "$(winpath "$before_new")"
 check "Yes saves the text" same "$(cat "$before_new" 2>/dev/null)" "Andra utkastet"
 check "and then empties the document" same "$(text)" ""
+
+scenario "Open asks before the dialog; Cancel keeps, No opens, Yes saves first"
+other="$e2e_out/annat brev.txt"
+before_open="$e2e_out/före öppna.txt"
+printf 'Annat brev' >"$other"
+type_text "Tredje utkastet"
+toolbar_click 102
+message_check "SPARA?" "Skall dokumentet sparas innan nytt dokument öppnas?" Escape
+check "Cancel keeps the text and shows no dialog" same "$(text)$(peek dialog)" "Tredje utkastet"
+keys alt+a odiaeresis
+message_check "SPARA?" "Skall dokumentet sparas innan nytt dokument öppnas?" y
+dialog_wait "Spara som" || exit 1
+file_dialog_enter "$(winpath "$before_open")"
+dialog_wait "Öppna" || exit 1
+file_dialog_enter "$(winpath "$other")"
+check "Yes saves the text" same "$(cat "$before_open" 2>/dev/null)" "Tredje utkastet"
+check "then the other file opens" same "$(text)" "Annat brev"
+check "named in the title" same "$(peek title)" "$(winpath "$other")"
+keys ctrl+End
+type_text " ändrat"
+toolbar_click 102
+message_check "SPARA?" "Skall dokumentet sparas innan nytt dokument öppnas?" n
+dialog_wait "Öppna" || exit 1
+file_dialog_enter "$(winpath "$before_open")"
+check "No lets the changes go for the chosen file" same "$(text)" "Tredje utkastet"
+check "the file left is unchanged" same "$(cat "$other")" "Annat brev"
 program_exit
-check "the empty page ends without asking" program_wait_end 10
+check "the opened file ends without asking" program_wait_end 10
 e2e_finish

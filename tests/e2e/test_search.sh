@@ -64,7 +64,7 @@ dialog_click 1
 message_check "SÖKMEDDELANDE" "Finns inget mer ord uppåt!"
 check "the find dialog is still open" dialog_wait "Find"
 dialog_click 2
-dialog_gone
+check "and above the main window: its Cancel button is reached" dialog_gone
 
 scenario "too long a selection is refused, an empty document says so"
 keys alt+a odiaeresis              # Arkiv, Öppna...

@@ -59,3 +59,18 @@ PARAFORMAT paragraph_at(HWND editor, LONG position) {
     SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
     return format;
 }
+
+bool clipboard_text_set(const char* text) {
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
+    if (!data) return false;
+    lstrcpyA((char*)GlobalLock(data), text);
+    GlobalUnlock(data);
+    if (!OpenClipboard(nullptr)) {
+        GlobalFree(data);
+        return false;
+    }
+    EmptyClipboard();
+    bool placed = SetClipboardData(CF_TEXT, data) != nullptr;
+    CloseClipboard();
+    return placed;
+}

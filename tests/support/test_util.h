@@ -18,3 +18,5 @@ bool file_exists(const std::string& path);
 // The paragraph format of the rich edit control's paragraph that holds the position (the
 // selection moves there).
 PARAFORMAT paragraph_at(HWND editor, LONG position);
+// Puts the text on the clipboard as CF_TEXT; false when the clipboard could not be had.
+bool clipboard_text_set(const char* text);

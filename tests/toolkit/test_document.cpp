@@ -3,6 +3,7 @@
 #include <richedit.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -272,6 +273,29 @@ TEST_F(Document, SaveCountsCharactersAndClearsTheModifiedFlag) {
     EXPECT_EQ(folder_files(folder), std::vector<std::string>{"kort.txt"});
 }
 
+// While the document is written the folder holds the target and one file plainly ours; what
+// a save that ended abnormally left there is gone after the next one.
+TEST_F(Document, SaveWritesBesideTheTargetUnderARecognisableName) {
+    static std::string watched;
+    static std::vector<std::string> while_writing;
+    static WNDPROC previous = nullptr;
+    watched = folder;
+    previous = (WNDPROC)SetWindowLongPtrA(editor, GWLP_WNDPROC, (LONG_PTR)+[](HWND w, UINT m, WPARAM wp,
+                                                                               LPARAM lp) -> LRESULT {
+        if (m == EM_STREAMOUT) while_writing = folder_files(watched);
+        return CallWindowProcA(previous, w, m, wp, lp);
+    });
+    ASSERT_TRUE(file_write(folder + "brev.rtf", "gammalt"));
+    ASSERT_TRUE(file_write(folder + "~brev.rtf.tmp", "kvar efter ett avbrott"));
+    type("Hej");
+    EXPECT_GT(document_save(editor, (folder + "brev.rtf").c_str()), 0);
+    SetWindowLongPtrA(editor, GWLP_WNDPROC, (LONG_PTR)previous);
+    std::sort(while_writing.begin(), while_writing.end());
+    EXPECT_EQ(while_writing, (std::vector<std::string>{"brev.rtf", "~brev.rtf.tmp"}));
+    EXPECT_EQ(folder_files(folder), std::vector<std::string>{"brev.rtf"});
+    EXPECT_EQ(file_read(folder + "brev.rtf").substr(0, 5), "{\\rtf");
+}
+
 TEST_F(Document, EmptyDocumentSavesAnEmptyFileWithNothingMoved) {
     std::string path = folder + "tom.txt";
     ASSERT_TRUE(file_write(path, "gammalt"));
@@ -298,28 +322,77 @@ TEST_F(Document, LockedFileCannotBeSavedOrLoadedAndNothingChanges) {
     EXPECT_EQ(folder_files(folder), std::vector<std::string>{"låst.txt"});
 }
 
-TEST_F(Document, ReadOnlyFileAndMissingFolderGiveCannotOpen) {
+TEST_F(Document, ReadOnlyFileOpensButIsNotSavedOverAndMissingFolderGivesCannotOpen) {
     std::string path = folder + "skyddad.txt";
     ASSERT_TRUE(file_write(path, "skyddad"));
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
     type("ny text");
     EXPECT_EQ(document_save(editor, path.c_str()), -2);
-    EXPECT_EQ(document_load(editor, path.c_str()), -2);
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(file_read(path), "skyddad");
+    EXPECT_EQ(document_load(editor, path.c_str()), 7);
+    EXPECT_EQ(editor_text(editor), "skyddad");
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    type("ny text");
     EXPECT_EQ(document_save(editor, (folder + "saknas\\brev.txt").c_str()), -2);
     EXPECT_EQ(document_load(editor, (folder + "saknas\\brev.txt").c_str()), -2);
     EXPECT_EQ(editor_text(editor), "ny text");
     EXPECT_TRUE(is_modified(editor));
 }
 
-TEST_F(Document, LoadingAMissingPlainFileCreatesItAndEmptiesTheEditor) {
-    std::string path = folder + "ny.txt";
+TEST_F(Document, MissingFileIsNotCreatedAndEmptyFileGivesAnEmptyDocument) {
     type("något");
-    EXPECT_EQ(document_load(editor, path.c_str()), -3);
-    EXPECT_TRUE(file_exists(path));
-    EXPECT_EQ(editor_text(editor), "");
-    EXPECT_FALSE(is_modified(editor));
+    EXPECT_EQ(document_load(editor, (folder + "ny.txt").c_str()), -2);
+    EXPECT_FALSE(file_exists(folder + "ny.txt"));
+    EXPECT_EQ(editor_text(editor), "något");
+    EXPECT_TRUE(is_modified(editor));
+    for (const char* name : {"tom.txt", "tom.rtf"}) {
+        ASSERT_TRUE(file_write(folder + name, ""));
+        type("något");
+        EXPECT_EQ(document_load(editor, (folder + name).c_str()), 0) << name;
+        EXPECT_EQ(editor_text(editor), "") << name;
+        EXPECT_FALSE(is_modified(editor)) << name;
+    }
+}
+
+// A load the control gives up midway puts the document back as it stood: text, character and
+// paragraph formats, selection and modified flag.
+TEST_F(Document, FailedLoadPutsTheDocumentBack) {
+    SendMessageA(editor, WM_SETFONT, (WPARAM)regular_font, 0);  // as the application's editor
+    const char* const broken[] = {
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\b Fet text som klipps mitt i {\\i kurs",  // cut short
+        "xq\x01\x02 inte RTF",                                                             // no RTF at all
+    };
+    for (const char* content : broken) {
+        type("Osparat\tbrev med fet text");
+        CHARFORMATA plain = regular;
+        SendMessageA(editor, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&plain);
+        CHARFORMATA bold = regular;
+        bold.dwEffects = CFE_BOLD;
+        editor_select(editor, 13, 16);
+        SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&bold);
+        editor_set_indent_and_tabs(editor, 0, 3, 40);
+        editor_select(editor, 3, 5);
+        std::string path = folder + "trasig.rtf";
+        ASSERT_TRUE(file_write(path, content));
+        EXPECT_EQ(document_load(editor, path.c_str()), -3);
+        EXPECT_EQ(editor_text(editor), "Osparat\tbrev med fet text");
+        EXPECT_TRUE(is_modified(editor));
+        CHARRANGE selection = {};
+        SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&selection);
+        EXPECT_EQ(selection.cpMin, 3);
+        EXPECT_EQ(selection.cpMax, 5);
+        editor_select(editor, 13, 16);
+        CHARFORMATA format = {};
+        format.cbSize = sizeof format;
+        SendMessageA(editor, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+        EXPECT_EQ(format.dwEffects & CFE_BOLD, (DWORD)CFE_BOLD);
+        editor_select(editor, 0, 1);
+        SendMessageA(editor, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+        EXPECT_EQ(format.dwEffects & CFE_BOLD, 0u);
+        PARAFORMAT paragraph = paragraph_of(editor, 0);
+        ASSERT_EQ(paragraph.cTabCount, 3);
+        EXPECT_EQ(paragraph.rgxTabs[2] & 0x00FFFFFF, 80 * 20);
+    }
 }
 
 TEST_F(Document, LoadReplacesTheTextAndClearsTheModifiedFlag) {

@@ -1,6 +1,7 @@
 // The real open and save dialogs answered by the dialog helper.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,6 @@ namespace {
 constexpr int FILE_NAME = 1148, FILE_TYPES = 0x470;
 // The application's own list, as it hands it over.
 const char APPLICATION_FILTER[] = "RTF Files (*.RTF)\0*.rtf\0Text Files (*.TXT)\0*.txt\0All Files (*.*)\0*.*\0";
-
-bool open_dialog_used = false;
 
 class FileDialog : public testing::Test {
 protected:
@@ -74,12 +73,19 @@ protected:
 
 }  // namespace
 
+// In a process of its own, so that no test run before it has given the dialog a list.
+TEST_F(FileDialog, OpenOffersNoListBeforeTheFirstOneChosen) {
+    EXPECT_EXIT(
+        {
+            queue_answer("");
+            int result = file_dialog_open(owner, "Öppna...", nullptr, "OTHER", nullptr);
+            std::exit(result == 1 && dialog_helper_seen().size() == 1 && types.empty() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
 TEST_F(FileDialog, OpenKeepsTheListOfThePreviousCallForOtherKeywords) {
     ASSERT_TRUE(file_write(folder + "brev.rtf", "{\\rtf1 x}"));
-    queue_answer("");
-    EXPECT_EQ(file_dialog_open(owner, "Öppna...", nullptr, "OTHER", nullptr), 1);
-    if (!open_dialog_used) EXPECT_TRUE(types.empty());  // no list before the first one chosen
-    open_dialog_used = true;
     queue_answer("");
     EXPECT_EQ(file_dialog_open(owner, "Öppna...", nullptr, "TXT_FILTER", nullptr), 1);
     EXPECT_EQ(types, (std::vector<std::string>{"Text filer (*.txt)", "Alla filer (*.*)"}));
@@ -117,7 +123,6 @@ TEST_F(FileDialog, EveryToolkitListInOrder) {
         queue_answer("");
         EXPECT_EQ(file_dialog_open(owner, "Öppna...", "PATH", list.keyword, nullptr), 1);
         EXPECT_EQ(types, list.types) << list.keyword;
-        open_dialog_used = true;
     }
     EXPECT_EQ(title(), "Ägare");  // cancelling changes no title
 }
@@ -159,8 +164,32 @@ TEST_F(FileDialog, SaveAsksBeforeOverwriting) {
     EXPECT_EQ(file_read(folder + "finns.txt"), "gammal");
 }
 
+// A name without extension gets the chosen type's; under "All Files" it stays as typed. The
+// question before overwriting is about the name with its extension.
+TEST_F(FileDialog, SaveAddsTheExtensionOfTheChosenType) {
+    const struct { const char* typed; int type; const char* saved; } names[] = {
+        {"brev", 0, "brev.rtf"}, {"lista", 1, "lista.txt"}, {"utan", 2, "utan"}, {"brev.txt", 0, "brev.txt"}};
+    for (const auto& name : names) {
+        dialog_helper_queue([&](HWND dialog) {
+            HWND box = GetDlgItem(dialog, FILE_TYPES);
+            SendMessageA(box, CB_SETCURSEL, name.type, 0);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(FILE_TYPES, CBN_SELENDOK), (LPARAM)box);
+            SetDlgItemTextA(dialog, FILE_NAME, (folder + name.typed).c_str());
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_EQ(file_dialog_save(owner, "Spara som...", "PATH", "OWN_FILTER", APPLICATION_FILTER), 0);
+        EXPECT_EQ(std::string(save_dialog_path), folder + name.saved) << name.typed;
+        EXPECT_STREQ(save_dialog_title, name.saved);
+    }
+    ASSERT_TRUE(file_write(folder + "finns.rtf", "gammal"));
+    queue_answer(folder + "finns");
+    queue_box_answer_then_cancel(IDNO);
+    EXPECT_EQ(file_dialog_save(owner, "Spara som...", "PATH", "OWN_FILTER", APPLICATION_FILTER), 1);
+    ASSERT_EQ(dialog_helper_seen().size(), 6u);
+    EXPECT_NE(dialog_helper_seen()[5].text.find("already exists"), std::string::npos);
+}
+
 TEST_F(FileDialog, OpenRefusesAMissingFileAndTakesSeveral) {
-    open_dialog_used = true;
     queue_answer(folder + "saknas.txt");
     queue_box_answer_then_cancel(IDOK);
     EXPECT_EQ(file_dialog_open(owner, "Öppna...", "PATH", "NONE_FILTER", nullptr), 1);

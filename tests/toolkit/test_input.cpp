@@ -77,6 +77,13 @@ std::string field_text(HWND field) {
     return text;
 }
 
+// A field of the margin dialog's size with the text typed into it, character by character.
+HWND field_typed(HWND parent, const char* keyword, int limit, const std::string& typed) {
+    HWND field = input_create(parent, 80, 40, 30, 20, keyword, limit);
+    for (char c : typed) type_char(field, c);
+    return field;
+}
+
 DWORD caret_of(HWND field) {
     DWORD start = 0, end = 0;
     SendMessageA(field, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
@@ -145,16 +152,46 @@ TEST(InputField, CaretKeysMoveInTheFieldWhileUpAndDeleteOnlyReport) {
     DestroyWindow(w);
 }
 
-TEST(InputField, LimitIsTheBufferSizeSoFourGivesThreeCharacters) {
+TEST(InputField, TextArrivesWholeUpToTheCallersBuffer) {
     HWND w = parent_create(50, 50, 300, 120);
-    HWND field = input_create(w, 80, 40, 30, 20, "C", 4);
-    for (char c : std::string("12345")) type_char(field, c);
+    HWND field = field_typed(w, "C", 4, "12345");
     EXPECT_EQ(field_text(field), "1234");
     char buffer[16];
+    EXPECT_EQ(input_get_text(field, buffer), 4);
+    EXPECT_STREQ(buffer, "1234");
+
+    // limit 0 is the platform's largest: the caller's size alone bounds the copy
+    HWND unlimited = input_create(w, 80, 70, 200, 20, "L", 0);
+    SetWindowTextA(unlimited, std::string(40, 'a').c_str());
     std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(input_get_text(field, buffer), 3);
-    EXPECT_STREQ(buffer, "123");
-    EXPECT_EQ(buffer[4], 'x');  // nothing written past the limit
+    EXPECT_EQ(input_get_text(unlimited, buffer, 8), 7);
+    EXPECT_EQ(std::string(buffer, 8), std::string(7, 'a') + '\0');
+    EXPECT_EQ(std::string(buffer + 8, 8), std::string(8, 'x'));
+    char small[4];
+    EXPECT_EQ(input_get_text(unlimited, small), 3);
+    EXPECT_STREQ(small, "aaa");
+    DestroyWindow(w);
+}
+
+TEST(InputField, DigitsFieldTakesOnlyDigitsTypedOrPasted) {
+    HWND w = parent_create(50, 50, 300, 120);
+    HWND field = field_typed(w, "C_DIGITS", 3, "a1-2x");
+    EXPECT_EQ(field_text(field), "12");
+    struct paste_case {
+        const char* clipboard;
+        const char* field;
+    } pastes[] = {{"-5", "12"}, {"abc", "12"}, {"7", "127"}};
+    for (const paste_case& p : pastes) {
+        ASSERT_TRUE(clipboard_text_set(p.clipboard));
+        SendMessageA(field, EM_SETSEL, 2, 2);
+        SendMessageA(field, WM_PASTE, 0, 0);
+        EXPECT_EQ(field_text(field), p.field) << p.clipboard;
+    }
+    // a field without the keyword takes what it is given
+    HWND plain = input_create(w, 80, 70, 60, 20, "C", 3);
+    SendMessageA(plain, WM_PASTE, 0, 0);
+    type_char(plain, '-');
+    EXPECT_EQ(field_text(plain), "7-");
     DestroyWindow(w);
 }
 
@@ -171,9 +208,16 @@ TEST(InputField, PlacedWithStyleIdAndAlignment) {
     EXPECT_EQ(GetDlgCtrlID(centred), 1);
     EXPECT_EQ((DWORD)GetWindowLongA(centred, GWL_STYLE) & 0xFFFF0FFFu, 0x50010181u);
     EXPECT_TRUE(GetWindowLongA(centred, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    EXPECT_EQ(GetWindowLongA(input_create(w, 0, 0, 30, 20, "R", 4), GWL_STYLE) & 3, ES_RIGHT);
-    EXPECT_EQ(GetWindowLongA(input_create(w, 0, 0, 30, 20, "c", 4), GWL_STYLE) & 3, ES_LEFT);
-    EXPECT_EQ(GetWindowLongA(input_create(w, 0, 0, 30, 20, nullptr, 4), GWL_STYLE) & 3, ES_LEFT);
+    struct keyword_case {
+        const char* keyword;
+        LONG style;  // alignment and ES_NUMBER
+    } keywords[] = {{"L", 0x0000},        {"C", 0x0001},        {"R", 0x0002},
+                    {"L_DIGITS", 0x2000}, {"C_DIGITS", 0x2001}, {"R_DIGITS", 0x2002},
+                    {"c", 0x0000},        {"C_digits", 0x0000}, {nullptr, 0x0000}};
+    for (const keyword_case& k : keywords) {
+        HWND field = input_create(w, 0, 0, 30, 20, k.keyword, 4);
+        EXPECT_EQ(GetWindowLongA(field, GWL_STYLE) & 0x2003, k.style) << (k.keyword ? k.keyword : "null");
+    }
 
     HFONT font = font_create(w, 12, 700, 0, 0, "ARIAL");
     EXPECT_EQ(input_set_font(centred, font), 0);

@@ -17,10 +17,35 @@ std::string unique_title(const std::string& base) {
     return base + " " + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++n);
 }
 
-const char* const frame_keywords[] = {
-    "NOLIST", "TOOLWIN", "TOOLWIN_NOCLO", "TOOLWIN_CLO", "EMPTYLIST", "NOCLO", "CLO", "QUE_NOCLO", "QUE_CLO",
-    "NOMIN_MAX_NOCLO", "MIN_NOMAX_NOCLO", "MIN_NOMAX_CLO", "NOMIN_MAX_CLO", "MIN_MAX_NOCLO", "MIN_MAX_CLO",
-    "min_max_clo", "",
+constexpr LONG NOT_WRITTEN = -1;
+
+// The style, extended-style and class-style words each frame keyword gives each operation.
+struct frame_words {
+    LONG style, ex_style, class_style;
+};
+struct frame_row {
+    const char* keyword;
+    frame_words main, modeless, restyle;
+};
+const frame_row frame_rows[] = {
+    {"NOLIST", {(LONG)0x80400000, 0, 0x0008}, {(LONG)0x80400000, -1, -1}, {(LONG)0x80400000, 0x100, 0x000B}},
+    {"TOOLWIN", {0, 0x80, 0x0008}, {-1, 0x80, -1}, {0x00C00000, 0x80, 0x000B}},
+    {"TOOLWIN_NOCLO", {0x00080000, 0x80, 0x0208}, {0x00C80000, 0x80, 0x0208}, {0x00C80000, 0x80, 0x020B}},
+    {"TOOLWIN_CLO", {0x00080000, 0x80, 0x0008}, {0x00C80000, 0x80, 0x0008}, {0x00C80000, 0x80, 0x000B}},
+    {"EMPTYLIST", {0x00C00000, 0, 0x0008}, {0x00C00000, -1, -1}, {0x00C00000, 0x100, 0x000B}},
+    {"NOCLO", {0x00C80000, 0, 0x0208}, {0x00C80000, -1, 0x0208}, {0x00C80000, 0x100, 0x020B}},
+    {"CLO", {0x00C80000, 0, 0x0008}, {0x00C80000, -1, -1}, {0x00C80000, 0x100, 0x000B}},
+    {"QUE_NOCLO", {0x00C80000, 0x400, 0x0208}, {0x00C80000, 0x400, 0x0208}, {0x00C80000, 0x400, 0x020B}},
+    {"QUE_CLO", {0x00C80000, 0x400, 0x0008}, {0x00C80000, 0x400, -1}, {0x00C80000, 0x400, 0x000B}},
+    {"NOMIN_MAX_NOCLO", {0x00090000, 0, 0x0208}, {0x00C90000, -1, 0x0208}, {0x00C90000, 0x100, 0x020B}},
+    {"MIN_NOMAX_NOCLO", {0x000A0000, 0, 0x0208}, {0x00CA0000, -1, 0x0208}, {0x00CA0000, 0x100, 0x020B}},
+    {"MIN_NOMAX_CLO", {0x000A0000, 0, 0x0008}, {0x00CA0000, -1, -1}, {0x00CA0000, 0x100, 0x000B}},
+    {"NOMIN_MAX_CLO", {0x00090000, 0, 0x0008}, {0x00C90000, -1, -1}, {0x00C90000, 0x100, 0x000B}},
+    {"MIN_MAX_NOCLO", {0x000B0000, 0, 0x0208}, {0x00CB0000, -1, 0x0208}, {0x00CB0000, 0x100, 0x020B}},
+    {"MIN_MAX_CLO", {0x000B0000, 0, 0x0008}, {0x00CB0000, -1, -1}, {0x00CB0000, 0x100, 0x000B}},
+    // outside the tables: case counts, and the empty word
+    {"min_max_clo", {0, 0, 0x0008}, {-1, -1, -1}, {-1, -1, -1}},
+    {"", {0, 0, 0x0008}, {-1, -1, -1}, {-1, -1, -1}},
 };
 
 // Frame bits the platform never adds on its own; WS_CAPTION and the edge styles it may add.
@@ -70,8 +95,13 @@ TEST(WindowCreateMain, EmptyTitleNamesClassAfterInstance) {
     DestroyWindow(w);
 }
 
-TEST(WindowCreateMain, SecondWindowWithSameTitleIsRefused) {
+TEST(WindowCreateMain, SameTitleIsRefusedButAFailedWindowLeavesItFree) {
     std::string title = unique_title("Samma");
+    stub_hook = [](HWND, UINT message, WPARAM, LPARAM) { return message == WM_CREATE; };
+    stub_result = -1;  // the window refuses to be made
+    EXPECT_EQ(window_create_main(instance(), title.c_str(), 0, 0, 100, 100, "CLO"), nullptr);
+    stub_hook = nullptr;
+    stub_result = 0;
     HWND first = window_create_main(instance(), title.c_str(), 0, 0, 100, 100, "CLO");
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(window_create_main(instance(), title.c_str(), 0, 0, 100, 100, "CLO"), nullptr);
@@ -89,11 +119,11 @@ TEST(WindowCreateMain, LongTitleIsCutForTheClassName) {
 }
 
 TEST(WindowCreateMain, EachFrameKeywordGivesItsStyleWords) {
-    for (const char* keyword : frame_keywords) {
-        SCOPED_TRACE(keyword);
-        frame_style expected = frame_style_main(keyword);
-        HWND w = window_create_main(instance(), unique_title(std::string("Ram ") + keyword).c_str(), 0, 0, 200,
-                                    100, keyword);
+    for (const frame_row& row : frame_rows) {
+        SCOPED_TRACE(row.keyword);
+        const frame_words& expected = row.main;
+        HWND w = window_create_main(instance(), unique_title(std::string("Ram ") + row.keyword).c_str(), 0, 0, 200,
+                                    100, row.keyword);
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(GetWindowLongA(w, GWL_STYLE) & FRAME_BITS, expected.style & FRAME_BITS);
         EXPECT_EQ(GetWindowLongA(w, GWL_STYLE) & expected.style, expected.style);
@@ -103,46 +133,28 @@ TEST(WindowCreateMain, EachFrameKeywordGivesItsStyleWords) {
     }
 }
 
-TEST(FrameKeywords, TablesHoldTheDocumentedWords) {
-    EXPECT_EQ(frame_style_main("MIN_MAX_CLO").style, 0x000B0000);
-    EXPECT_EQ(frame_style_main("MIN_MAX_NOCLO").class_style, 0x0208);
-    EXPECT_EQ(frame_style_main("QUE_CLO").ex_style, 0x400);
-    EXPECT_EQ(frame_style_main("clo").style, 0);
-    EXPECT_EQ(frame_style_main("clo").class_style, CS_DBLCLKS);
-    EXPECT_EQ(frame_style_main(nullptr).class_style, CS_DBLCLKS);
-    // modeless: only TOOLWIN_CLO of the _CLO words writes the class style
-    EXPECT_EQ(frame_style_modeless("TOOLWIN_CLO").class_style, 0x0008);
-    EXPECT_EQ(frame_style_modeless("MIN_MAX_CLO").class_style, -1);
-    EXPECT_EQ(frame_style_modeless("TOOLWIN").style, -1);
-    EXPECT_EQ(frame_style_modeless("NOMIN_MAX_NOCLO").style, 0x00C90000);
-    EXPECT_EQ(frame_style_restyle("TOOLWIN").style, 0x00C00000);
-    EXPECT_EQ(frame_style_restyle("NOLIST").ex_style, 0x100);
-    EXPECT_EQ(frame_style_restyle("QUE_NOCLO").class_style, 0x020B);
-    EXPECT_EQ(frame_style_restyle("x").style, -1);
-}
-
 TEST(DialogCreateModeless, EachKeywordWritesItsWords) {
-    for (const char* keyword : frame_keywords) {
-        SCOPED_TRACE(keyword);
+    for (const frame_row& row : frame_rows) {
+        SCOPED_TRACE(row.keyword);
         // a known class style first, so an unwritten one can be told apart
         HWND probe = dialog_create_modeless(stub_owner(), "p", 0, 0, 10, 10, "TOOLWIN_CLO", empty_dialog);
         ASSERT_NE(probe, nullptr);
         DestroyWindow(probe);
 
-        frame_style expected = frame_style_modeless(keyword);
-        HWND d = dialog_create_modeless(stub_owner(), "Fönstret", 20, 30, 150, 100, keyword, empty_dialog);
+        const frame_words& expected = row.modeless;
+        HWND d = dialog_create_modeless(stub_owner(), "Fönstret", 20, 30, 150, 100, row.keyword, empty_dialog);
         ASSERT_NE(d, nullptr);
         LONG style = GetWindowLongA(d, GWL_STYLE);
-        if (expected.style != -1) {
+        if (expected.style != NOT_WRITTEN) {
             EXPECT_EQ(style & ~(WS_VISIBLE | WS_CLIPSIBLINGS), expected.style);
         } else {
             EXPECT_EQ(style & FRAME_BITS, 0);  // the empty template has none
         }
-        if (expected.ex_style != -1) {
-            EXPECT_EQ(GetWindowLongA(d, GWL_EXSTYLE) & EX_BITS, expected.ex_style);
-        }
+        // the empty template has no extended frame bits either
+        LONG ex_style = GetWindowLongA(d, GWL_EXSTYLE) & EX_BITS;
+        EXPECT_EQ(ex_style, expected.ex_style != NOT_WRITTEN ? expected.ex_style : 0);
         LONG class_style = (LONG)GetClassLongA(d, GCL_STYLE) & (CS_NOCLOSE | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW);
-        if (expected.class_style != -1) {
+        if (expected.class_style != NOT_WRITTEN) {
             EXPECT_EQ(class_style, expected.class_style);
         } else {
             EXPECT_EQ(class_style, 0x0008);
@@ -160,15 +172,15 @@ TEST(DialogCreateModeless, EachKeywordWritesItsWords) {
 }
 
 TEST(DialogApplyStyle, EachKeywordWritesThreeWordsAndKeepsTheRectangle) {
-    for (const char* keyword : frame_keywords) {
-        SCOPED_TRACE(keyword);
+    for (const frame_row& row : frame_rows) {
+        SCOPED_TRACE(row.keyword);
         HWND d = dialog_create_modeless(stub_owner(), "Om", 40, 50, 160, 120, "CLO", empty_dialog);
         ASSERT_NE(d, nullptr);
         LONG before_style = GetWindowLongA(d, GWL_STYLE);
-        dialog_apply_style(d, keyword);
-        frame_style expected = frame_style_restyle(keyword);
+        dialog_apply_style(d, row.keyword);
+        const frame_words& expected = row.restyle;
         LONG style = GetWindowLongA(d, GWL_STYLE) & ~(WS_VISIBLE | WS_CLIPSIBLINGS);
-        if (expected.style != -1) {
+        if (expected.style != NOT_WRITTEN) {
             EXPECT_EQ(style, expected.style);
             LONG ex = GetWindowLongA(d, GWL_EXSTYLE);
             EXPECT_EQ(ex & EX_BITS, expected.ex_style & EX_BITS);
@@ -234,19 +246,29 @@ TEST(WindowSetSizable, SetsOrClearsThickFrameAndGrowsByCaptionEveryCall) {
     DestroyWindow(w);
 }
 
+namespace {
+int WINAPI small_screen(int index) {
+    switch (index) {
+    case SM_CXSCREEN: return 1024;
+    case SM_CYSCREEN: return 768;
+    case SM_CYCAPTION: return 18;
+    default: return GetSystemMetrics(index);
+    }
+}
+}  // namespace
+
 TEST(WindowCenter, UsesScreenSizeAndHalfACaption) {
-    HWND w = window_create_main(instance(), unique_title("Mitt").c_str(), 0, 0, 600, 400 - GetSystemMetrics(SM_CYCAPTION),
-                                "CLO");
+    HWND w = window_create_main(instance(), unique_title("Mitt").c_str(), 0, 0, 600, 300, "CLO");
+    MoveWindow(w, 0, 0, 600, 400, TRUE);
+    metrics_source kept = window_set_metrics_source(small_screen);
     window_center(w);
+    window_set_metrics_source(kept);
     RECT r;
     GetWindowRect(w, &r);
+    EXPECT_EQ(r.left, 212);
+    EXPECT_EQ(r.top, 175);
     EXPECT_EQ(r.right - r.left, 600);
     EXPECT_EQ(r.bottom - r.top, 400);
-    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 600) / 2);
-    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - (400 + GetSystemMetrics(SM_CYCAPTION))) / 2);
-    // on a 1024 x 768 screen with an 18-pixel caption this is 212, 175
-    EXPECT_EQ((1024 - 600) / 2, 212);
-    EXPECT_EQ((768 - (400 + 18)) / 2, 175);
     DestroyWindow(w);
 }
 
@@ -358,6 +380,19 @@ TEST(DialogRunModal, TemplateIsTheModalFrameAtItsSize) {
     };
     EXPECT_EQ(dialog_run_modal(stub_owner(), probe), 5);
     EXPECT_EQ(seen_style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME), WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
+}
+
+TEST(DialogClose, ModelessDialogIsDestroyedNotHidden) {
+    static int destroyed = 0;
+    auto procedure = [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR {
+        destroyed += message == WM_DESTROY;
+        return message == WM_INITDIALOG;
+    };
+    HWND d = dialog_create_modeless(stub_owner(), "Printing", 0, 0, 150, 100, "TOOLWIN", procedure);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(dialog_close(d), 0);
+    EXPECT_FALSE(IsWindow(d));
+    EXPECT_EQ(destroyed, 1);
 }
 
 TEST(DialogClose, NonWindowFailsAndPlainWindowIsDestroyed) {

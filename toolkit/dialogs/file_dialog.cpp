@@ -37,14 +37,16 @@ struct file_dialog {
     char* path;
     char* title;
     DWORD flags;
+    // null: the name stays as typed; "": a name without extension gets the chosen type's
+    const char* default_extension;
     BOOL(WINAPI* show)(LPOPENFILENAMEA);
 };
 
 file_dialog save_dialog = {{}, nullptr, save_dialog_path, save_dialog_title,
-                           OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, GetSaveFileNameA};
+                           OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "", GetSaveFileNameA};
 file_dialog open_dialog = {{}, nullptr, open_dialog_path, open_dialog_title,
                            OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY,
-                           GetOpenFileNameA};
+                           nullptr, GetOpenFileNameA};
 
 constexpr DWORD PATH_SIZE = sizeof save_dialog_path, TITLE_SIZE = sizeof save_dialog_title;
 static_assert(sizeof open_dialog_path == PATH_SIZE && sizeof open_dialog_title == TITLE_SIZE, "same buffers");
@@ -97,6 +99,7 @@ int file_dialog_run(file_dialog& dialog, HWND owner, const char* title, const ch
     record.lpstrInitialDir = nullptr;
     record.lpstrTitle = title;
     record.Flags = dialog.flags;
+    record.lpstrDefExt = dialog.default_extension;
     if (!dialog.show(&record)) return 1;
     if (keyword_is(title_keyword, "FILENAME")) SetWindowTextA(owner, dialog.title);
     if (keyword_is(title_keyword, "PATH")) SetWindowTextA(owner, dialog.path);

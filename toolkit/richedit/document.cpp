@@ -5,6 +5,9 @@
 
 #include <richedit.h>
 
+#include <stdlib.h>
+#include <string.h>
+
 char dropped_file_path[MAX_PATH];
 
 namespace {
@@ -24,17 +27,17 @@ bool is_read_only(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-HANDLE open_exclusive(const char* path, DWORD creation, DWORD flags) {
+HANDLE open_for_writing(const char* path, DWORD creation) {
     if (is_read_only(path)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, creation, flags, nullptr);
+    return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, creation, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
-// Runs EM_STREAMIN or EM_STREAMOUT over an open file; the characters moved, or TRANSFER_FAILED.
-LONG stream_file(HWND editor, UINT message, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback) {
-    EDITSTREAM stream = {(DWORD_PTR)file, 0, callback};
+// Runs EM_STREAMIN or EM_STREAMOUT with the callback's cookie; the characters moved, or TRANSFER_FAILED.
+LONG stream_run(HWND editor, UINT message, WPARAM format, DWORD_PTR cookie, EDITSTREAMCALLBACK callback) {
+    EDITSTREAM stream = {cookie, 0, callback};
     LONG count = (LONG)SendMessageA(editor, message, format, (LPARAM)&stream);
     return stream.dwError ? TRANSFER_FAILED : count;
 }
@@ -51,29 +54,29 @@ bool folder_of(const char* full_path, char* folder) {
     return true;
 }
 
-// A new file of its own beside the target, named "bd" and four hexadecimal digits: short, so a
-// target near the path length limit still has room beside it (the platform's temporary names
-// want 14 characters more than the folder). Never an existing file.
-HANDLE new_file_beside(const char* folder, char* written_path) {
-    if (lstrlenA(folder) + 6 >= MAX_PATH) return INVALID_HANDLE_VALUE;
-    DWORD seed = GetTickCount() ^ GetCurrentProcessId();
-    for (DWORD attempt = 0; attempt < 64; attempt++) {
-        wsprintfA(written_path, "%sbd%04x", folder, (seed + attempt * 40503u) & 0xFFFFu);
-        HANDLE file = CreateFileA(written_path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+// The file a save writes before it takes the target's place: "~", the target's name and ".tmp",
+// beside it, so a save that ends abnormally leaves one file plainly ours, which the next save
+// of the document writes over. Near the path length limit the short "~bd.tmp" stands in.
+bool written_path_make(const char* target, char* written_path) {
+    char folder[MAX_PATH];
+    if (!folder_of(target, folder)) return false;
+    const char* name = target + lstrlenA(folder);
+    if (lstrlenA(target) + 5 < MAX_PATH) {
+        wsprintfA(written_path, "%s~%s.tmp", folder, name);
+        return true;
     }
-    return INVALID_HANDLE_VALUE;
+    if (lstrlenA(folder) + 7 >= MAX_PATH) return false;
+    wsprintfA(written_path, "%s~bd.tmp", folder);
+    return true;
 }
 
-// Writes the whole document into a new file beside the target. The characters written,
-// TRANSFER_FAILED (the new file is then gone), or DOCUMENT_CANNOT_OPEN when no new file could be made.
+// Writes the whole document into its own file beside the target. The characters written,
+// TRANSFER_FAILED (that file is then gone), or DOCUMENT_CANNOT_OPEN when it could not be made.
 LONG write_beside(HWND editor, WPARAM format, const char* target, char* written_path) {
-    char folder[MAX_PATH];
-    if (!folder_of(target, folder)) return DOCUMENT_CANNOT_OPEN;
-    HANDLE file = new_file_beside(folder, written_path);
+    if (!written_path_make(target, written_path)) return DOCUMENT_CANNOT_OPEN;
+    HANDLE file = open_for_writing(written_path, CREATE_ALWAYS);
     if (file == INVALID_HANDLE_VALUE) return DOCUMENT_CANNOT_OPEN;
-    LONG count = stream_file(editor, EM_STREAMOUT, format, file, stream_write_callback);
+    LONG count = stream_run(editor, EM_STREAMOUT, format, (DWORD_PTR)file, stream_write_callback);
     // the data must be on the disk before it may take the old file's place
     if (!FlushFileBuffers(file)) count = TRANSFER_FAILED;
     if (!CloseHandle(file)) count = TRANSFER_FAILED;
@@ -81,13 +84,77 @@ LONG write_beside(HWND editor, WPARAM format, const char* target, char* written_
     return count;
 }
 
+// The document as it stood before a load, as RTF in memory, so that a load that fails can put
+// it back: text, formats, selection and modified flag.
+struct document_copy {
+    char* data;
+    size_t size, capacity, read_at;
+    CHARRANGE selection;
+    LRESULT modified;
+};
+
+DWORD CALLBACK copy_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    document_copy* copy = (document_copy*)cookie;
+    *done = 0;
+    if (copy->size + count > copy->capacity) {
+        size_t capacity = (copy->capacity + count) * 2;
+        char* grown = (char*)realloc(copy->data, capacity);
+        if (!grown) return ERROR_NOT_ENOUGH_MEMORY;
+        copy->data = grown;
+        copy->capacity = capacity;
+    }
+    memcpy(copy->data + copy->size, buffer, count);
+    copy->size += count;
+    *done = count;
+    return 0;
+}
+
+DWORD CALLBACK copy_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    document_copy* copy = (document_copy*)cookie;
+    size_t left = copy->size - copy->read_at;
+    *done = (LONG)(left < (size_t)count ? left : (size_t)count);
+    memcpy(buffer, copy->data + copy->read_at, *done);
+    copy->read_at += *done;
+    return 0;
+}
+
+bool document_keep(HWND editor, document_copy* copy) {
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&copy->selection);
+    copy->modified = SendMessageA(editor, EM_GETMODIFY, 0, 0);
+    return stream_run(editor, EM_STREAMOUT, SF_RTF, (DWORD_PTR)copy, copy_write_callback) != TRANSFER_FAILED;
+}
+
+void document_put_back(HWND editor, document_copy* copy) {
+    editor_cut_down(editor);
+    // through the filter like a file: the reader takes the writer's indents for a hanging pair
+    rtf_filter filter;
+    rtf_filter_start(&filter, copy_read_callback, (DWORD_PTR)copy);
+    stream_run(editor, EM_STREAMIN, SF_RTF, (DWORD_PTR)&filter, rtf_filter_read);
+    SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&copy->selection);
+    SendMessageA(editor, EM_SCROLLCARET, 0, 0);
+    SendMessageA(editor, EM_SETMODIFY, copy->modified, 0);
+}
+
 HCURSOR cursor_show_wait() {
     return SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
 }
 
-int stream_result(HWND editor, LONG count) {
-    SendMessageA(editor, EM_SETMODIFY, 0, 0);
-    return count > 0 ? (int)count : DOCUMENT_NOTHING_MOVED;
+// Streams the opened file in over the document, which is put back when the control fails
+// midway; TRANSFER_FAILED then, or when the document could not be kept beforehand.
+LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file) {
+    document_copy kept = {};
+    LONG count = TRANSFER_FAILED;
+    if (document_keep(editor, &kept)) {
+        // the control empties itself in a time growing with the square of a large text
+        editor_cut_down(editor);
+        rtf_filter filter;
+        rtf_filter_start(&filter, stream_read_callback, (DWORD_PTR)file);
+        count = format == SF_RTF ? stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)&filter, rtf_filter_read)
+                                 : stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)file, stream_read_callback);
+        if (count == TRANSFER_FAILED) document_put_back(editor, &kept);
+    }
+    free(kept.data);
+    return count;
 }
 
 }  // namespace
@@ -98,7 +165,7 @@ int document_save(HWND editor, const char* path) {
     DWORD length = GetFullPathNameA(path, MAX_PATH, target, nullptr);
     if (length == 0 || length >= MAX_PATH) return DOCUMENT_CANNOT_OPEN;
     // held without sharing while the new file is written, so nobody else can claim it meanwhile
-    HANDLE existing = open_exclusive(target, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
+    HANDLE existing = open_for_writing(target, OPEN_EXISTING);
     if (existing == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND) return DOCUMENT_CANNOT_OPEN;
     HCURSOR previous = cursor_show_wait();
     char written[MAX_PATH];
@@ -112,28 +179,29 @@ int document_save(HWND editor, const char* path) {
     if (count == DOCUMENT_CANNOT_OPEN) return DOCUMENT_CANNOT_OPEN;
     // a failed write keeps the modified flag, so the document is still offered for saving
     if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;
-    return stream_result(editor, count);
+    SendMessageA(editor, EM_SETMODIFY, 0, 0);
+    return count > 0 ? (int)count : DOCUMENT_NOTHING_MOVED;
 }
 
 int document_load(HWND editor, const char* path) {
     WPARAM format = stream_format(path);
-    HANDLE file = open_exclusive(path, OPEN_ALWAYS, LOAD_FLAGS);
+    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, LOAD_FLAGS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return DOCUMENT_CANNOT_OPEN;
     // refused before the control sees it: the text and its modified flag stay as they are
     if (format == SF_RTF && !rtf_within_reader_limits(file)) {
         CloseHandle(file);
         return DOCUMENT_NOTHING_MOVED;
     }
+    // the control's RTF reader may refuse an empty file; it is an empty document in either format
+    DWORD high = 0;
+    if (GetFileSize(file, &high) == 0 && high == 0) format = SF_TEXT;
     HCURSOR previous = cursor_show_wait();
-    // plain text always replaces the document; RTF the control cannot read leaves it as it is
-    if (format == SF_TEXT) editor_cut_down(editor);
-    rtf_filter filter;
-    rtf_filter_start(&filter, file);
-    LONG count = format == SF_RTF ? stream_file(editor, EM_STREAMIN, format, (HANDLE)&filter, rtf_filter_read)
-                                  : stream_file(editor, EM_STREAMIN, format, file, stream_read_callback);
+    LONG count = stream_in_or_keep(editor, format, file);
     CloseHandle(file);
     SetCursor(previous);
-    return stream_result(editor, count);
+    if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;
+    SendMessageA(editor, EM_SETMODIFY, 0, 0);
+    return (int)count;
 }
 
 int drop_query_file(HDROP drop) {

@@ -8,9 +8,12 @@ constexpr int DOCUMENT_CANNOT_OPEN = -2;
 constexpr int DOCUMENT_NOTHING_MOVED = -3;
 
 // RTF when the path ends in "rtf" (any case), else plain text. The target is replaced only
-// after the whole document has been written beside it, so a failing write keeps the old file.
+// after the whole document has been written beside it (as "~NAME.tmp"), so a failing write
+// keeps the old file.
 int document_save(HWND editor, const char* path);
-// Replaces the editor's text; a missing file is created empty.
+// Replaces the editor's text with an existing file's, read as save chooses the format: the
+// characters read, 0 for an empty document. A load that fails (DOCUMENT_CANNOT_OPEN, or
+// DOCUMENT_NOTHING_MOVED for a file refused or read only in part) changes nothing in the editor.
 int document_load(HWND editor, const char* path);
 // 0 unless the drop holds exactly one file; else the length of its path, now in
 // dropped_file_path. Releases the drop handle either way.

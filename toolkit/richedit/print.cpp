@@ -153,7 +153,7 @@ void run_finish(print_run* run) {
     SetCursor(run->kept_cursor);
     if (run->screen) ReleaseDC(run->editor, run->screen);
     EnableWindow(run->editor, TRUE);
-    if (stop_dialog) DestroyWindow(stop_dialog);
+    if (stop_dialog) dialog_close(stop_dialog);
     stop_dialog = nullptr;
     if (run->printer) DeleteDC(run->printer);
     running = 0;

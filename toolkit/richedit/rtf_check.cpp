@@ -1,6 +1,7 @@
 // What the control's RTF reader is fed from a file: the check before it reads and the filter
 // while it reads share one pass over the file's tokens.
 #include "toolkit/richedit/rtf_check.h"
+#include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
 
 #include <string.h>
@@ -81,8 +82,10 @@ bool in_names(const rtf_filter* f) {
     return f->table_depth > 0 && (f->star_depth == 0 || f->star_depth <= f->table_depth);
 }
 
+// Only the check of a whole file refuses a paragraph for its tabs: the document that a failed
+// load puts back is read through the filter too, and must come back whole.
 void count_tab(rtf_filter* f) {
-    if (++f->tabs > TAB_LIMIT) f->refused = true;
+    if (++f->tabs > TAB_LIMIT && f->whole_check) f->refused = true;
 }
 
 void count_name_character(rtf_filter* f, int c) {
@@ -145,7 +148,7 @@ void indent_seen(rtf_filter* f, bool first, long long value) {
 void body_word(rtf_filter* f, const char* word, bool has_number, long long number) {
     if (strcmp(word, "cell") == 0 || strcmp(word, "nestcell") == 0) {
         count_tab(f);
-        f->pending_tabs++;
+        if (f->pending_tabs < TAB_LIMIT) f->pending_tabs++;  // the output holds no more
         return;
     }
     if (is_one_of(word, DROPPED_WORDS)) return;
@@ -290,10 +293,10 @@ void filter_byte(rtf_filter* f, int c) {
 }
 
 bool input_fill(rtf_filter* f) {
-    DWORD read = 0;
-    if (!ReadFile(f->file, f->input, sizeof f->input, &read, nullptr)) f->read_failed = true;
+    LONG read = 0;
+    if (f->source(f->source_cookie, f->input, sizeof f->input, &read) != 0) f->read_failed = true;
     f->input_at = 0;
-    f->input_size = read;
+    f->input_size = read > 0 ? (DWORD)read : 0;
     return read > 0;
 }
 
@@ -311,9 +314,10 @@ DWORD plain_run(const rtf_filter* f) {
 
 }  // namespace
 
-void rtf_filter_start(rtf_filter* filter, HANDLE file) {
+void rtf_filter_start(rtf_filter* filter, EDITSTREAMCALLBACK source, DWORD_PTR cookie) {
     memset(filter, 0, sizeof *filter);
-    filter->file = file;
+    filter->source = source;
+    filter->source_cookie = cookie;
 }
 
 DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
@@ -353,7 +357,8 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
 
 bool rtf_within_reader_limits(HANDLE file) {
     rtf_filter filter;
-    rtf_filter_start(&filter, file);
+    rtf_filter_start(&filter, stream_read_callback, (DWORD_PTR)file);
+    filter.whole_check = true;
     BYTE scratch[4096];
     LONG done = 0;
     while (rtf_filter_read((DWORD_PTR)&filter, scratch, sizeof scratch, &done) == 0 && done > 0) {

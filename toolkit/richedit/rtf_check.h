@@ -4,13 +4,16 @@
 // stop, numbers within 32 bits, a field's visible result as text, table cells as tabs.
 #pragma once
 #include <windows.h>
+#include <richedit.h>
 
 // Letters and digits of one control word; the reader holds about a thousand.
 constexpr int RTF_WORD_LIMIT = 255;
 
 // The state of one filtered read; its fields are the filter's own.
 struct rtf_filter {
-    HANDLE file;
+    EDITSTREAMCALLBACK source;
+    DWORD_PTR source_cookie;
+    bool whole_check;
     BYTE input[4096];
     DWORD input_at, input_size;
     bool input_ended, read_failed, refused;
@@ -34,8 +37,8 @@ struct rtf_filter {
 // control words, names in the tables, tabs in a paragraph) and it could be read. The file is
 // left at its start.
 bool rtf_within_reader_limits(HANDLE file);
-// Starts a filtered read of the file from where it stands.
-void rtf_filter_start(rtf_filter* filter, HANDLE file);
+// Starts a filtered read of what the source (a transfer callback and its cookie) hands over.
+void rtf_filter_start(rtf_filter* filter, EDITSTREAMCALLBACK source, DWORD_PTR cookie);
 // EM_STREAMIN callback; the cookie is an rtf_filter. Nonzero (a failed read, or a part the
 // reader cannot hold) stops the stream before the control sees that part.
 DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done);

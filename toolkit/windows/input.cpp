@@ -31,10 +31,36 @@ font_styles styles_of(int code) {
 
 const int stock_fonts[] = {SYSTEM_FONT, ANSI_FIXED_FONT, ANSI_VAR_FONT, DEFAULT_GUI_FONT, OEM_FIXED_FONT};
 
+struct alignment_row {
+    const char* keyword;
+    DWORD style;
+};
+
+const alignment_row alignment_rows[] = {
+    {"C", ES_CENTER},           {"R", ES_RIGHT},
+    {"L_DIGITS", ES_NUMBER},    {"C_DIGITS", ES_CENTER | ES_NUMBER},
+    {"R_DIGITS", ES_RIGHT | ES_NUMBER},
+};
+
 DWORD alignment_of(const char* keyword) {
-    if (keyword && std::strcmp(keyword, "C") == 0) return ES_CENTER;
-    if (keyword && std::strcmp(keyword, "R") == 0) return ES_RIGHT;
+    for (const alignment_row& row : alignment_rows) {
+        if (keyword && std::strcmp(keyword, row.keyword) == 0) return row.style;
+    }
     return ES_LEFT;
+}
+
+// The edit control keeps non-digits from being typed into a digits field, but not from being
+// pasted: such a paste is refused the same way.
+bool paste_refused(HWND field) {
+    if (!(GetWindowLongA(field, GWL_STYLE) & ES_NUMBER) || !OpenClipboard(field)) return false;
+    bool refused = false;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* text = data ? (const char*)GlobalLock(data) : nullptr;
+    for (const char* c = text; c && *c && !refused; ++c) refused = *c < '0' || *c > '9';
+    if (text) GlobalUnlock(data);
+    CloseClipboard();
+    if (refused) MessageBeep(MB_OK);
+    return refused;
 }
 
 // Keys the field keeps for moving its caret; every other key goes to the parent.
@@ -78,6 +104,7 @@ LRESULT CALLBACK input_procedure(HWND field, UINT message, WPARAM wparam, LPARAM
         return 0;
     }
     if (message == WM_CHAR && (wparam == '\t' || wparam == '\r')) return 0;
+    if (message == WM_PASTE && paste_refused(field)) return 0;
     if (edit_procedure == nullptr) return 0;
     return CallWindowProcA(edit_procedure, field, message, wparam, lparam);
 }
@@ -87,12 +114,12 @@ int input_set_font(HWND field, HFONT font) {
     return 0;
 }
 
-int input_get_text(HWND field, char* buffer) {
-    // The limit is the buffer size, terminator included.
-    int limit = (int)SendMessageA(field, EM_GETLIMITTEXT, 0, 0);
-    if (limit <= 0 || buffer == nullptr) return 0;
+// The caller's size, not the field's limit, bounds the copy: a field's limit counts characters
+// (0 means the platform's largest), so the whole text of a full field arrives when it fits.
+int input_get_text(HWND field, char* buffer, int size) {
+    if (size <= 0 || buffer == nullptr) return 0;
     buffer[0] = '\0';
-    SendMessageA(field, WM_GETTEXT, (WPARAM)limit, (LPARAM)buffer);
+    SendMessageA(field, WM_GETTEXT, (WPARAM)size, (LPARAM)buffer);
     return lstrlenA(buffer);
 }
 

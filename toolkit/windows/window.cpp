@@ -11,6 +11,13 @@
 
 namespace {
 
+// Style words a frame keyword gives each operation.
+struct frame_style {
+    LONG style;        // -1: not written
+    LONG ex_style;     // -1: not written
+    LONG class_style;  // -1: not written
+};
+
 struct keyword_row {
     const char* keyword;
     frame_style style;
@@ -89,6 +96,13 @@ frame_style look_up(const keyword_row (&rows)[N], const char* keyword, frame_sty
 int measured_width = 0;
 int measured_height = 0;
 
+// Marks the dialogs dialog_close has to destroy rather than end.
+constexpr const char* MODELESS_MARK = "vindel_modeless";
+
+metrics_source metrics = nullptr;
+
+int metric(int index) { return metrics ? metrics(index) : GetSystemMetrics(index); }
+
 // Background brushes made here, so a replaced one can be deleted once the class lets go of it.
 std::vector<HBRUSH> own_brushes;
 
@@ -114,8 +128,6 @@ void write_frame(HWND window, const frame_style& s, bool ex_first) {
     if (s.class_style != NONE) SetClassLongA(window, GCL_STYLE, s.class_style);
 }
 
-}  // namespace
-
 frame_style frame_style_main(const char* keyword) {
     frame_style s = look_up(main_rows, keyword, frame_style{0, 0, 0});
     s.class_style |= CS_DBLCLKS;
@@ -128,6 +140,14 @@ frame_style frame_style_modeless(const char* keyword) {
 
 frame_style frame_style_restyle(const char* keyword) {
     return look_up(restyle_rows, keyword, frame_style{NONE, NONE, NONE});
+}
+
+}  // namespace
+
+metrics_source window_set_metrics_source(metrics_source source) {
+    metrics_source previous = metrics;
+    metrics = source;
+    return previous;
 }
 
 HWND window_create_main(HINSTANCE instance, const char* title, int x, int y, int width, int height,
@@ -152,12 +172,13 @@ HWND window_create_main(HINSTANCE instance, const char* title, int x, int y, int
     if (!RegisterClassExA(&wc)) return nullptr;
 
     HWND window = CreateWindowExA((DWORD)s.ex_style, class_name, title ? title : "", (DWORD)s.style, x, y,
-                                  width, height + GetSystemMetrics(SM_CYCAPTION), nullptr, nullptr,
-                                  instance, nullptr);
-    if (window) {
-        ShowWindow(window, SW_SHOWNORMAL);
-        window_set_background(window, GetSysColor(COLOR_BTNFACE));
+                                  width, height + metric(SM_CYCAPTION), nullptr, nullptr, instance, nullptr);
+    if (!window) {
+        UnregisterClassA(class_name, instance);  // the title stays free for a later try
+        return nullptr;
     }
+    ShowWindow(window, SW_SHOWNORMAL);
+    window_set_background(window, GetSysColor(COLOR_BTNFACE));
     return window;
 }
 
@@ -185,7 +206,7 @@ int window_resize(HWND window, int width, int height) {
     RECT r;
     GetWindowRect(window, &r);
     int w = width == KEEP_SIZE ? r.right - r.left : width;
-    int h = height == KEEP_SIZE ? r.bottom - r.top : height + GetSystemMetrics(SM_CYCAPTION);
+    int h = height == KEEP_SIZE ? r.bottom - r.top : height + metric(SM_CYCAPTION);
     MoveWindow(window, r.left, r.top, w, h, TRUE);
     return 0;
 }
@@ -221,8 +242,8 @@ int window_center(HWND window) {
     GetWindowRect(window, &r);
     int w = r.right - r.left;
     int h = r.bottom - r.top;
-    int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - (h + GetSystemMetrics(SM_CYCAPTION))) / 2;
+    int x = (metric(SM_CXSCREEN) - w) / 2;
+    int y = (metric(SM_CYSCREEN) - (h + metric(SM_CYCAPTION))) / 2;
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     return 0;
 }
@@ -244,6 +265,7 @@ HWND dialog_create_modeless(HWND owner, const char* title, int x, int y, int wid
     if (!dialog) return nullptr;
     ShowWindow(dialog, SW_HIDE);
     MoveWindow(dialog, 0, 0, 0, 0, TRUE);
+    SetPropA(dialog, MODELESS_MARK, (HANDLE)1);
     write_frame(dialog, frame_style_modeless(keyword), false);
     SetWindowTextA(dialog, title);
     MoveWindow(dialog, x, y, width, height, TRUE);
@@ -262,7 +284,12 @@ int dialog_apply_style(HWND dialog, const char* keyword) {
     return 0;
 }
 
+// EndDialog also succeeds on a modeless dialog, but only hides it: that one is destroyed.
 int dialog_close(HWND dialog) {
+    if (GetPropA(dialog, MODELESS_MARK)) {
+        RemovePropA(dialog, MODELESS_MARK);
+        return DestroyWindow(dialog) ? 0 : 1;
+    }
     if (EndDialog(dialog, IDCANCEL)) return 0;
     return DestroyWindow(dialog) ? 0 : 1;
 }

@@ -24,16 +24,13 @@ INT_PTR dialog_run_modal(HWND owner, DLGPROC procedure);
 HWND dialog_create_modeless(HWND owner, const char* title, int x, int y, int width, int height,
                             const char* keyword, DLGPROC procedure);
 int dialog_apply_style(HWND dialog, const char* keyword);
+// Destroys a dialog made by dialog_create_modeless, ends any other dialog (a modal one's
+// dialog_run_modal then returns 2), and destroys a window that is no dialog.
 int dialog_close(HWND dialog);
 WNDPROC window_set_procedure(HWND window, WNDPROC procedure);
 int window_post(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Style words a frame keyword gives each operation; exposed so callers and tests can read the tables.
-struct frame_style {
-    LONG style;        // -1: not written
-    LONG ex_style;     // -1: not written
-    LONG class_style;  // -1: not written
-};
-frame_style frame_style_main(const char* keyword);
-frame_style frame_style_modeless(const char* keyword);
-frame_style frame_style_restyle(const char* keyword);
+// Where the operations here read screen and caption sizes (GetSystemMetrics unless replaced);
+// returns the source it replaces. Lets a test put the window on a screen of another size.
+using metrics_source = int(WINAPI*)(int index);
+metrics_source window_set_metrics_source(metrics_source source /* or nullptr */);
