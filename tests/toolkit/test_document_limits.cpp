@@ -145,7 +145,8 @@ TEST_F(DocumentLimits, FieldResultsAndTableCellsAreShownInOrder) {
         const char* body;
         const char* text;
     } cases[] = {
-        {"Se {\\field{\\*\\fldinst HYPERLINK \"http://example.com/\"}{\\fldrslt {\\ul webbsidan}}} nu.", "Se webbsidan nu."},
+        {"Se {\\field{\\*\\fldinst HYPERLINK \"http://example.com/\"}{\\fldrslt {\\ul webbsidan}}} nu.",
+         "Se webbsidan nu."},
         {"{\\field{\\fldinst PAGE}{\\fldrslt 7}}", "7"},
         {"\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell B\\cell\\row\\pard Slut", "A\tB\r\nSlut"},
         // as other word processors write rows: cells in groups, an empty one, the row's end in a group

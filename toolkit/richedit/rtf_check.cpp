@@ -152,7 +152,9 @@ void body_word(rtf_filter* f, const char* word, bool has_number, long long numbe
         return;
     }
     if (is_one_of(word, DROPPED_WORDS)) return;
-    if (strcmp(word, "li") == 0 || strcmp(word, "fi") == 0) return indent_seen(f, word[0] == 'f', has_number ? number : 0);
+    if (strcmp(word, "li") == 0 || strcmp(word, "fi") == 0) {
+        return indent_seen(f, word[0] == 'f', has_number ? number : 0);
+    }
     if (strcmp(word, "pard") == 0) f->left_indent = f->first_indent = 0;
     if (strcmp(word, "par") == 0) paragraph_end(f);
     if (is_one_of(word, TEXT_WORDS)) text_seen(f, 'x');
