@@ -370,7 +370,7 @@ TEST_F(Document, FailedLoadPutsTheDocumentBack) {
         bold.dwEffects = CFE_BOLD;
         editor_select(editor, 13, 16);
         SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&bold);
-        editor_set_indent_and_tabs(editor, 0, 3, 40);
+        editor_set_indent_and_tabs(editor, 50, 3, 40);
         editor_select(editor, 3, 5);
         std::string path = folder + "trasig.rtf";
         ASSERT_TRUE(file_write(path, content));
@@ -389,9 +389,11 @@ TEST_F(Document, FailedLoadPutsTheDocumentBack) {
         editor_select(editor, 0, 1);
         SendMessageA(editor, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
         EXPECT_EQ(format.dwEffects & CFE_BOLD, 0u);
-        PARAFORMAT paragraph = paragraph_of(editor, 0);
+        PARAFORMAT paragraph = paragraph_at(editor, 0);
+        EXPECT_EQ(paragraph.dxStartIndent, 50 * 20);
+        EXPECT_EQ(paragraph.dxOffset, 0);
         ASSERT_EQ(paragraph.cTabCount, 3);
-        EXPECT_EQ(paragraph.rgxTabs[2] & 0x00FFFFFF, 80 * 20);
+        EXPECT_EQ(paragraph.rgxTabs[2] & 0x00FFFFFF, (50 + 80) * 20);
     }
 }
 

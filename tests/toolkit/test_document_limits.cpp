@@ -131,15 +131,6 @@ TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileAreMadeSoundBeforeCopyAndSave) {
     }
 }
 
-TEST_F(DocumentLimits, AFileTheReaderStopsInLeavesTheDocumentOnItsMargin) {
-    editor_set_indent_and_tabs(editor, 50, 30, 30);
-    editor_set_modified(editor, "ON");
-    expect_refused("{\\rtf1\\ansi\\pard\\li-1000 avklippt {\\b mitt i");
-    PARAFORMAT paragraph = paragraph_at(editor, 0);
-    EXPECT_EQ(paragraph.dxStartIndent, 1000);
-    EXPECT_EQ(paragraph.dxOffset, 0);
-}
-
 TEST_F(DocumentLimits, FieldResultsAndTableCellsAreShownInOrder) {
     const struct {
         const char* body;
