@@ -9,6 +9,7 @@ packages=(
   wine64 fonts-wine python3-fonttools xvfb xauth xdotool x11-utils xclip imagemagick
   googletest fonts-liberation locales
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils ghostscript
+  libreoffice-writer-nogui
 )
 
 missing=()

@@ -72,6 +72,15 @@ part_ink statusbar_part_ink(HWND bar, int part) {
     return ink;
 }
 
+PARAFORMAT paragraph_at(HWND editor, LONG position) {
+    CHARRANGE at = {position, position};
+    SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&at);
+    PARAFORMAT format = {};
+    format.cbSize = sizeof format;
+    SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
+    return format;
+}
+
 bool clipboard_text_set(const char* text) {
     HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
     if (!data) return false;

@@ -1,6 +1,7 @@
 // Small helpers shared by the tests: message pumping, temporary folders and files.
 #pragma once
 #include <windows.h>
+#include <richedit.h>
 
 #include <functional>
 #include <string>
@@ -14,6 +15,9 @@ std::string temp_folder();
 std::string file_read(const std::string& path);
 bool file_write(const std::string& path, const std::string& content);
 bool file_exists(const std::string& path);
+// The paragraph format of the rich edit control's paragraph that holds the position (the
+// selection moves there).
+PARAFORMAT paragraph_at(HWND editor, LONG position);
 // Puts the text on the clipboard as CF_TEXT; false when the clipboard could not be had.
 bool clipboard_text_set(const char* text);
 

@@ -29,13 +29,6 @@ protected:
         s.resize(lstrlenA(s.c_str()));
         return s;
     }
-    PARAFORMAT paragraph_at(LONG position) {
-        editor_select(editor, position, position);
-        PARAFORMAT format = {};
-        format.cbSize = sizeof format;
-        SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
-        return format;
-    }
     CHARFORMATA characters_of(LONG start, LONG end) {
         editor_select(editor, start, end);
         CHARFORMATA format = {};
@@ -195,7 +188,7 @@ TEST_F(Editor, TabStopsFollowTheSpanCapAndNeverExceed32) {
     } cases[] = {{20, 30, 20}, {30, 31, 29}, {30, 40, 22}, {5, 0, 5}, {40, 20, 32}, {-3, 10, 0}};
     for (const auto& c : cases) {
         editor_set_indent_and_tabs(editor, 1, c.count, c.step);
-        PARAFORMAT format = paragraph_at(0);
+        PARAFORMAT format = paragraph_at(editor, 0);
         ASSERT_EQ(format.cTabCount, c.expected) << c.count << " x " << c.step;
         for (int i = 0; i < format.cTabCount; i++) {
             EXPECT_EQ(format.rgxTabs[i] & 0x00FFFFFF, (1 + i * c.step) * 20) << "stop " << i;
@@ -219,9 +212,45 @@ TEST_F(Editor, IndentIsTheMarginOnEveryParagraphAfterRepeatedCalls) {
     EXPECT_EQ(selection().cpMax, 0);
     EXPECT_TRUE(IsWindowVisible(editor));
     for (LONG position : {0, 6, 11}) {
-        PARAFORMAT format = paragraph_at(position);
+        PARAFORMAT format = paragraph_at(editor, position);
         EXPECT_EQ(format.dxStartIndent, 100) << "paragraph at " << position;
-        EXPECT_EQ(format.dxOffset, -100) << "paragraph at " << position;
+        EXPECT_EQ(format.dxOffset, 0) << "paragraph at " << position;
+    }
+}
+
+DWORD CALLBACK append_to_string(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    ((std::string*)cookie)->append((const char*)bytes, count);
+    *done = count;
+    return 0;
+}
+
+TEST_F(Editor, NoMarginOrStepGivesTheControlANegativeIndentOrTabStop) {
+    editor_set_text(editor, "a\tb\r\nc");
+    const struct {
+        int margin, count, step;
+        LONG start, first_tab, second_tab;
+    } cases[] = {{-20, 30, 30, 0, 0, 600},
+                 {5, 30, -10, 100, 100, 100},
+                 {-5, 3, -7, 0, 0, 0},
+                 {-2147483647 - 1, 2, 10, 0, 0, 200},
+                 {2147483647, 2, 10, 31680, 31680, 31880}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "margin " << c.margin << ", step " << c.step);
+        editor_set_indent_and_tabs(editor, c.margin, c.count, c.step);
+        for (LONG position : {0, 5}) {
+            PARAFORMAT format = paragraph_at(editor, position);
+            EXPECT_EQ(format.dxStartIndent, c.start);
+            EXPECT_EQ(format.dxOffset, 0);
+            ASSERT_EQ(format.cTabCount, c.count);
+            EXPECT_EQ(format.rgxTabs[0], c.first_tab);
+            EXPECT_EQ(format.rgxTabs[1], c.second_tab);
+        }
+        // the control's RTF writer, which Copy and Save use, takes every one of them
+        std::string rtf;
+        EDITSTREAM stream = {(DWORD_PTR)&rtf, 0, append_to_string};
+        EXPECT_GT(SendMessageA(editor, EM_STREAMOUT, SF_RTF, (LPARAM)&stream), 0);
+        EXPECT_EQ(rtf.find("\\tx-"), std::string::npos) << rtf;
+        EXPECT_EQ(rtf.find("\\li-"), std::string::npos) << rtf;
     }
 }
 

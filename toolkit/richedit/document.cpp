@@ -1,6 +1,7 @@
 // Whole documents between files and the editor, and the name of a file dropped onto it.
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/rtf_check.h"
 #include "toolkit/richedit/text_encoding.h"
 
 #include <richedit.h>
@@ -131,47 +132,13 @@ bool document_keep(HWND editor, document_copy* copy) {
 
 void document_put_back(HWND editor, document_copy* copy) {
     editor_cut_down(editor);
-    stream_run(editor, EM_STREAMIN, SF_RTF, (DWORD_PTR)copy, copy_read_callback);
+    // through the filter like a file: the reader takes the writer's indents for a hanging pair
+    rtf_filter filter;
+    rtf_filter_start(&filter, copy_read_callback, (DWORD_PTR)copy);
+    stream_run(editor, EM_STREAMIN, SF_RTF, (DWORD_PTR)&filter, rtf_filter_read);
     SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&copy->selection);
     SendMessageA(editor, EM_SCROLLCARET, 0, 0);
     SendMessageA(editor, EM_SETMODIFY, copy->modified, 0);
-}
-
-// The control's RTF reader keeps 32 nested groups and one control word of about a thousand
-// characters; a file beyond either makes it write past its own tables and ends the program.
-constexpr int RTF_DEPTH_LIMIT = 32;
-constexpr int RTF_WORD_LIMIT = 255;
-
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_word_part(char c) { return is_letter(c) || (c >= '0' && c <= '9') || c == '-'; }
-
-// Reads the RTF file through once: true when its groups and control words stay within what the
-// control can read. Escaped braces are text. The file is left at its start.
-bool rtf_within_reader_limits(HANDLE file) {
-    char buffer[4096];
-    DWORD count = 0;
-    int depth = 0;
-    int word = -1;  // characters of the control word being read; -1 outside one
-    bool escape = false;
-    bool within = true;
-    while (within && ReadFile(file, buffer, sizeof buffer, &count, nullptr) && count > 0) {
-        for (DWORD i = 0; within && i < count; i++) {
-            char c = buffer[i];
-            if (escape) {
-                escape = false;
-                word = is_letter(c) ? 1 : -1;
-            } else if (word >= 0 && is_word_part(c)) {
-                within = ++word <= RTF_WORD_LIMIT;
-            } else {
-                word = -1;
-                if (c == '\\') escape = true;
-                if (c == '{') within = ++depth <= RTF_DEPTH_LIMIT;
-                if (c == '}' && depth > 0) depth--;
-            }
-        }
-    }
-    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    return within;
 }
 
 HCURSOR cursor_show_wait() {
@@ -186,7 +153,10 @@ LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBA
     if (document_keep(editor, &kept)) {
         // the control empties itself in a time growing with the square of a large text
         editor_cut_down(editor);
-        count = stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)file, callback);
+        rtf_filter filter;
+        rtf_filter_start(&filter, callback, (DWORD_PTR)file);
+        count = format == SF_RTF ? stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)&filter, rtf_filter_read)
+                                 : stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)file, callback);
         if (count == TRANSFER_FAILED) document_put_back(editor, &kept);
     }
     free(kept.data);

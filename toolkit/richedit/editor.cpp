@@ -93,6 +93,11 @@ void editor_select_all(HWND editor) {
 }
 
 void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step) {
+    // never a negative indent or tab stop: the control's RTF writer ends the program on a
+    // negative tab stop, and an indent left of the page hides the text
+    if (margin < 0) margin = 0;
+    if (margin > EDITOR_TWIPS_LIMIT / TWIPS_PER_POINT) margin = EDITOR_TWIPS_LIMIT / TWIPS_PER_POINT;
+    if (step < 0) step = 0;
     count = capped_tab_count(count, step);
     PARAFORMAT format;
     memset(&format, 0, sizeof format);
@@ -105,8 +110,10 @@ void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step) {
     editor_select_all(editor);
     SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
     format.dwMask = PFM_OFFSETINDENT | PFM_TABSTOPS | PFM_OFFSET;
+    // every line of a paragraph at the margin: the control's writer cannot express a first line
+    // at the margin over lines at the left edge (it writes the pair swapped)
     format.dxStartIndent = margin * TWIPS_PER_POINT;
-    format.dxOffset = -margin * TWIPS_PER_POINT;
+    format.dxOffset = 0;
     format.cTabCount = (SHORT)count;
     for (int i = 0; i < count; i++) format.rgxTabs[i] = (margin + i * step) * TWIPS_PER_POINT;
     SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);

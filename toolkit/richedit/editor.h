@@ -8,8 +8,12 @@ HWND editor_create(HWND parent, int x, int y, int width, int height, const char*
 // The control's own procedure, for subclass procedures to pass messages on to.
 LRESULT CALLBACK editor_default_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam);
 void editor_select_all(HWND editor);
+// The widest indent or tab stop the toolkit hands the control, in twips: 22 inches.
+constexpr int EDITOR_TWIPS_LIMIT = 31680;
+
 // Margin and step in points; at most 32 stops, and the last stays within 900 points of the margin.
-// Leaves the caret at position 0.
+// Every line stands at the margin; a negative margin or step counts as 0. Leaves the caret at
+// position 0.
 void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step);
 // The message number of an EN_MSGFILTER, or EN_REQUESTRESIZE / EN_SELCHANGE / EN_DROPFILES;
 // 0 for anything else or for another window's notification.
