@@ -216,6 +216,14 @@ TEST_F(Editor, IndentIsTheMarginOnEveryParagraphAfterRepeatedCalls) {
         EXPECT_EQ(format.dxStartIndent, 100) << "paragraph at " << position;
         EXPECT_EQ(format.dxOffset, 0) << "paragraph at " << position;
     }
+    // one Undo takes the last change back whole: the margin and tab stops before it
+    editor_undo(editor);
+    for (LONG position : {0, 6, 11}) {
+        PARAFORMAT format = paragraph_at(editor, position);
+        EXPECT_EQ(format.dxStartIndent, 60) << "paragraph at " << position;
+        ASSERT_EQ(format.cTabCount, 20) << "paragraph at " << position;
+        EXPECT_EQ(format.rgxTabs[1] & 0x00FFFFFF, 660) << "paragraph at " << position;
+    }
 }
 
 DWORD CALLBACK append_to_string(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
