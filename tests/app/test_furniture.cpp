@@ -351,19 +351,23 @@ TEST(StatusBar, ShowsTheValuesInForceAfterUndoNewOpenAndMaximising) {
     app_reset();
     dialog_helper_start();
     SetWindowTextA(app_state.editor, "ett\ttvå");
-    dialog_helper_queue([](HWND dialog) {
-        SetWindowTextA(GetDlgItem(dialog, 1), "12");
-        PostMessageA(dialog, WM_COMMAND, 801, 0);
-    });
-    app_command(CMD_MARGIN);
+    for (const char* margin : {"4", "12"}) {
+        static const char* typed = nullptr;
+        typed = margin;
+        dialog_helper_queue([](HWND dialog) {
+            SetWindowTextA(GetDlgItem(dialog, 1), typed);
+            PostMessageA(dialog, WM_COMMAND, 801, 0);
+        });
+        app_command(CMD_MARGIN);
+    }
     EXPECT_EQ(part_text(2), "12");
     EXPECT_EQ(part_text(4), "30");
 
-    // undone, the paragraph has no margin and no tab stops: the control steps 36 points
+    // undone in one step, the paragraph is back on the margin and tab stops it had before
     app_command(CMD_UNDO);
-    EXPECT_EQ(caret_paragraph().dxStartIndent, 0);
-    EXPECT_EQ(part_text(2), "0");
-    EXPECT_EQ(part_text(4), "36");
+    EXPECT_EQ(caret_paragraph().dxStartIndent, 4 * 20);
+    EXPECT_EQ(part_text(2), "4");
+    EXPECT_EQ(part_text(4), "30");
 
     // a new document is set as the program is
     SendMessageA(app_state.editor, EM_SETMODIFY, 0, 0);

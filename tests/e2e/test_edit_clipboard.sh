@@ -100,4 +100,32 @@ program_exit
 message_check "SPARA?" "Skall dokumentet sparas innan programmet avslutas?" n
 check "the program ends" program_wait_end 10
 check "nothing was saved" same "$(find "$e2e_out" -name '*.rtf' -o -name '*.txt' ! -name 'utifrån.txt' | wc -l)" 0
+
+scenario "another program's RTF: a negative tab stop is made sound, an overlong font name refused; copy and save work"
+# another program offers RTF alone, as the X target Wine reads as "Rich Text Format"
+offer_rtf() {
+    kill "$xclip_pid" 2>/dev/null
+    printf '%s' "$1" >"$e2e_out/erbjuden.rtf"
+    xclip -quiet -selection clipboard -t text/rtf -i "$e2e_out/erbjuden.rtf" >/dev/null 2>&1 &
+    xclip_pid=$!
+    sleep 0.5
+}
+no_negative() { ! grep -q -a -e '\\tx-' -e '\\li-' "$1"; }
+program_start || exit 1
+offer_rtf '{\rtf1\ansi\pard\li-1000\tx-2000 Utifr\'"'"'e5n\tab RTF\par}'
+keys ctrl+v
+check "the other program's RTF is pasted" same "$(text)" $'Utifrån\tRTF'
+offer_rtf "{\\rtf1{\\fonttbl{\\f0 $(printf 'F%.0s' $(seq 1 1100));}}\\f0 fet}"
+keys ctrl+v
+check "an overlong font name is refused and the program runs on" program_alive
+check "the text stays" same "$(text)" $'Utifrån\tRTF'
+keys ctrl+a ctrl+c
+check "copy works" clipboard_rtf_holds "RTF"
+keys alt+a a                       # Spara som...
+dialog_wait "Spara som" && file_dialog_enter "$(winpath "$e2e_out/inklistrat.rtf")"
+check "save works" wait_for 5 grep -q -a 'RTF' "$e2e_out/inklistrat.rtf"
+check "with no negative indent or tab stop" no_negative "$e2e_out/inklistrat.rtf"
+check "the program runs on" program_alive
+kill "$xclip_pid" 2>/dev/null
+program_kill
 e2e_finish

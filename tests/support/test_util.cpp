@@ -2,7 +2,11 @@
 
 #include <commctrl.h>
 
+#include "toolkit/richedit/document.h"
+#include "toolkit/richedit/editor.h"
+
 #include <cstdio>
+#include <cstring>
 
 void pump_messages(int milliseconds) {
     pump_until([] { return false; }, milliseconds);
@@ -81,17 +85,33 @@ PARAFORMAT paragraph_at(HWND editor, LONG position) {
     return format;
 }
 
-bool clipboard_text_set(const char* text) {
-    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
-    if (!data) return false;
-    lstrcpyA((char*)GlobalLock(data), text);
-    GlobalUnlock(data);
-    if (!OpenClipboard(nullptr)) {
-        GlobalFree(data);
-        return false;
+std::string editor_copied_and_saved(HWND editor, const std::string& path) {
+    editor_select_all(editor);
+    editor_copy(editor);
+    return document_save(editor, path.c_str()) > 0 ? file_read(path) : "";
+}
+
+namespace {
+
+HGLOBAL block_of(const char* bytes, size_t size) {
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (data) {
+        memcpy(GlobalLock(data), bytes, size);
+        GlobalUnlock(data);
     }
+    return data;
+}
+
+}  // namespace
+
+bool clipboard_text_set(const char* text, const std::string& rtf) {
+    if (!OpenClipboard(nullptr)) return false;
     EmptyClipboard();
-    bool placed = SetClipboardData(CF_TEXT, data) != nullptr;
+    bool placed = SetClipboardData(CF_TEXT, block_of(text, lstrlenA(text) + 1)) != nullptr;
+    if (!rtf.empty()) {
+        UINT format = RegisterClipboardFormatA("Rich Text Format");
+        placed &= SetClipboardData(format, block_of(rtf.c_str(), rtf.size() + 1)) != nullptr;
+    }
     CloseClipboard();
     return placed;
 }

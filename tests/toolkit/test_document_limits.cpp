@@ -1,7 +1,8 @@
 // RTF files beyond what the control's reader can hold (deep groups, endless control words,
-// overlong names, paragraphs of endless tabs) are refused before the control reads them;
-// everything within its reach still loads, with values the control can copy and save, field
-// results and table cells shown as text. A file at the path length limit is saved like any other.
+// overlong names, paragraphs of endless tabs), and text files with such a paragraph, are refused
+// before the control reads them; everything within its reach still loads, with values the
+// control can copy and save (pasted RTF too), field results and table cells shown as text. A
+// file at the path length limit is saved like any other.
 #include <gtest/gtest.h>
 #include <richedit.h>
 
@@ -11,6 +12,7 @@
 #include "support/test_util.h"
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/text_encoding.h"
 
 namespace {
 
@@ -41,6 +43,7 @@ protected:
         folder = temp_folder();
         // an edited, unsaved document that a refused file must leave alone
         editor_set_text(editor, "Osparat");
+        document_encoding = TEXT_CP1252;
         editor_set_modified(editor, "ON");
     }
     void TearDown() override { DestroyWindow(parent); }
@@ -103,7 +106,7 @@ TEST_F(DocumentLimits, ValidFilesAreNeverRefused) {
     EXPECT_EQ(editor_text(editor), "ab");
 }
 
-TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileAreMadeSoundBeforeCopyAndSave) {
+TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileOrAPasteAreMadeSoundBeforeCopyAndSave) {
     const struct {
         const char* paragraph;
         LONG start, tab;  // the first line's indent and the first tab stop, in twips
@@ -113,21 +116,29 @@ TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileAreMadeSoundBeforeCopyAndSave) {
                  {"\\pard\\fi-5000\\li99999999999\\tx1000 a\\tab b\\par", 31680, 1000},
                  {"\\trowd\\trleft-5000\\trgaph-108\\cellx-100\\cellx500\\tx300 a\\cell b\\cell\\row", 0, 300}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.paragraph);
-        ASSERT_GT(load(std::string("{\\rtf1\\ansi ") + c.paragraph + "}"), 0);
-        EXPECT_EQ(editor_text(editor).substr(0, 3), "a\tb");
-        PARAFORMAT paragraph = paragraph_at(editor, 0);
-        EXPECT_EQ(paragraph.dxStartIndent, c.start);
-        EXPECT_EQ(paragraph.dxOffset, 0);
-        ASSERT_EQ(paragraph.cTabCount, 1);
-        EXPECT_EQ(paragraph.rgxTabs[0] & 0x00FFFFFF, c.tab);
-        // both go through the control's RTF writer
-        editor_select_all(editor);
-        editor_copy(editor);
-        std::string saved = folder + "sparad.rtf";
-        EXPECT_GT(document_save(editor, saved.c_str()), 0);
-        EXPECT_EQ(file_read(saved).find("\\tx-"), std::string::npos);
-        EXPECT_EQ(file_read(saved).find("\\li-"), std::string::npos);
+        for (bool pasted : {false, true}) {
+            SCOPED_TRACE(std::string(pasted ? "pasted " : "opened ") + c.paragraph);
+            std::string rtf = std::string("{\\rtf1\\ansi ") + c.paragraph + "}";
+            if (pasted) {
+                // as another program offers it
+                editor_set_text(editor, "");
+                ASSERT_TRUE(clipboard_text_set("a b", rtf));
+                editor_paste(editor);
+            } else {
+                ASSERT_GT(load(rtf), 0);
+            }
+            EXPECT_EQ(editor_text(editor).substr(0, 3), "a\tb");
+            PARAFORMAT paragraph = paragraph_at(editor, 0);
+            EXPECT_EQ(paragraph.dxStartIndent, c.start);
+            EXPECT_EQ(paragraph.dxOffset, 0);
+            ASSERT_EQ(paragraph.cTabCount, 1);
+            EXPECT_EQ(paragraph.rgxTabs[0] & 0x00FFFFFF, c.tab);
+            // both go through the control's RTF writer
+            std::string saved = editor_copied_and_saved(editor, folder + "sparad.rtf");
+            EXPECT_NE(saved.find("a\\tab b"), std::string::npos);
+            EXPECT_EQ(saved.find("\\tx-"), std::string::npos);
+            EXPECT_EQ(saved.find("\\li-"), std::string::npos);
+        }
     }
 }
 
@@ -159,10 +170,32 @@ TEST_F(DocumentLimits, EscapedBracesAndBackslashesAreText) {
     EXPECT_EQ(editor_text(editor), std::string(40, '{') + "\\" + std::string(300, 'x'));
 }
 
-TEST_F(DocumentLimits, PlainTextIsNotScanned) {
+TEST_F(DocumentLimits, PlainTextIsRefusedOnlyForAParagraphOfEndlessTabs) {
+    const std::string utf16_tabs = repeated(std::string("\t\0", 2), 4001), tabs(3000, '\t');
+    const struct {
+        const char* what;
+        std::string bytes;
+        int read;  // characters, or DOCUMENT_NOTHING_MOVED for a file refused
+    } files[] = {
+        {"braces and backslashes", std::string(100, '{') + "\\" + std::string(300, 'a'), 401},
+        {"4,000 tabs", std::string(4000, '\t'), 4000},
+        {"tabs over lines ended by LF or CR", repeated(tabs + "\n" + tabs + "\r", 2), 12004},
+        {"UTF-16 letters holding the tab's byte", "\xff\xfe" + repeated("\x09\x09", 5000), 5000},
+        {"Windows-1252, the tabs after the first block", "å" + std::string(70000, 'x') + std::string(4001, '\t'),
+         DOCUMENT_NOTHING_MOVED},
+        {"UTF-8", "\xef\xbb\xbfå" + std::string(4001, '\t'), DOCUMENT_NOTHING_MOVED},
+        {"UTF-16", "\xff\xfe" + utf16_tabs, DOCUMENT_NOTHING_MOVED},
+    };
     std::string path = folder + "prov.txt";
-    file_write(path, std::string(100, '{') + "\\" + std::string(300, 'a'));
-    EXPECT_EQ(document_load(editor, path.c_str()), 401);
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.what);
+        editor_set_text(editor, "Osparat");
+        file_write(path, f.bytes);
+        EXPECT_EQ(document_load(editor, path.c_str()), f.read);
+        if (f.read == DOCUMENT_NOTHING_MOVED) {
+            EXPECT_EQ(editor_text(editor), "Osparat");
+        }
+    }
 }
 
 TEST_F(DocumentLimits, TargetAtThePathLimitIsSavedAndNothingIsLeftBesideIt) {

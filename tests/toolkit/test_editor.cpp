@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/test_util.h"
+#include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
 
 namespace {
@@ -215,6 +216,14 @@ TEST_F(Editor, IndentIsTheMarginOnEveryParagraphAfterRepeatedCalls) {
         PARAFORMAT format = paragraph_at(editor, position);
         EXPECT_EQ(format.dxStartIndent, 100) << "paragraph at " << position;
         EXPECT_EQ(format.dxOffset, 0) << "paragraph at " << position;
+    }
+    // one Undo takes the last change back whole: the margin and tab stops before it
+    editor_undo(editor);
+    for (LONG position : {0, 6, 11}) {
+        PARAFORMAT format = paragraph_at(editor, position);
+        EXPECT_EQ(format.dxStartIndent, 60) << "paragraph at " << position;
+        ASSERT_EQ(format.cTabCount, 20) << "paragraph at " << position;
+        EXPECT_EQ(format.rgxTabs[1] & 0x00FFFFFF, 660) << "paragraph at " << position;
     }
 }
 
@@ -445,6 +454,66 @@ TEST_F(Editor, CopyAndCutPlaceExactlyTheSelection) {
         EXPECT_EQ(text(), r.left);
         EXPECT_EQ(clipboard_has_text(), 1);
     }
+}
+
+// Every way the control pastes.
+void paste_by(HWND editor, const std::string& way) {
+    if (way == "menu") editor_paste(editor);
+    if (way == "ctrl+V") key_with(editor, VK_CONTROL, 'V');
+    if (way == "special") SendMessageA(editor, EM_PASTESPECIAL, 0, 0);
+    if (way == "special RTF") SendMessageA(editor, EM_PASTESPECIAL, RegisterClipboardFormatA("Rich Text Format"), 0);
+}
+
+// Pasted RTF is read as a file is (the values it is brought to are tested with the files).
+TEST_F(Editor, PastedRtfOfAnotherProgramIsMadeSoundOrPastedAsItsText) {
+    const std::string too_deep = "{\\rtf1 " + std::string(40, '{') + "djup" + std::string(40, '}') + "}";
+    const struct row {
+        const char* way;
+        std::string rtf, plain;
+        const char* left;  // the text after the paste
+    } rows[] = {
+        {"menu", "{\\rtf1\\ansi\\pard\\li-1000\\tx-2000 ny\\tab rad\\par}", "ny rad", "any\trad\r\nb"},
+        {"special RTF", "{\\rtf1\\ansi\\pard\\tx-1 ny\\tab rad\\par}", "", "any\trad\r\nb"},
+        // beyond the reader: the other program's plain text instead
+        {"menu", "{\\rtf1{\\fonttbl{\\f0 " + std::string(1100, 'F') + ";}}\\f0 fet}", "vanlig", "avanligb"},
+        {"ctrl+V", too_deep, "djup", "adjupb"},
+        // a paragraph of more tabs than the control takes: nothing at all
+        {"menu", "", std::string(5000, '\t'), "ab"},
+        {"special", "{\\rtf1 " + std::string(5000, '\t') + "}", std::string(5000, '\t'), "ab"},
+    };
+    std::string folder = temp_folder();
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::string(r.way) + " " + r.rtf.substr(0, 40));
+        editor_set_text(editor, "ab");
+        editor_select(editor, 1, 1);
+        ASSERT_TRUE(clipboard_text_set(r.plain.c_str(), r.rtf));
+        paste_by(editor, r.way);
+        EXPECT_EQ(text(), r.left);
+        std::string saved = editor_copied_and_saved(editor, folder + "inklistrat.rtf");
+        EXPECT_EQ(clipboard_block("Rich Text Format").substr(0, 6), "{\\rtf1");
+        EXPECT_NE(saved.find("b\\par"), std::string::npos);
+        EXPECT_EQ(saved.find("\\tx-"), std::string::npos);
+        editor_undo(editor);
+        EXPECT_EQ(text(), "ab");
+    }
+}
+
+TEST_F(Editor, OwnCopiedRtfPastesWithTheFormatsItWasCopiedWith) {
+    editor_set_text(editor, "fet kursiv\r\nrad två");
+    set_effects(0, 3, CFM_BOLD | CFM_COLOR, CFE_BOLD, RGB(200, 0, 0));
+    set_effects(4, 10, CFM_ITALIC, CFE_ITALIC);
+    editor_set_indent_and_tabs(editor, 5, 3, 40);
+    std::string copied, pasted;
+    EDITSTREAM out = {(DWORD_PTR)&copied, 0, append_to_string};
+    SendMessageA(editor, EM_STREAMOUT, SF_RTF, (LPARAM)&out);
+    editor_select(editor, 0, editor_text_length(editor));
+    editor_copy(editor);
+    editor_paste(editor);
+    out = {(DWORD_PTR)&pasted, 0, append_to_string};
+    SendMessageA(editor, EM_STREAMOUT, SF_RTF, (LPARAM)&out);
+    // the margin too: the control alone reads its own indent back as a first line over lines at the edge
+    EXPECT_EQ(pasted, copied);
+    EXPECT_NE(pasted.find("\\fi100"), std::string::npos);
 }
 
 TEST_F(Editor, FocusGoesToTheEditor) {

@@ -94,7 +94,7 @@ LONG write_beside(HWND editor, WPARAM format, text_encoding encoding, const char
 // it back: text, formats, selection and modified flag.
 struct document_copy {
     char* data;
-    size_t size, capacity, read_at;
+    size_t size, capacity;
     CHARRANGE selection;
     LRESULT modified;
 };
@@ -115,15 +115,6 @@ DWORD CALLBACK copy_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, 
     return 0;
 }
 
-DWORD CALLBACK copy_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
-    document_copy* copy = (document_copy*)cookie;
-    size_t left = copy->size - copy->read_at;
-    *done = (LONG)(left < (size_t)count ? left : (size_t)count);
-    memcpy(buffer, copy->data + copy->read_at, *done);
-    copy->read_at += *done;
-    return 0;
-}
-
 bool document_keep(HWND editor, document_copy* copy) {
     SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&copy->selection);
     copy->modified = SendMessageA(editor, EM_GETMODIFY, 0, 0);
@@ -133,8 +124,9 @@ bool document_keep(HWND editor, document_copy* copy) {
 void document_put_back(HWND editor, document_copy* copy) {
     editor_cut_down(editor);
     // through the filter like a file: the reader takes the writer's indents for a hanging pair
+    rtf_memory source = {copy->data, copy->size, 0};
     rtf_filter filter;
-    rtf_filter_start(&filter, copy_read_callback, (DWORD_PTR)copy);
+    rtf_filter_start(&filter, rtf_memory_read, (DWORD_PTR)&source);
     stream_run(editor, EM_STREAMIN, SF_RTF, (DWORD_PTR)&filter, rtf_filter_read);
     SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&copy->selection);
     SendMessageA(editor, EM_SCROLLCARET, 0, 0);
@@ -212,7 +204,10 @@ int document_load(HWND editor, const char* path) {
     bool plain = format == SF_TEXT;
     text_encoding encoding = plain ? text_encoding_detect(file) : TEXT_CP1252;
     if (plain) format = text_read_prepare(file, encoding);
-    LONG count = stream_in_or_keep(editor, format, file, plain ? text_read_callback : stream_read_callback);
+    // a paragraph of endless tabs would keep the control busy for minutes: refused like an RTF file's
+    LONG count = plain && text_tabs_too_many()
+                     ? TRANSFER_FAILED
+                     : stream_in_or_keep(editor, format, file, plain ? text_read_callback : stream_read_callback);
     CloseHandle(file);
     SetCursor(previous);
     if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;

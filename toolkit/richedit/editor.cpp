@@ -102,20 +102,15 @@ void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step) {
     PARAFORMAT format;
     memset(&format, 0, sizeof format);
     format.cbSize = sizeof format;
-    // The first pass puts every paragraph at the left edge with no tab stops, so that the
-    // relative indent of the second lands on the margin. It is absolute: the control keeps a
-    // relative indent below zero, and a negative tab count makes it crash.
+    // One absolute pass, so that one Undo takes all of it back. Every line of a paragraph stands
+    // at the margin: the control's writer cannot express a first line at the margin over lines
+    // at the left edge (it writes the pair swapped).
     format.dwMask = PFM_STARTINDENT | PFM_TABSTOPS | PFM_OFFSET;
-    ShowWindow(editor, SW_HIDE);  // one repaint instead of one per pass
-    editor_select_all(editor);
-    SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
-    format.dwMask = PFM_OFFSETINDENT | PFM_TABSTOPS | PFM_OFFSET;
-    // every line of a paragraph at the margin: the control's writer cannot express a first line
-    // at the margin over lines at the left edge (it writes the pair swapped)
     format.dxStartIndent = margin * TWIPS_PER_POINT;
-    format.dxOffset = 0;
     format.cTabCount = (SHORT)count;
     for (int i = 0; i < count; i++) format.rgxTabs[i] = (margin + i * step) * TWIPS_PER_POINT;
+    ShowWindow(editor, SW_HIDE);  // one repaint once shown again
+    editor_select_all(editor);
     SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
     editor_select(editor, 0, 0);
     ShowWindow(editor, SW_SHOW);
@@ -271,6 +266,10 @@ void editor_paste(HWND editor) {
 
 int editor_can_undo(HWND editor) {
     return SendMessageA(editor, EM_CANUNDO, 0, 0) == 1 ? 1 : 0;
+}
+
+void editor_clear_undo(HWND editor) {
+    SendMessageA(editor, EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
 int clipboard_has_text() {

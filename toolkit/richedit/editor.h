@@ -10,10 +10,13 @@ LRESULT CALLBACK editor_default_procedure(HWND editor, UINT message, WPARAM wpar
 void editor_select_all(HWND editor);
 // The widest indent or tab stop the toolkit hands the control, in twips: 22 inches.
 constexpr int EDITOR_TWIPS_LIMIT = 31680;
+// The most tabs a paragraph may bring into the control: it takes a time growing with the square
+// of a paragraph's tabs (16,000 take two seconds to paste, and a second for each key typed there).
+constexpr int EDITOR_PARAGRAPH_TABS_LIMIT = 4000;
 
 // Margin and step in points; at most 32 stops, and the last stays within 900 points of the margin.
-// Every line stands at the margin; a negative margin or step counts as 0. Leaves the caret at
-// position 0.
+// Every line stands at the margin; a negative margin or step counts as 0. One step to undo.
+// Leaves the caret at position 0.
 void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step);
 // The message number of an EN_MSGFILTER, or EN_REQUESTRESIZE / EN_SELCHANGE / EN_DROPFILES;
 // 0 for anything else or for another window's notification.
@@ -48,4 +51,6 @@ void editor_cut(HWND editor);
 void editor_copy(HWND editor);
 void editor_paste(HWND editor);
 int editor_can_undo(HWND editor);
+// Forgets every step Undo could take back.
+void editor_clear_undo(HWND editor);
 int clipboard_has_text();

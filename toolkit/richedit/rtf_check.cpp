@@ -1,5 +1,5 @@
-// What the control's RTF reader is fed from a file: the check before it reads and the filter
-// while it reads share one pass over the file's tokens.
+// What the control's RTF reader is fed from a file or the clipboard: the check before it reads
+// and the filter while it reads share one pass over the tokens.
 #include "toolkit/richedit/rtf_check.h"
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
@@ -9,12 +9,10 @@
 namespace {
 
 // Measured on the control: 33 nested groups, or a font or style name of about 1,040
-// characters, end the program; the names keep a margin below the reader's buffer. A paragraph
-// takes a time growing with the square of its tabs (8,000: half a second to read and a third
-// of a second for each key typed into it).
+// characters, end the program; the names keep a margin below the reader's buffer.
 constexpr int DEPTH_LIMIT = 32;
 constexpr int NAME_LIMIT = 768;
-constexpr int TAB_LIMIT = 4000;
+constexpr int TAB_LIMIT = EDITOR_PARAGRAPH_TABS_LIMIT;
 constexpr long long NUMBER_LIMIT = 2147483647;  // the reader's numbers wrap round past 32 bits
 
 enum { TEXT, ESCAPE, LETTERS, DIGITS, HEX, BINARY };
@@ -357,14 +355,28 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
     return f->read_failed ? ERROR_READ_FAULT : 0;
 }
 
-bool rtf_within_reader_limits(HANDLE file) {
+bool rtf_source_within_reader_limits(EDITSTREAMCALLBACK source, DWORD_PTR cookie) {
     rtf_filter filter;
-    rtf_filter_start(&filter, stream_read_callback, (DWORD_PTR)file);
+    rtf_filter_start(&filter, source, cookie);
     filter.whole_check = true;
     BYTE scratch[4096];
     LONG done = 0;
     while (rtf_filter_read((DWORD_PTR)&filter, scratch, sizeof scratch, &done) == 0 && done > 0) {
     }
-    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     return !filter.refused && !filter.read_failed;
+}
+
+bool rtf_within_reader_limits(HANDLE file) {
+    bool within = rtf_source_within_reader_limits(stream_read_callback, (DWORD_PTR)file);
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    return within;
+}
+
+DWORD CALLBACK rtf_memory_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    rtf_memory* memory = (rtf_memory*)cookie;
+    size_t left = memory->size - memory->read_at;
+    *done = (LONG)(left < (size_t)count ? left : (size_t)count);
+    memcpy(buffer, memory->data + memory->read_at, *done);
+    memory->read_at += *done;
+    return 0;
 }

@@ -1,7 +1,7 @@
-// What the control's RTF reader is fed from a file. A first pass refuses a file that would
-// overrun the reader; while the control reads, a filter between the file and the reader keeps
-// what it is fed within values the control can show, copy and save: no negative indent or tab
-// stop, numbers within 32 bits, a field's visible result as text, table cells as tabs.
+// What the control's RTF reader is fed from a file or the clipboard. A first pass refuses what
+// would overrun the reader; while the control reads, a filter between the source and the reader
+// keeps what it is fed within values the control can show, copy and save: no negative indent or
+// tab stop, numbers within 32 bits, a field's visible result as text, table cells as tabs.
 #pragma once
 #include <windows.h>
 #include <richedit.h>
@@ -33,10 +33,18 @@ struct rtf_filter {
     long long left_indent, first_indent;
 };
 
-// Reads the file through once: true when the control's reader can hold all of it (groups,
-// control words, names in the tables, tabs in a paragraph) and it could be read. The file is
-// left at its start.
+// Reads what the source (a transfer callback and its cookie) hands over through once: true
+// when the control's reader can hold all of it (groups, control words, names in the tables,
+// tabs in a paragraph) and it could be read.
+bool rtf_source_within_reader_limits(EDITSTREAMCALLBACK source, DWORD_PTR cookie);
+// The same for a file, which is left at its start.
 bool rtf_within_reader_limits(HANDLE file);
+// A block of memory as a source: rtf_memory_read hands it over from read_at on.
+struct rtf_memory {
+    const char* data;
+    size_t size, read_at;
+};
+DWORD CALLBACK rtf_memory_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done);
 // Starts a filtered read of what the source (a transfer callback and its cookie) hands over.
 void rtf_filter_start(rtf_filter* filter, EDITSTREAMCALLBACK source, DWORD_PTR cookie);
 // EM_STREAMIN callback; the cookie is an rtf_filter. Nonzero (a failed read, or a part the
