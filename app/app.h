@@ -18,11 +18,15 @@ bool shortcut_run(const MSG& msg);
 void creation_handler(HWND window);
 // Loads the command line's document and sets the starting margin and tab step.
 void document_start();
+// The margin and tab step the program is set to go for the whole text, as for the first document.
+void document_settings_apply();
 constexpr int START_TAB_COUNT = 20;
 void size_handler();
 void notify_handler(LPARAM notification);
 void menu_handler();
 void focus_handler();
+// Lays the status bar out with the values in force: margin and tab step of the caret's
+// paragraph, caret line and position, document size.
 void status_refresh();
 
 // document commands

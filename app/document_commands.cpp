@@ -146,9 +146,12 @@ void command_new() {
     document_encoding = TEXT_CP1252;
     save_target_suggest("");
     window_post(app_state.main_window, WM_SIZE, 0, 0);
+    document_settings_apply();  // the empty page is set as the program is, like the first one
     editor_set_colours(app_state.editor, 0, 0x00FFFFFF);
-    // the control counts the colour reset as a change; the new empty page has nothing to save
+    // the control counts the page's set-up as changes; the new empty page has nothing to save
+    // and nothing to undo
     editor_set_modified(app_state.editor, "OFF");
+    editor_clear_undo(app_state.editor);
 }
 
 // Asks before the dialog, so that the document is saved or let go before another is chosen.

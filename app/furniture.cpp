@@ -11,6 +11,7 @@
 #include "toolkit/windows/toolbar.h"
 #include "toolkit/windows/window.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -79,10 +80,15 @@ const char* status_number_text(int number) {
     return app_state.number_text;
 }
 
+// A setting's own text (as typed) while the caret's paragraph has it, else the value in force there.
+const char* setting_text(int in_force, int setting, const char* text) {
+    return in_force == setting ? text : status_number_text(in_force);
+}
+
 const char* status_value(int part) {
     switch (part) {
-    case 2: return app_state.margin_text;
-    case 4: return app_state.tab_step_text;
+    case 2: return setting_text(editor_caret_margin(app_state.editor), app_state.margin, app_state.margin_text);
+    case 4: return setting_text(editor_caret_tab_step(app_state.editor), app_state.tab_step, app_state.tab_step_text);
     case 6: return status_number_text(editor_caret_line(app_state.editor));
     case 8: return status_number_text(editor_caret_position(app_state.editor, "FORMAT"));
     default: return status_number_text(editor_text_length(app_state.editor));
@@ -110,23 +116,25 @@ void creation_handler(HWND window) {
     text_copy_limited(app_state.tab_step_text, "30", 0);
 }
 
+void document_settings_apply() {
+    editor_set_indent_and_tabs(app_state.editor, app_state.margin, START_TAB_COUNT, app_state.tab_step);
+}
+
 // The control wraps the whole document again at every change of its size, so the document
 // named on the command line is read once the window has its final frame and layout.
 void document_start() {
     bool laid_out = app_state.command_line && command_line_open(app_state.command_line);
-    if (!laid_out) editor_set_indent_and_tabs(app_state.editor, app_state.margin, START_TAB_COUNT, app_state.tab_step);
+    if (!laid_out) document_settings_apply();
+    // the page's set-up is no change of the user's: nothing to save, nothing to undo
     editor_set_modified(app_state.editor, "OFF");
+    editor_clear_undo(app_state.editor);
     status_refresh();
 }
 
 void size_handler() {
     control_fit_parent(app_state.editor, 0, 25, 0, -46);
     toolbar_dock(app_state.toolbar, "T", 23, 0, 0, 0);
-    for (int i = 0; i < 10; ++i) {
-        const status_part& part = status_parts[i];
-        const char* text = part.label ? part.label : status_value(i + 1);
-        statusbar_add_part(app_state.status_bar, i + 1, part.width, part.look, text);
-    }
+    status_refresh();
 }
 
 void notify_handler(LPARAM notification) {
@@ -158,8 +166,15 @@ void menu_handler() {
 
 void focus_handler() { editor_focus(app_state.editor); }
 
+// All ten parts are laid out afresh with the values in force; a number wider than its part
+// widens it, and the parts after it move along.
 void status_refresh() {
-    for (int part = 6; part <= 10; part += 2) {
-        statusbar_set_text(app_state.status_bar, part, "SUNKEN", status_value(part));
+    // the frame's first size message comes before the bar and the editor are there
+    if (!app_state.status_bar || !app_state.editor) return;
+    for (int i = 0; i < 10; ++i) {
+        const status_part& part = status_parts[i];
+        const char* text = part.label ? part.label : status_value(i + 1);
+        int width = part.label ? part.width : std::max(part.width, statusbar_text_width(app_state.status_bar, text));
+        statusbar_add_part(app_state.status_bar, i + 1, width, part.look, text);
     }
 }

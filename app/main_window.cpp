@@ -45,6 +45,8 @@ bool command_dispatch(WPARAM wparam) {
     for (const command_route& route : command_routes) {
         if (wparam == (WPARAM)route.id) {
             route.run();
+            // what a command changed shows at once: margin, tab step, caret and size
+            if (route.id != CMD_STATUS_REFRESH) status_refresh();
             return true;
         }
     }

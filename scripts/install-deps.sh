@@ -6,9 +6,10 @@ set -euo pipefail
 packages=(
   cmake make python3 python3-xlib
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine64 fonts-wine xvfb xauth xdotool x11-utils xclip imagemagick
+  wine64 fonts-wine python3-fonttools xvfb xauth xdotool x11-utils xclip imagemagick
   googletest fonts-liberation locales
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils ghostscript
+  libreoffice-writer-nogui
 )
 
 missing=()

@@ -26,9 +26,35 @@ wine_prefix_ensure() {
 wine_symbol_fonts_ensure() {
     local from=${WINE_FONT_DIR:-/usr/share/wine/fonts} to="$WINEPREFIX/drive_c/windows/Fonts" f
     [ -d "$to" ] || return 0
-    for f in marlett.ttf symbol.ttf wingding.ttf webdings.ttf; do
+    for f in marlett.ttf wingding.ttf webdings.ttf; do
         [ -e "$to/$f" ] || [ ! -f "$from/$f" ] || cp "$from/$f" "$to/$f"
     done
+    [ -f "$from/symbol.ttf" ] || return 0
+    # a missing copy, or a plain one from an older prefix
+    if [ ! -e "$to/symbol.ttf" ] || cmp -s "$from/symbol.ttf" "$to/symbol.ttf"; then
+        font_symbol_codes_add "$from/symbol.ttf" "$to/symbol.ttf.new" && mv "$to/symbol.ttf.new" "$to/symbol.ttf" ||
+            { echo "symbol.ttf without its symbol codes: is python3-fonttools installed?" >&2
+              rm -f "$to/symbol.ttf.new"; [ -e "$to/symbol.ttf" ] || cp "$from/symbol.ttf" "$to/symbol.ttf"; }
+    fi
+}
+
+# Wine's Symbol font has its letters under the byte codes 0x20-0xFF only (a Macintosh table, and
+# a Unicode table whose upper half is wrong: 0xB0 gave Upsilon, not degree), but the editor draws
+# a symbol-charset run with the codes U+F020-U+F0FF: every letter showed as a box. The copy gets
+# the symbol table of a Symbol face, made from the Macintosh one, in place of the Unicode table.
+font_symbol_codes_add() {
+    /usr/bin/python3 - "$1" "$2" <<'PY'
+import sys
+from fontTools.ttLib import TTFont
+from fontTools.ttLib.tables._c_m_a_p import CmapSubtable
+font = TTFont(sys.argv[1])
+codes = font["cmap"].getcmap(1, 0)
+symbols = CmapSubtable.newSubtable(4)
+symbols.platformID, symbols.platEncID, symbols.language = 3, 0, 0
+symbols.cmap = {0xF000 + c: glyph for c, glyph in codes.cmap.items() if c >= 0x20}
+font["cmap"].tables = [codes, symbols]
+font.save(sys.argv[2])
+PY
 }
 
 wine_prefix_make() {

@@ -264,6 +264,8 @@ TEST_F(DocumentCommands, NewAsksAndNoDiscards) {
     app_command(CMD_NEW);
     expect_boxes({{"SPARA?", "Skall dokumentet sparas innan nytt dokument öppnas?"}});
     EXPECT_EQ(app_editor_text(), "");
+    // the new page, its set-up included, has nothing to undo
+    EXPECT_EQ(SendMessageA(app_state.editor, EM_CANUNDO, 0, 0), 0);
 }
 
 TEST_F(DocumentCommands, NewCancelKeepsDocument) {

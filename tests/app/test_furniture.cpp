@@ -11,6 +11,7 @@
 
 #include "app/commands.h"
 #include "support/app_fixture.h"
+#include "toolkit/richedit/editor.h"
 
 namespace {
 
@@ -28,6 +29,13 @@ std::vector<menu_line> menu_lines(HMENU menu) {
         lines.push_back({separator ? "" : text, GetMenuItemID(menu, i)});
     }
     return lines;
+}
+
+PARAFORMAT caret_paragraph() {
+    PARAFORMAT format = {};
+    format.cbSize = sizeof format;
+    SendMessageA(app_state.editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
+    return format;
 }
 
 bool greyed(int id) { return GetMenuState(app_state.menu_bar, id, MF_BYCOMMAND) & MF_GRAYED; }
@@ -218,6 +226,7 @@ TEST(Layout, EditorToolbarAndStatusBarFillTheClientArea) {
 
 TEST(StatusBar, TenPartsAfterSizeAndNumbersAfterRefresh) {
     app_reset();
+    document_settings_apply();  // the margin and tab step the program gives a document
     SendMessageA(app_window(), WM_SIZE, 0, 0);
     int edges[20] = {};
     ASSERT_EQ(SendMessageA(app_state.status_bar, SB_GETPARTS, 20, (LPARAM)edges), 20);
@@ -334,4 +343,65 @@ TEST(Shortcuts, KeysSendTheMenusCommandsOnlyWhileTheProgramIsFree) {
 
     app_key_press(app_state.editor, 0, 0);
     SetWindowLongPtrA(app_window(), GWLP_WNDPROC, (LONG_PTR)main_procedure);
+}
+
+// Margin and tab step as the caret's paragraph has them, after each command that changes the
+// document; every number drawn whole, also after maximising.
+TEST(StatusBar, ShowsTheValuesInForceAfterUndoNewOpenAndMaximising) {
+    app_reset();
+    dialog_helper_start();
+    SetWindowTextA(app_state.editor, "ett\ttvå");
+    for (const char* margin : {"4", "12"}) {
+        static const char* typed = nullptr;
+        typed = margin;
+        dialog_helper_queue([](HWND dialog) {
+            SetWindowTextA(GetDlgItem(dialog, 1), typed);
+            PostMessageA(dialog, WM_COMMAND, 801, 0);
+        });
+        app_command(CMD_MARGIN);
+    }
+    EXPECT_EQ(part_text(2), "12");
+    EXPECT_EQ(part_text(4), "30");
+
+    // undone in one step, the paragraph is back on the margin and tab stops it had before
+    app_command(CMD_UNDO);
+    EXPECT_EQ(caret_paragraph().dxStartIndent, 4 * 20);
+    EXPECT_EQ(part_text(2), "4");
+    EXPECT_EQ(part_text(4), "30");
+
+    // a new document is set as the program is
+    SendMessageA(app_state.editor, EM_SETMODIFY, 0, 0);
+    app_command(CMD_NEW);
+    pump_messages(50);
+    EXPECT_EQ(caret_paragraph().dxStartIndent, 12 * 20);
+    EXPECT_EQ(part_text(2), "12");
+    EXPECT_EQ(part_text(4), "30");
+    EXPECT_EQ(GetFocus(), app_state.editor);
+
+    // an opened RTF keeps its own: indent half an inch, tab stops an inch apart
+    std::string path = temp_folder() + "indrag.rtf";
+    ASSERT_TRUE(file_write(path, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\li720\\tx1440\\tx2880 x\\tab y\\par}"));
+    dialog_helper_queue_text_ok(1148, path);
+    app_command(CMD_OPEN);
+    pump_messages(50);
+    EXPECT_EQ(part_text(2), "36");
+    EXPECT_EQ(part_text(4), "72");
+
+    // maximised, every value is drawn at once
+    ShowWindow(app_window(), SW_MAXIMIZE);
+    pump_messages(100);
+    for (int part : {2, 4, 6, 8, 10}) EXPECT_GT(statusbar_part_ink(app_state.status_bar, part).count, 0) << part;
+    ShowWindow(app_window(), SW_RESTORE);
+
+    // a four-digit line number widens its part instead of being cut
+    SetWindowTextA(app_state.editor, std::string(1000, '\n').c_str());
+    editor_select(app_state.editor, 1000, 1000);
+    SendMessageA(app_window(), WM_COMMAND, CMD_STATUS_REFRESH, 0);
+    EXPECT_EQ(part_text(6), "1001");
+    for (int part : {2, 4, 6, 8, 10}) EXPECT_GE(statusbar_part_ink(app_state.status_bar, part).room_right, 2) << part;
+    SetWindowTextA(app_state.editor, "");
+    app_state.margin = 1;
+    lstrcpyA(app_state.margin_text, "1");
+    dialog_helper_stop();
+    EXPECT_TRUE(dialog_helper_unexpected().empty());
 }

@@ -36,7 +36,7 @@ TEST(StartDocument, TheNamedDocumentIsReadAndLaidOutOnTheMargin) {
     format.cbSize = sizeof format;
     SendMessageA(app_state.editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
     EXPECT_EQ(format.dxStartIndent, 20);
-    EXPECT_EQ(format.dxOffset, -20);
+    EXPECT_EQ(format.dxOffset, 0);
     ASSERT_EQ(format.cTabCount, 20);
     EXPECT_EQ(format.rgxTabs[1] & 0x00FFFFFF, 31 * 20);
 

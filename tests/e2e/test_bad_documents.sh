@@ -4,7 +4,10 @@
 # text, an empty file, several files picked at once (the dialog then names their folder), a
 # name with Swedish letters and blanks, and files at and beyond the 10,000,000-character limit.
 # Each ends in its message with the document, its title and its unsaved state as they were, or
-# in the file's document, and the program keeps running.
+# in the file's document, and the program keeps running. The RTF files of rtf_corpus, hostile
+# ones (overlong names, negative and huge numbers, broken tables, binary data, deep nesting,
+# endless tabs) and files with links and tables written by other word processors, are each
+# opened, copied and saved.
 . "$(dirname "$0")/lib.sh" "$1"
 
 d=$e2e_out
@@ -28,6 +31,7 @@ cp "$e2e_build/e2e_peek.exe" "$d/program.txt"
 
 text() { peek text | tr -d '\r'; }
 size() { peek status | tr -d '\r' | cut -d'|' -f10; }
+not_negative() { ! grep -q -a -e '\\tx-' -e '\\li-' -e '\\fi-' -e '\\ri-' "$1"; }
 open_file() {
     keys alt+a odiaeresis          # Arkiv, Öppna...
     # an unsaved document is asked about first; here it may go
@@ -54,7 +58,57 @@ for bad in djup ord avklippt slump; do
     check "and still unsaved" same "$(probe modified)" 1
 done
 
+scenario "hostile RTF files are refused or read within sound values, others' files show their text; copy and save work after each"
+program_kill
+program_start "$(winpath "$d/bra.txt")" || exit 1
+corpus="$e2e_source/tests/e2e/rtf_corpus"
+# The program's window still answers (a stalled program does not).
+answers() { kill -0 "$e2e_pid" 2>/dev/null && timeout 20 "$WINE" "$e2e_build/e2e_peek.exe" text >/dev/null 2>&1; }
+# Opens a file and answers the message it may bring; true when there was one (a refused file's
+# message is waited for longer).
+open_answering() {
+    open_file "$(winpath "$1")"
+    local tries=4
+    [[ $(basename "$1") == refused-* ]] && tries=20
+    for _ in $(seq 1 $tries); do
+        if peek dialog 2>/dev/null | head -1 | grep -q FILFEL; then
+            keys Return
+            dialog_gone FILFEL
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+for f in "$corpus"/*.rtf; do
+    name=$(basename "$f" .rtf)
+    before=$(text)
+    open_answering "$f" && shown=yes || shown=no
+    case $name in
+        refused-*)
+            check "$name: refused with its message" same "$shown" yes
+            check "$name: the document stays as it was" same "$(text)" "$before"
+            ;;
+        negative-tab) check "$name: read" same "$(text)" $'Före\tefter' ;;
+        field-and-table) check "$name: the link's text and the cells in order" same "$(text)" $'Se webbsidan nu.\nA\tB\nSlut' ;;
+        other-word-processor) check "$name: the link's text and the rows in order" same "$(text)" $'Se webbsidan nu.\nA\tB\nC\tD\nSlut' ;;
+    esac
+    keys ctrl+a ctrl+c
+    keys alt+a a                       # Spara som...
+    dialog_wait "Spara som" && file_dialog_enter "$(winpath "$d/sparad-$name.rtf")"
+    check "$name: after copy and save the program answers" answers
+    check "$name: the saved file is written" wait_for 5 test -s "$d/sparad-$name.rtf"
+    check "$name: with no negative indent or tab stop" not_negative "$d/sparad-$name.rtf"
+    if ! answers; then
+        program_kill
+        program_start "$(winpath "$d/bra.txt")" || exit 1
+    fi
+done
+shot hostile-rtf
+program_kill
+
 scenario "binary files open as text, an empty file as an empty document"
+program_start "$(winpath "$d/bra.txt")" || exit 1
 open_file "$(winpath "$d/binär.txt")"
 check "random bytes arrive as 8192 characters" wait_for 5 test "$(size)" = 8192
 open_file "$(winpath "$d/tom.txt")"

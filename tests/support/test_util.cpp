@@ -1,6 +1,12 @@
 #include "support/test_util.h"
 
+#include <commctrl.h>
+
+#include "toolkit/richedit/document.h"
+#include "toolkit/richedit/editor.h"
+
 #include <cstdio>
+#include <cstring>
 
 void pump_messages(int milliseconds) {
     pump_until([] { return false; }, milliseconds);
@@ -51,17 +57,61 @@ bool file_write(const std::string& path, const std::string& content) {
 
 bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool clipboard_text_set(const char* text) {
-    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
-    if (!data) return false;
-    lstrcpyA((char*)GlobalLock(data), text);
-    GlobalUnlock(data);
-    if (!OpenClipboard(nullptr)) {
-        GlobalFree(data);
-        return false;
+part_ink statusbar_part_ink(HWND bar, int part) {
+    RECT r = {};
+    SendMessageA(bar, SB_GETRECT, part - 1, (LPARAM)&r);
+    UpdateWindow(bar);
+    HDC context = GetDC(bar);
+    part_ink ink;
+    for (int x = r.left; x < r.right; ++x) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            COLORREF pixel = GetPixel(context, x, y);
+            if (GetRValue(pixel) < 80 && GetGValue(pixel) < 80 && GetBValue(pixel) < 80) {
+                ink.count++;
+                ink.room_right = r.right - 1 - x;
+            }
+        }
     }
+    ReleaseDC(bar, context);
+    return ink;
+}
+
+PARAFORMAT paragraph_at(HWND editor, LONG position) {
+    CHARRANGE at = {position, position};
+    SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&at);
+    PARAFORMAT format = {};
+    format.cbSize = sizeof format;
+    SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
+    return format;
+}
+
+std::string editor_copied_and_saved(HWND editor, const std::string& path) {
+    editor_select_all(editor);
+    editor_copy(editor);
+    return document_save(editor, path.c_str()) > 0 ? file_read(path) : "";
+}
+
+namespace {
+
+HGLOBAL block_of(const char* bytes, size_t size) {
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (data) {
+        memcpy(GlobalLock(data), bytes, size);
+        GlobalUnlock(data);
+    }
+    return data;
+}
+
+}  // namespace
+
+bool clipboard_text_set(const char* text, const std::string& rtf) {
+    if (!OpenClipboard(nullptr)) return false;
     EmptyClipboard();
-    bool placed = SetClipboardData(CF_TEXT, data) != nullptr;
+    bool placed = SetClipboardData(CF_TEXT, block_of(text, lstrlenA(text) + 1)) != nullptr;
+    if (!rtf.empty()) {
+        UINT format = RegisterClipboardFormatA("Rich Text Format");
+        placed &= SetClipboardData(format, block_of(rtf.c_str(), rtf.size() + 1)) != nullptr;
+    }
     CloseClipboard();
     return placed;
 }

@@ -1,6 +1,7 @@
 // Small helpers shared by the tests: message pumping, temporary folders and files.
 #pragma once
 #include <windows.h>
+#include <richedit.h>
 
 #include <functional>
 #include <string>
@@ -14,5 +15,20 @@ std::string temp_folder();
 std::string file_read(const std::string& path);
 bool file_write(const std::string& path, const std::string& content);
 bool file_exists(const std::string& path);
-// Puts the text on the clipboard as CF_TEXT; false when the clipboard could not be had.
-bool clipboard_text_set(const char* text);
+// The paragraph format of the rich edit control's paragraph that holds the position (the
+// selection moves there).
+PARAFORMAT paragraph_at(HWND editor, LONG position);
+// Selects the whole text of the editor, copies it and saves it to the path (an .rtf path runs the
+// control's RTF writer for both): the saved file's bytes, or nothing when the save failed.
+std::string editor_copied_and_saved(HWND editor, const std::string& path);
+// Puts the text on the clipboard as CF_TEXT, and the RTF when given as "Rich Text Format", as
+// another program would; false when the clipboard could not be had.
+bool clipboard_text_set(const char* text, const std::string& rtf = "");
+
+// The text a status-bar part shows on the screen: how many dark pixels it has, and how far the
+// rightmost one stays from the part's right border (-1 without any; a cut text touches it).
+struct part_ink {
+    int count = 0;
+    int room_right = -1;
+};
+part_ink statusbar_part_ink(HWND bar, int part);

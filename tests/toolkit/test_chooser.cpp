@@ -149,17 +149,25 @@ TEST_F(Chooser, WeightsBelow700ApplyNonBold) {
     }
 }
 
-TEST_F(Chooser, NothingSelectedFormatsTheWordAtTheCaret) {
-    format(0, 11, 240, false);
-    select(5, 5);
-    queue_font_answer([](HWND dialog) { combo_choose(dialog, FONT_STYLE, "Bold"); });
-    HFONT chosen = font_dialog_run(editor, "ON", "RTF_AND_ON", font);
-    ASSERT_NE(chosen, nullptr);
-    EXPECT_EQ(weight_of(chosen), FW_BOLD);
-    EXPECT_FALSE(bold(0, 3));
-    EXPECT_TRUE(bold(4, 7));
-    EXPECT_FALSE(bold(8, 11));
-    DeleteObject(chosen);
+// Nothing selected formats the word at the caret; a selected word, and nothing after it.
+TEST_F(Chooser, TheChoiceGoesToTheSelectionOrElseTheWordAtTheCaret) {
+    struct { LONG start, end; } cases[] = {
+        {5, 5},  // the caret inside "två"
+        {4, 8},  // "två " as a double-click selects it, with its trailing blank
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.end);
+        format(0, 11, 240, false);
+        select(c.start, c.end);
+        queue_font_answer([](HWND dialog) { combo_choose(dialog, FONT_STYLE, "Bold"); });
+        HFONT chosen = font_dialog_run(editor, "ON", "RTF_AND_ON", font);
+        ASSERT_NE(chosen, nullptr);
+        EXPECT_EQ(weight_of(chosen), FW_BOLD);
+        EXPECT_FALSE(bold(0, 3));
+        EXPECT_TRUE(bold(4, 7));
+        EXPECT_FALSE(bold(8, 11));
+        DeleteObject(chosen);
+    }
 }
 
 TEST_F(Chooser, PlainWayStartsFromTheFontAndCancelGivesItBack) {

@@ -1,14 +1,18 @@
-// RTF files beyond what the control's reader can hold (deep groups, endless control words) are
-// refused before the control reads them; everything within its reach still loads. A file at
-// the path length limit is saved like any other.
+// RTF files beyond what the control's reader can hold (deep groups, endless control words,
+// overlong names, paragraphs of endless tabs), and text files with such a paragraph, are refused
+// before the control reads them; everything within its reach still loads, with values the
+// control can copy and save (pasted RTF too), field results and table cells shown as text. A
+// file at the path length limit is saved like any other.
 #include <gtest/gtest.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <string>
 
 #include "support/test_util.h"
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/text_encoding.h"
 
 namespace {
 
@@ -16,6 +20,12 @@ std::string editor_text(HWND editor) {
     std::string s(editor_text_length(editor) + 1, '\0');
     GetWindowTextA(editor, &s[0], (int)s.size());
     s.resize(lstrlenA(s.c_str()));
+    return s;
+}
+
+std::string repeated(const std::string& piece, int times) {
+    std::string s;
+    for (int i = 0; i < times; i++) s += piece;
     return s;
 }
 
@@ -33,6 +43,7 @@ protected:
         folder = temp_folder();
         // an edited, unsaved document that a refused file must leave alone
         editor_set_text(editor, "Osparat");
+        document_encoding = TEXT_CP1252;
         editor_set_modified(editor, "ON");
     }
     void TearDown() override { DestroyWindow(parent); }
@@ -69,6 +80,89 @@ TEST_F(DocumentLimits, ControlWordsLongerThan255AreRefused) {
     EXPECT_EQ(load("{\\rtf1 \\" + std::string(255, 'a') + " text}"), 4);
 }
 
+TEST_F(DocumentLimits, NamesAndParagraphTabsBeyondTheReaderAreRefused) {
+    expect_refused("{\\rtf1{\\fonttbl{\\f0 " + std::string(1000, 'F') + ";}}text}");
+    expect_refused("{\\rtf1{\\fonttbl{\\f0\\fswiss " + repeated("\\'46", 1000) + ";}}text}");
+    expect_refused("{\\rtf1{\\stylesheet{\\s0 " + std::string(5000, 'S') + ";}}text}");
+    expect_refused("{\\rtf1 " + repeated("\\tab ", 100000) + "x}");
+    expect_refused("{\\rtf1 " + std::string(100000, '\t') + "x}");
+    // names the reader keeps apart or skips, and tabs spread over paragraphs, are read
+    std::string parts = repeated(std::string(500, 'F') + "\\b ", 3);
+    EXPECT_EQ(load("{\\rtf1{\\fonttbl{\\f0 " + parts + ";}}{\\*\\listtable{\\listname " + std::string(5000, 'L') +
+                   ";}}text}"),
+              4);
+    EXPECT_GT(load("{\\rtf1 " + repeated(repeated("\\tab ", 100) + "\\par ", 1000) + "}"), 0);
+    std::string text = editor_text(editor);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\t'), 100000);
+}
+
+TEST_F(DocumentLimits, ValidFilesAreNeverRefused) {
+    // letters right after a number are text, not more of the control word
+    EXPECT_EQ(load("{\\rtf1 \\fs20" + std::string(300, 'x') + "}"), 300);
+    // braces within binary data are data: neither groups nor text
+    EXPECT_EQ(load("{\\rtf1 a{\\*\\data\\bin40 " + std::string(40, '{') + "}b}"), 2);
+    EXPECT_EQ(editor_text(editor), "ab");
+    EXPECT_EQ(load("{\\rtf1 a{\\pict\\wmetafile8\\bin4 }}}}}b}"), 2);
+    EXPECT_EQ(editor_text(editor), "ab");
+}
+
+TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileOrAPasteAreMadeSoundBeforeCopyAndSave) {
+    const struct {
+        const char* paragraph;
+        LONG start, tab;  // the first line's indent and the first tab stop, in twips
+    } cases[] = {{"\\pard\\tx-2000 a\\tab b\\par", 0, 0},
+                 {"\\pard\\li-1000\\tqc\\tx-20 a\\tab b\\par", 0, 0},
+                 {"\\pard\\li720\\fi-360\\tx4294965296 a\\tab b\\par", 360, 31680},
+                 {"\\pard\\fi-5000\\li99999999999\\tx1000 a\\tab b\\par", 31680, 1000},
+                 {"\\trowd\\trleft-5000\\trgaph-108\\cellx-100\\cellx500\\tx300 a\\cell b\\cell\\row", 0, 300}};
+    for (const auto& c : cases) {
+        for (bool pasted : {false, true}) {
+            SCOPED_TRACE(std::string(pasted ? "pasted " : "opened ") + c.paragraph);
+            std::string rtf = std::string("{\\rtf1\\ansi ") + c.paragraph + "}";
+            if (pasted) {
+                // as another program offers it
+                editor_set_text(editor, "");
+                ASSERT_TRUE(clipboard_text_set("a b", rtf));
+                editor_paste(editor);
+            } else {
+                ASSERT_GT(load(rtf), 0);
+            }
+            EXPECT_EQ(editor_text(editor).substr(0, 3), "a\tb");
+            PARAFORMAT paragraph = paragraph_at(editor, 0);
+            EXPECT_EQ(paragraph.dxStartIndent, c.start);
+            EXPECT_EQ(paragraph.dxOffset, 0);
+            ASSERT_EQ(paragraph.cTabCount, 1);
+            EXPECT_EQ(paragraph.rgxTabs[0] & 0x00FFFFFF, c.tab);
+            // both go through the control's RTF writer
+            std::string saved = editor_copied_and_saved(editor, folder + "sparad.rtf");
+            EXPECT_NE(saved.find("a\\tab b"), std::string::npos);
+            EXPECT_EQ(saved.find("\\tx-"), std::string::npos);
+            EXPECT_EQ(saved.find("\\li-"), std::string::npos);
+        }
+    }
+}
+
+TEST_F(DocumentLimits, FieldResultsAndTableCellsAreShownInOrder) {
+    const struct {
+        const char* body;
+        const char* text;
+    } cases[] = {
+        {"Se {\\field{\\*\\fldinst HYPERLINK \"http://example.com/\"}{\\fldrslt {\\ul webbsidan}}} nu.",
+         "Se webbsidan nu."},
+        {"{\\field{\\fldinst PAGE}{\\fldrslt 7}}", "7"},
+        {"\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell B\\cell\\row\\pard Slut", "A\tB\r\nSlut"},
+        // as other word processors write rows: cells in groups, an empty one, the row's end in a group
+        {"\\trowd\\trgaph108\\trleft-108\\cellx1000\\cellx2000\\cellx3000\\pard\\plain\\intbl {A\\cell }{\\cell }"
+         "{{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt C}}\\cell }\\pard\\plain\\intbl {\\trowd\\trgaph108"
+         "\\cellx1000\\cellx2000\\cellx3000\\row }\\pard D",
+         "A\t\tC\r\nD"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_GT(load(std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 ") + c.body + "}"), 0);
+        EXPECT_EQ(editor_text(editor), c.text) << c.body;
+    }
+}
+
 TEST_F(DocumentLimits, EscapedBracesAndBackslashesAreText) {
     std::string braces;
     for (int i = 0; i < 40; i++) braces += "\\{";
@@ -76,10 +170,32 @@ TEST_F(DocumentLimits, EscapedBracesAndBackslashesAreText) {
     EXPECT_EQ(editor_text(editor), std::string(40, '{') + "\\" + std::string(300, 'x'));
 }
 
-TEST_F(DocumentLimits, PlainTextIsNotScanned) {
+TEST_F(DocumentLimits, PlainTextIsRefusedOnlyForAParagraphOfEndlessTabs) {
+    const std::string utf16_tabs = repeated(std::string("\t\0", 2), 4001), tabs(3000, '\t');
+    const struct {
+        const char* what;
+        std::string bytes;
+        int read;  // characters, or DOCUMENT_NOTHING_MOVED for a file refused
+    } files[] = {
+        {"braces and backslashes", std::string(100, '{') + "\\" + std::string(300, 'a'), 401},
+        {"4,000 tabs", std::string(4000, '\t'), 4000},
+        {"tabs over lines ended by LF or CR", repeated(tabs + "\n" + tabs + "\r", 2), 12004},
+        {"UTF-16 letters holding the tab's byte", "\xff\xfe" + repeated("\x09\x09", 5000), 5000},
+        {"Windows-1252, the tabs after the first block", "å" + std::string(70000, 'x') + std::string(4001, '\t'),
+         DOCUMENT_NOTHING_MOVED},
+        {"UTF-8", "\xef\xbb\xbfå" + std::string(4001, '\t'), DOCUMENT_NOTHING_MOVED},
+        {"UTF-16", "\xff\xfe" + utf16_tabs, DOCUMENT_NOTHING_MOVED},
+    };
     std::string path = folder + "prov.txt";
-    file_write(path, std::string(100, '{') + "\\" + std::string(300, 'a'));
-    EXPECT_EQ(document_load(editor, path.c_str()), 401);
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.what);
+        editor_set_text(editor, "Osparat");
+        file_write(path, f.bytes);
+        EXPECT_EQ(document_load(editor, path.c_str()), f.read);
+        if (f.read == DOCUMENT_NOTHING_MOVED) {
+            EXPECT_EQ(editor_text(editor), "Osparat");
+        }
+    }
 }
 
 TEST_F(DocumentLimits, TargetAtThePathLimitIsSavedAndNothingIsLeftBesideIt) {

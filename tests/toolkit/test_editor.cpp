@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/test_util.h"
+#include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
 
 namespace {
@@ -28,13 +29,6 @@ protected:
         GetWindowTextA(editor, &s[0], (int)s.size());
         s.resize(lstrlenA(s.c_str()));
         return s;
-    }
-    PARAFORMAT paragraph_at(LONG position) {
-        editor_select(editor, position, position);
-        PARAFORMAT format = {};
-        format.cbSize = sizeof format;
-        SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
-        return format;
     }
     CHARFORMATA characters_of(LONG start, LONG end) {
         editor_select(editor, start, end);
@@ -195,7 +189,7 @@ TEST_F(Editor, TabStopsFollowTheSpanCapAndNeverExceed32) {
     } cases[] = {{20, 30, 20}, {30, 31, 29}, {30, 40, 22}, {5, 0, 5}, {40, 20, 32}, {-3, 10, 0}};
     for (const auto& c : cases) {
         editor_set_indent_and_tabs(editor, 1, c.count, c.step);
-        PARAFORMAT format = paragraph_at(0);
+        PARAFORMAT format = paragraph_at(editor, 0);
         ASSERT_EQ(format.cTabCount, c.expected) << c.count << " x " << c.step;
         for (int i = 0; i < format.cTabCount; i++) {
             EXPECT_EQ(format.rgxTabs[i] & 0x00FFFFFF, (1 + i * c.step) * 20) << "stop " << i;
@@ -219,9 +213,53 @@ TEST_F(Editor, IndentIsTheMarginOnEveryParagraphAfterRepeatedCalls) {
     EXPECT_EQ(selection().cpMax, 0);
     EXPECT_TRUE(IsWindowVisible(editor));
     for (LONG position : {0, 6, 11}) {
-        PARAFORMAT format = paragraph_at(position);
+        PARAFORMAT format = paragraph_at(editor, position);
         EXPECT_EQ(format.dxStartIndent, 100) << "paragraph at " << position;
-        EXPECT_EQ(format.dxOffset, -100) << "paragraph at " << position;
+        EXPECT_EQ(format.dxOffset, 0) << "paragraph at " << position;
+    }
+    // one Undo takes the last change back whole: the margin and tab stops before it
+    editor_undo(editor);
+    for (LONG position : {0, 6, 11}) {
+        PARAFORMAT format = paragraph_at(editor, position);
+        EXPECT_EQ(format.dxStartIndent, 60) << "paragraph at " << position;
+        ASSERT_EQ(format.cTabCount, 20) << "paragraph at " << position;
+        EXPECT_EQ(format.rgxTabs[1] & 0x00FFFFFF, 660) << "paragraph at " << position;
+    }
+}
+
+DWORD CALLBACK append_to_string(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    ((std::string*)cookie)->append((const char*)bytes, count);
+    *done = count;
+    return 0;
+}
+
+TEST_F(Editor, NoMarginOrStepGivesTheControlANegativeIndentOrTabStop) {
+    editor_set_text(editor, "a\tb\r\nc");
+    const struct {
+        int margin, count, step;
+        LONG start, first_tab, second_tab;
+    } cases[] = {{-20, 30, 30, 0, 0, 600},
+                 {5, 30, -10, 100, 100, 100},
+                 {-5, 3, -7, 0, 0, 0},
+                 {-2147483647 - 1, 2, 10, 0, 0, 200},
+                 {2147483647, 2, 10, 31680, 31680, 31880}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "margin " << c.margin << ", step " << c.step);
+        editor_set_indent_and_tabs(editor, c.margin, c.count, c.step);
+        for (LONG position : {0, 5}) {
+            PARAFORMAT format = paragraph_at(editor, position);
+            EXPECT_EQ(format.dxStartIndent, c.start);
+            EXPECT_EQ(format.dxOffset, 0);
+            ASSERT_EQ(format.cTabCount, c.count);
+            EXPECT_EQ(format.rgxTabs[0], c.first_tab);
+            EXPECT_EQ(format.rgxTabs[1], c.second_tab);
+        }
+        // the control's RTF writer, which Copy and Save use, takes every one of them
+        std::string rtf;
+        EDITSTREAM stream = {(DWORD_PTR)&rtf, 0, append_to_string};
+        EXPECT_GT(SendMessageA(editor, EM_STREAMOUT, SF_RTF, (LPARAM)&stream), 0);
+        EXPECT_EQ(rtf.find("\\tx-"), std::string::npos) << rtf;
+        EXPECT_EQ(rtf.find("\\li-"), std::string::npos) << rtf;
     }
 }
 
@@ -358,8 +396,150 @@ TEST_F(Editor, DeleteCutAndPasteWorkOnTheSelection) {
     EXPECT_EQ(text(), "tretreett ");
 }
 
+// A clipboard block with all its bytes: other programs receive the block's whole size.
+std::string clipboard_block(const char* format_name, UINT format = 0) {
+    std::string bytes;
+    if (format_name) format = RegisterClipboardFormatA(format_name);
+    if (!OpenClipboard(nullptr)) return bytes;
+    if (HANDLE block = GetClipboardData(format)) {
+        if (const char* data = (const char*)GlobalLock(block)) bytes.assign(data, GlobalSize(block));
+        GlobalUnlock(block);
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+// The control takes copy and cut keys on its own, while ctrl or shift is down.
+void key_with(HWND editor, BYTE modifier, WPARAM key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    BYTE plain[256];
+    memcpy(plain, keys, sizeof plain);
+    keys[modifier] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(editor, WM_KEYDOWN, key, 1);
+    SetKeyboardState(plain);
+}
+
+TEST_F(Editor, CopyAndCutPlaceExactlyTheSelection) {
+    struct row {
+        const char* way;
+        LONG start, end;
+        const wchar_t* placed;
+        const char* left;
+    } rows[] = {
+        {"copy", 0, 23, L"alfa beta gamma X delta", "alfa beta gamma X delta\r\nepsilon"},
+        {"copy", 5, 32, L"beta gamma X delta\r\nepsilon", "alfa beta gamma X delta\r\nepsilon"},
+        {"ctrl+C", 0, 4, L"alfa", "alfa beta gamma X delta\r\nepsilon"},
+        {"ctrl+X", 18, 32, L"delta\r\nepsilon", "alfa beta gamma X "},
+        {"cut", 0, 32, L"alfa beta gamma X delta\r\nepsilon", ""},
+        // selecting all takes in the mark that closes the last paragraph, and no program shows it
+        {"copy", 0, LIMIT, L"alfa beta gamma X delta\r\nepsilon", "alfa beta gamma X delta\r\nepsilon"},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::string(r.way) + " " + std::to_string(r.start));
+        editor_set_text(editor, "alfa beta gamma X delta\r\nepsilon");
+        editor_select(editor, r.start, r.end);
+        std::string way = r.way;
+        if (way == "copy") editor_copy(editor);
+        if (way == "cut") editor_cut(editor);
+        if (way == "ctrl+C") key_with(editor, VK_CONTROL, 'C');
+        if (way == "ctrl+X") key_with(editor, VK_CONTROL, 'X');
+        std::string unicode = clipboard_block(nullptr, CF_UNICODETEXT);
+        // the text and one terminator, nothing after it
+        EXPECT_EQ(std::wstring((const wchar_t*)unicode.data(), unicode.size() / 2), r.placed + std::wstring(1, L'\0'));
+        std::string rtf = clipboard_block("Rich Text Format");
+        EXPECT_EQ(rtf.substr(0, 6), "{\\rtf1");
+        EXPECT_EQ(rtf.back(), '}');
+        EXPECT_EQ(text(), r.left);
+        EXPECT_EQ(clipboard_has_text(), 1);
+    }
+}
+
+// Every way the control pastes.
+void paste_by(HWND editor, const std::string& way) {
+    if (way == "menu") editor_paste(editor);
+    if (way == "ctrl+V") key_with(editor, VK_CONTROL, 'V');
+    if (way == "special") SendMessageA(editor, EM_PASTESPECIAL, 0, 0);
+    if (way == "special RTF") SendMessageA(editor, EM_PASTESPECIAL, RegisterClipboardFormatA("Rich Text Format"), 0);
+}
+
+// Pasted RTF is read as a file is (the values it is brought to are tested with the files).
+TEST_F(Editor, PastedRtfOfAnotherProgramIsMadeSoundOrPastedAsItsText) {
+    const std::string too_deep = "{\\rtf1 " + std::string(40, '{') + "djup" + std::string(40, '}') + "}";
+    const struct row {
+        const char* way;
+        std::string rtf, plain;
+        const char* left;  // the text after the paste
+    } rows[] = {
+        {"menu", "{\\rtf1\\ansi\\pard\\li-1000\\tx-2000 ny\\tab rad\\par}", "ny rad", "any\trad\r\nb"},
+        {"special RTF", "{\\rtf1\\ansi\\pard\\tx-1 ny\\tab rad\\par}", "", "any\trad\r\nb"},
+        // beyond the reader: the other program's plain text instead
+        {"menu", "{\\rtf1{\\fonttbl{\\f0 " + std::string(1100, 'F') + ";}}\\f0 fet}", "vanlig", "avanligb"},
+        {"ctrl+V", too_deep, "djup", "adjupb"},
+        // a paragraph of more tabs than the control takes: nothing at all
+        {"menu", "", std::string(5000, '\t'), "ab"},
+        {"special", "{\\rtf1 " + std::string(5000, '\t') + "}", std::string(5000, '\t'), "ab"},
+    };
+    std::string folder = temp_folder();
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::string(r.way) + " " + r.rtf.substr(0, 40));
+        editor_set_text(editor, "ab");
+        editor_select(editor, 1, 1);
+        ASSERT_TRUE(clipboard_text_set(r.plain.c_str(), r.rtf));
+        paste_by(editor, r.way);
+        EXPECT_EQ(text(), r.left);
+        std::string saved = editor_copied_and_saved(editor, folder + "inklistrat.rtf");
+        EXPECT_EQ(clipboard_block("Rich Text Format").substr(0, 6), "{\\rtf1");
+        EXPECT_NE(saved.find("b\\par"), std::string::npos);
+        EXPECT_EQ(saved.find("\\tx-"), std::string::npos);
+        editor_undo(editor);
+        EXPECT_EQ(text(), "ab");
+    }
+}
+
+TEST_F(Editor, OwnCopiedRtfPastesWithTheFormatsItWasCopiedWith) {
+    editor_set_text(editor, "fet kursiv\r\nrad två");
+    set_effects(0, 3, CFM_BOLD | CFM_COLOR, CFE_BOLD, RGB(200, 0, 0));
+    set_effects(4, 10, CFM_ITALIC, CFE_ITALIC);
+    editor_set_indent_and_tabs(editor, 5, 3, 40);
+    std::string copied, pasted;
+    EDITSTREAM out = {(DWORD_PTR)&copied, 0, append_to_string};
+    SendMessageA(editor, EM_STREAMOUT, SF_RTF, (LPARAM)&out);
+    editor_select(editor, 0, editor_text_length(editor));
+    editor_copy(editor);
+    editor_paste(editor);
+    out = {(DWORD_PTR)&pasted, 0, append_to_string};
+    SendMessageA(editor, EM_STREAMOUT, SF_RTF, (LPARAM)&out);
+    // the margin too: the control alone reads its own indent back as a first line over lines at the edge
+    EXPECT_EQ(pasted, copied);
+    EXPECT_NE(pasted.find("\\fi100"), std::string::npos);
+}
+
 TEST_F(Editor, FocusGoesToTheEditor) {
     SetForegroundWindow(parent);
     editor_focus(editor);
     EXPECT_EQ(GetFocus(), editor);
+}
+
+TEST_F(Editor, SymbolRunHasAGlyphForEachOfItsCodes) {
+    // a, p and the degree sign in the Symbol face: alpha, pi and degree, not the missing-glyph box
+    editor_set_text(editor, "{\\rtf1{\\fonttbl{\\f0\\ftech\\fcharset2 Symbol;}}\\f0 ap\\'b0}");
+    CHARFORMATA format = characters_of(0, 3);
+    ASSERT_STREQ(format.szFaceName, "Symbol");
+    ASSERT_EQ(format.bCharSet, SYMBOL_CHARSET);
+    WCHAR held[4] = {};
+    GETTEXTEX get = {sizeof held, GT_DEFAULT, 1200, nullptr, nullptr};
+    ASSERT_EQ(SendMessageA(editor, EM_GETTEXTEX, (WPARAM)&get, (LPARAM)held), 3);
+    LOGFONTA face = {};
+    face.lfHeight = -16;
+    face.lfCharSet = format.bCharSet;
+    lstrcpyA(face.lfFaceName, format.szFaceName);
+    HDC dc = GetDC(editor);
+    HGDIOBJ old = SelectObject(dc, CreateFontIndirectA(&face));
+    WORD glyphs[3] = {};
+    EXPECT_EQ(GetGlyphIndicesW(dc, held, 3, glyphs, GGI_MARK_NONEXISTING_GLYPHS), 3u);
+    DeleteObject(SelectObject(dc, old));
+    ReleaseDC(editor, dc);
+    for (int i = 0; i < 3; ++i) EXPECT_NE(glyphs[i], 0xFFFF) << std::hex << held[i];
 }

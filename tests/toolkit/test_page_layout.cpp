@@ -255,7 +255,7 @@ TEST_F(PageLayout, IndentAndTabStopsMoveTheText) {
     EXPECT_EQ(texts[0].x, left + device_x(36 * 20));
     EXPECT_EQ(texts[1].text.substr(0, 4), "Tabb");
     EXPECT_EQ(texts[1].x, left + device_x(108 * 20));
-    EXPECT_EQ(texts[2].x, left) << "wrapped lines hang back to the edge";
+    EXPECT_EQ(texts[2].x, left + device_x(36 * 20)) << "wrapped lines stand at the margin too";
 }
 
 TEST_F(PageLayout, EmptyLinesAndSpaceAroundParagraphsTakeTheirHeight) {

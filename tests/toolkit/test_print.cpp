@@ -264,7 +264,7 @@ TEST_F(Print, MarginAndTabStopsMoveTheText) {
     std::string filler;
     for (int i = 0; i < 40; ++i) filler += " fyll";
     set_text("Indrag\tTabb" + filler);
-    editor_set_indent_and_tabs(editor, 36, 4, 72);  // first line at 36 pt, stops at 36, 108, 180 ...
+    editor_set_indent_and_tabs(editor, 36, 4, 72);  // every line at 36 pt, stops at 36, 108, 180 ...
     std::string title = print_output_title("margin");
     ASSERT_EQ(print(title), 0);
     std::string pdf = print_output_wait(title);
@@ -281,7 +281,7 @@ TEST_F(Print, MarginAndTabStopsMoveTheText) {
     for (const printed_word& w : words) {
         if (w.top > indented->bottom) leftmost_later = std::min(leftmost_later, w.left);
     }
-    EXPECT_NEAR(leftmost_later, edge, 2.0) << "wrapped lines start at the page margin";
+    EXPECT_NEAR(leftmost_later, edge + 36, 2.0) << "wrapped lines start at the document's margin";
 }
 
 TEST_F(Print, SelectionOnALaterPagePrintsOnlyItsWordsOnOnePage) {

@@ -150,6 +150,20 @@ TEST(StatusbarText, SetTextChangesOnlyThatPartWithItsLook) {
     DestroyWindow(w);
 }
 
+// A seven-digit document size needs more than its 45 pixels; at the width asked for it shows whole.
+TEST(StatusbarText, TextWidthShowsANumberWhole) {
+    HWND w = parent_create();
+    HWND bar = statusbar_create(w, "BARSIZEGRIP");
+    app_pass(bar);
+    int width = statusbar_text_width(bar, "1234567");
+    EXPECT_GT(width, 45);
+    statusbar_add_part(bar, 1, width, "SUNKEN", "1234567");
+    part_ink ink = statusbar_part_ink(bar, 1);
+    EXPECT_GT(ink.count, 0);
+    EXPECT_GE(ink.room_right, 2);
+    DestroyWindow(w);
+}
+
 TEST(StatusbarCreate, BarKeywordsGiveFrameAndGrip) {
     HWND w = parent_create();
     struct bar_case {

@@ -69,7 +69,12 @@ HFONT font_dialog_rich(HWND editor, DWORD flags) {
     if (!ChooseFontA(&choice)) return nullptr;
     HFONT font = CreateFontIndirectA(&chosen_font);
     format = format_from_choice(choice);
-    SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION | SCF_WORD, (LPARAM)&format);
+    // the word at the caret only when nothing is selected: with a selection the control formats
+    // the word at its end as well, which after a double-click is the next word
+    CHARRANGE selection = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&selection);
+    WPARAM where = selection.cpMax > selection.cpMin ? SCF_SELECTION : SCF_SELECTION | SCF_WORD;
+    SendMessageA(editor, EM_SETCHARFORMAT, where, (LPARAM)&format);
     return font;
 }
 

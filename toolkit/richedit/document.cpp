@@ -1,6 +1,7 @@
 // Whole documents between files and the editor, and the name of a file dropped onto it.
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/rtf_check.h"
 #include "toolkit/richedit/text_encoding.h"
 
 #include <richedit.h>
@@ -93,7 +94,7 @@ LONG write_beside(HWND editor, WPARAM format, text_encoding encoding, const char
 // it back: text, formats, selection and modified flag.
 struct document_copy {
     char* data;
-    size_t size, capacity, read_at;
+    size_t size, capacity;
     CHARRANGE selection;
     LRESULT modified;
 };
@@ -114,15 +115,6 @@ DWORD CALLBACK copy_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, 
     return 0;
 }
 
-DWORD CALLBACK copy_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
-    document_copy* copy = (document_copy*)cookie;
-    size_t left = copy->size - copy->read_at;
-    *done = (LONG)(left < (size_t)count ? left : (size_t)count);
-    memcpy(buffer, copy->data + copy->read_at, *done);
-    copy->read_at += *done;
-    return 0;
-}
-
 bool document_keep(HWND editor, document_copy* copy) {
     SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&copy->selection);
     copy->modified = SendMessageA(editor, EM_GETMODIFY, 0, 0);
@@ -131,48 +123,14 @@ bool document_keep(HWND editor, document_copy* copy) {
 
 void document_put_back(HWND editor, document_copy* copy) {
     editor_cut_down(editor);
-    stream_run(editor, EM_STREAMIN, SF_RTF, (DWORD_PTR)copy, copy_read_callback);
+    // through the filter like a file: the reader takes the writer's indents for a hanging pair
+    rtf_memory source = {copy->data, copy->size, 0};
+    rtf_filter filter;
+    rtf_filter_start(&filter, rtf_memory_read, (DWORD_PTR)&source);
+    stream_run(editor, EM_STREAMIN, SF_RTF, (DWORD_PTR)&filter, rtf_filter_read);
     SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&copy->selection);
     SendMessageA(editor, EM_SCROLLCARET, 0, 0);
     SendMessageA(editor, EM_SETMODIFY, copy->modified, 0);
-}
-
-// The control's RTF reader keeps 32 nested groups and one control word of about a thousand
-// characters; a file beyond either makes it write past its own tables and ends the program.
-constexpr int RTF_DEPTH_LIMIT = 32;
-constexpr int RTF_WORD_LIMIT = 255;
-
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_word_part(char c) { return is_letter(c) || is_digit(c) || c == '-'; }
-
-// Reads the RTF file through once: true when its groups and control words stay within what the
-// control can read. Escaped braces are text. The file is left at its start.
-bool rtf_within_reader_limits(HANDLE file) {
-    char buffer[4096];
-    DWORD count = 0;
-    int depth = 0;
-    int word = -1;  // characters of the control word being read; -1 outside one
-    bool escape = false;
-    bool within = true;
-    while (within && ReadFile(file, buffer, sizeof buffer, &count, nullptr) && count > 0) {
-        for (DWORD i = 0; within && i < count; i++) {
-            char c = buffer[i];
-            if (escape) {
-                escape = false;
-                word = is_letter(c) ? 1 : -1;
-            } else if (word >= 0 && is_word_part(c)) {
-                within = ++word <= RTF_WORD_LIMIT;
-            } else {
-                word = -1;
-                if (c == '\\') escape = true;
-                if (c == '{') within = ++depth <= RTF_DEPTH_LIMIT;
-                if (c == '}' && depth > 0) depth--;
-            }
-        }
-    }
-    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    return within;
 }
 
 HCURSOR cursor_show_wait() {
@@ -184,128 +142,13 @@ struct paragraph_layout {
     int margin, count, step;
 };
 
-// An RTF file as the control is fed it: the margin's control words follow the opening \rtf and
-// every \pard (which puts a paragraph back on the control's defaults), so each paragraph comes in
-// on the margin. Outside \bin data; words of the file's own that change the margin still apply.
-struct margin_filter {
-    EDITSTREAMCALLBACK source;
-    DWORD_PTR source_cookie;
-    char words[512];  // the margin's control words
-    int words_size, words_at;
-    BYTE input[4096];
-    LONG input_at, input_size;
-    bool input_ended;
-    BYTE held;  // the byte that ended a control word, fed after the margin's words
-    bool holding;
-    enum { TEXT, ESCAPE, WORD, NUMBER } state;
-    char word[8];
-    int word_length;
-    long long number;
-    long long binary_left;
-    bool first_word_read;
-};
-
 // The control words that give a paragraph this format: the indent of its other lines, the first
-// line's indent from there, and the tab stops.
-int margin_words_make(const PARAFORMAT& format, char* words, int size) {
-    int length = wsprintfA(words, "\\li%ld\\fi%ld", format.dxStartIndent + format.dxOffset, -format.dxOffset);
+// line's indent from there, and the tab stops; each ended by a blank.
+void margin_words_make(const PARAFORMAT& format, char* words, int size) {
+    int length = wsprintfA(words, "\\li%ld \\fi%ld ", format.dxStartIndent + format.dxOffset, -format.dxOffset);
     for (int i = 0; i < format.cTabCount && length + 16 < size; i++) {
-        length += wsprintfA(words + length, "\\tx%ld", format.rgxTabs[i]);
+        length += wsprintfA(words + length, "\\tx%ld ", format.rgxTabs[i]);
     }
-    return length;
-}
-
-void margin_filter_start(margin_filter* filter, const PARAFORMAT& format, EDITSTREAMCALLBACK source, DWORD_PTR cookie) {
-    memset(filter, 0, sizeof *filter);
-    filter->source = source;
-    filter->source_cookie = cookie;
-    filter->words_size = margin_words_make(format, filter->words, sizeof filter->words);
-    filter->words_at = filter->words_size;
-}
-
-// A control word ends at byte c: true when the margin's words go in before c.
-bool margin_word_end(margin_filter* filter, BYTE c) {
-    filter->word[filter->word_length < (int)sizeof filter->word ? filter->word_length : 0] = '\0';
-    bool first = !filter->first_word_read;
-    filter->first_word_read = true;
-    bool margin_next = strcmp(filter->word, "pard") == 0 || (first && strcmp(filter->word, "rtf") == 0);
-    filter->state = margin_filter::TEXT;
-    if (strcmp(filter->word, "bin") == 0 && filter->number > 0) {
-        // a blank ends the word; any other byte is already the first of the data
-        filter->binary_left = c == ' ' ? filter->number : filter->number - 1;
-    } else if (c == '\\') {
-        filter->state = margin_filter::ESCAPE;
-    }
-    return margin_next;
-}
-
-// Follows the file's control words byte by byte; true when the margin's words go in before c.
-bool margin_filter_step(margin_filter* filter, BYTE c) {
-    switch (filter->state) {
-    case margin_filter::TEXT:
-        if (filter->binary_left > 0) filter->binary_left--;
-        else if (c == '\\') filter->state = margin_filter::ESCAPE;
-        return false;
-    case margin_filter::ESCAPE:
-        filter->state = is_letter(c) ? margin_filter::WORD : margin_filter::TEXT;
-        filter->word[0] = c;
-        filter->word_length = 1;
-        filter->number = 0;
-        return false;
-    case margin_filter::WORD:
-        if (is_letter(c)) {
-            if (filter->word_length < (int)sizeof filter->word) filter->word[filter->word_length] = c;
-            filter->word_length++;
-            return false;
-        }
-        if (is_digit(c) || c == '-') {
-            filter->state = margin_filter::NUMBER;
-            filter->number = is_digit(c) ? c - '0' : 0;
-            return false;
-        }
-        return margin_word_end(filter, c);
-    case margin_filter::NUMBER:
-        if (is_digit(c)) {
-            if (filter->number < 0x7FFFFFFF) filter->number = filter->number * 10 + (c - '0');
-            return false;
-        }
-        return margin_word_end(filter, c);
-    }
-    return false;
-}
-
-DWORD CALLBACK margin_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
-    margin_filter* filter = (margin_filter*)cookie;
-    LONG given = 0;
-    while (given < count) {
-        if (filter->words_at < filter->words_size) {
-            buffer[given++] = filter->words[filter->words_at++];
-        } else if (filter->holding) {
-            buffer[given++] = filter->held;
-            filter->holding = false;
-        } else if (filter->input_at < filter->input_size) {
-            BYTE c = filter->input[filter->input_at++];
-            if (margin_filter_step(filter, c)) {
-                filter->words_at = 0;
-                filter->held = c;
-                filter->holding = true;
-            } else {
-                buffer[given++] = c;
-            }
-        } else if (filter->input_ended) {
-            break;
-        } else {
-            LONG read = 0;
-            DWORD error = filter->source(filter->source_cookie, filter->input, sizeof filter->input, &read);
-            *done = given;
-            if (error) return error;
-            filter->input_at = 0;
-            filter->input_size = read;
-            filter->input_ended = read == 0;
-        }
-    }
-    *done = given;
-    return 0;
 }
 
 PARAFORMAT paragraph_format(HWND editor) {
@@ -333,13 +176,16 @@ DWORD CALLBACK nothing_read_callback(DWORD_PTR, LPBYTE, LONG, LONG* done) {
 
 constexpr WPARAM UNDO_LIMIT = 100;  // the control's own
 
-// The read itself, onto paragraphs laid out as the model: RTF fed the margin's words, plain text
-// read into the selection of the one empty paragraph, so each new paragraph takes its format.
-LONG stream_onto_model(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback, const PARAFORMAT& model) {
-    if (format == SF_RTF) {
-        margin_filter filter;
-        margin_filter_start(&filter, model, callback, (DWORD_PTR)file);
-        return stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)&filter, margin_filter_read);
+// The read itself, onto paragraphs laid out as the model: RTF (through its filter) is fed the
+// margin's words after every \pard, plain text is read into the selection of the one empty
+// paragraph, so each new paragraph takes its format.
+LONG stream_onto_model(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, DWORD_PTR cookie, rtf_filter* filter,
+                       const PARAFORMAT& model) {
+    if (filter) {
+        char words[512];
+        margin_words_make(model, words, sizeof words);
+        filter->paragraph_words = words;
+        return stream_run(editor, EM_STREAMIN, format, cookie, source);
     }
     // the text takes the characters' format of the last paragraph mark, which keeps its own
     CHARFORMATA characters;
@@ -347,26 +193,26 @@ LONG stream_onto_model(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBA
     characters.cbSize = sizeof characters;
     SendMessageA(editor, EM_GETCHARFORMAT, SCF_DEFAULT, (LPARAM)&characters);
     SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&characters);
-    return stream_run(editor, EM_STREAMIN, format | SFF_SELECTION, (DWORD_PTR)file, callback);
+    return stream_run(editor, EM_STREAMIN, format | SFF_SELECTION, cookie, source);
 }
 
 // Reads the file with every paragraph on the layout's margin. Laid out after the read, the
 // whole document would be measured line by line a second time, which takes about as long as the
 // read itself, so the paragraphs come in laid out; only a document whose paragraphs still differ
-// (formats of its own in RTF) gets the pass over the whole. Nothing of it can be undone.
-LONG stream_in_laid_out(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback,
+// gets the pass over the whole. Nothing of it can be undone.
+LONG stream_in_laid_out(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, DWORD_PTR cookie, rtf_filter* filter,
                         const paragraph_layout& layout) {
     // the empty document and default formats that a read of the whole text starts from
     stream_run(editor, EM_STREAMIN, SF_TEXT, 0, nothing_read_callback);
     editor_set_indent_and_tabs(editor, layout.margin, layout.count, layout.step);
     PARAFORMAT model = paragraph_format(editor);
     SendMessageA(editor, EM_SETUNDOLIMIT, 0, 0);
-    LONG count = stream_onto_model(editor, format, file, callback, model);
+    LONG count = stream_onto_model(editor, format, source, cookie, filter, model);
     if (count != TRANSFER_FAILED && !paragraphs_match(editor, model)) {
         editor_set_indent_and_tabs(editor, layout.margin, layout.count, layout.step);
     }
     SendMessageA(editor, EM_SETUNDOLIMIT, UNDO_LIMIT, 0);
-    SendMessageA(editor, EM_EMPTYUNDOBUFFER, 0, 0);
+    editor_clear_undo(editor);
     editor_select(editor, 0, 0);
     return count;
 }
@@ -380,8 +226,13 @@ LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBA
     if (document_keep(editor, &kept)) {
         // the control empties itself in a time growing with the square of a large text
         editor_cut_down(editor);
-        count = layout ? stream_in_laid_out(editor, format, file, callback, *layout)
-                       : stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)file, callback);
+        rtf_filter filter;
+        rtf_filter_start(&filter, callback, (DWORD_PTR)file);
+        bool rtf = format == SF_RTF;
+        EDITSTREAMCALLBACK source = rtf ? rtf_filter_read : callback;
+        DWORD_PTR cookie = rtf ? (DWORD_PTR)&filter : (DWORD_PTR)file;
+        count = layout ? stream_in_laid_out(editor, format, source, cookie, rtf ? &filter : nullptr, *layout)
+                       : stream_run(editor, EM_STREAMIN, format, cookie, source);
         if (count == TRANSFER_FAILED) document_put_back(editor, &kept);
     }
     free(kept.data);
@@ -439,7 +290,11 @@ int document_read(HWND editor, const char* path, const paragraph_layout* layout)
     bool plain = format == SF_TEXT;
     text_encoding encoding = plain ? text_encoding_detect(file) : TEXT_CP1252;
     if (plain) format = text_read_prepare(file, encoding);
-    LONG count = stream_in_or_keep(editor, format, file, plain ? text_read_callback : stream_read_callback, layout);
+    // a paragraph of endless tabs would keep the control busy for minutes: refused like an RTF file's
+    LONG count = plain && text_tabs_too_many()
+                     ? TRANSFER_FAILED
+                     : stream_in_or_keep(editor, format, file, plain ? text_read_callback : stream_read_callback,
+                                         layout);
     CloseHandle(file);
     SetCursor(previous);
     if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;

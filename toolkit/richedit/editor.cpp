@@ -1,6 +1,8 @@
 // The document surface: one rich edit control and the small operations that drive it.
 #include "toolkit/richedit/editor.h"
 
+#include "toolkit/richedit/clipboard.h"
+
 #include <richedit.h>
 #include <string.h>
 
@@ -13,6 +15,7 @@ constexpr LPARAM EDITOR_EVENTS = ENM_CHANGE | ENM_UPDATE | ENM_SCROLL | ENM_KEYE
 constexpr int EDITOR_ID = 1;
 constexpr int TWIPS_PER_POINT = 20;
 constexpr int TAB_SPAN_POINTS = 900;  // the last tab stop stays this close to the margin
+constexpr LONG DEFAULT_TAB_TWIPS = 720;  // the control's own step where a paragraph has no stops
 constexpr COLORREF NO_COLOUR = 999;
 
 // The control's class procedure, shared by every editor.
@@ -81,7 +84,7 @@ HWND editor_create(HWND parent, int x, int y, int width, int height, const char*
 
 LRESULT CALLBACK editor_default_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam) {
     if (!control_procedure) return 0;
-    return CallWindowProcA(control_procedure, editor, message, wparam, lparam);
+    return clipboard_transfer(editor, control_procedure, message, wparam, lparam);
 }
 
 void editor_select_all(HWND editor) {
@@ -90,22 +93,24 @@ void editor_select_all(HWND editor) {
 }
 
 void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step) {
+    // never a negative indent or tab stop: the control's RTF writer ends the program on a
+    // negative tab stop, and an indent left of the page hides the text
+    if (margin < 0) margin = 0;
+    if (margin > EDITOR_TWIPS_LIMIT / TWIPS_PER_POINT) margin = EDITOR_TWIPS_LIMIT / TWIPS_PER_POINT;
+    if (step < 0) step = 0;
     count = capped_tab_count(count, step);
     PARAFORMAT format;
     memset(&format, 0, sizeof format);
     format.cbSize = sizeof format;
-    // The first pass puts every paragraph at the left edge with no tab stops, so that the
-    // relative indent of the second lands on the margin. It is absolute: the control keeps a
-    // relative indent below zero, and a negative tab count makes it crash.
+    // One absolute pass, so that one Undo takes all of it back. Every line of a paragraph stands
+    // at the margin: the control's writer cannot express a first line at the margin over lines
+    // at the left edge (it writes the pair swapped).
     format.dwMask = PFM_STARTINDENT | PFM_TABSTOPS | PFM_OFFSET;
-    ShowWindow(editor, SW_HIDE);  // one repaint instead of one per pass
-    editor_select_all(editor);
-    SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
-    format.dwMask = PFM_OFFSETINDENT | PFM_TABSTOPS | PFM_OFFSET;
     format.dxStartIndent = margin * TWIPS_PER_POINT;
-    format.dxOffset = -margin * TWIPS_PER_POINT;
     format.cTabCount = (SHORT)count;
     for (int i = 0; i < count; i++) format.rgxTabs[i] = (margin + i * step) * TWIPS_PER_POINT;
+    ShowWindow(editor, SW_HIDE);  // one repaint once shown again
+    editor_select_all(editor);
     SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
     editor_select(editor, 0, 0);
     ShowWindow(editor, SW_SHOW);
@@ -135,6 +140,34 @@ int editor_caret_position(HWND editor, const char* keyword) {
     // the control counts each line break as two characters; NOFORMAT leaves them out
     int per_line = (keyword && strcmp(keyword, "NOFORMAT") == 0) ? 2 : 0;
     return range.cpMin - line_of_selection(editor, range) * per_line;
+}
+
+namespace {
+
+PARAFORMAT caret_paragraph(HWND editor) {
+    PARAFORMAT format;
+    memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
+    return format;
+}
+
+LONG tab_position(const PARAFORMAT& format, int stop) { return format.rgxTabs[stop] & 0x00FFFFFF; }
+
+}  // namespace
+
+int editor_caret_margin(HWND editor) {
+    return MulDiv(caret_paragraph(editor).dxStartIndent, 1, TWIPS_PER_POINT);
+}
+
+int editor_caret_tab_step(HWND editor) {
+    PARAFORMAT format = caret_paragraph(editor);
+    LONG step = DEFAULT_TAB_TWIPS;
+    if (format.cTabCount >= 2) step = tab_position(format, 1) - tab_position(format, 0);
+    if (format.cTabCount == 1 && tab_position(format, 0) > format.dxStartIndent) {
+        step = tab_position(format, 0) - format.dxStartIndent;
+    }
+    return MulDiv(step, 1, TWIPS_PER_POINT);
 }
 
 int editor_text_length(HWND editor) {
@@ -233,6 +266,10 @@ void editor_paste(HWND editor) {
 
 int editor_can_undo(HWND editor) {
     return SendMessageA(editor, EM_CANUNDO, 0, 0) == 1 ? 1 : 0;
+}
+
+void editor_clear_undo(HWND editor) {
+    SendMessageA(editor, EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
 int clipboard_has_text() {

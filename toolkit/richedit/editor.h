@@ -8,7 +8,14 @@ HWND editor_create(HWND parent, int x, int y, int width, int height, const char*
 // The control's own procedure, for subclass procedures to pass messages on to.
 LRESULT CALLBACK editor_default_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam);
 void editor_select_all(HWND editor);
+// The widest indent or tab stop the toolkit hands the control, in twips: 22 inches.
+constexpr int EDITOR_TWIPS_LIMIT = 31680;
+// The most tabs a paragraph may bring into the control: it takes a time growing with the square
+// of a paragraph's tabs (16,000 take two seconds to paste, and a second for each key typed there).
+constexpr int EDITOR_PARAGRAPH_TABS_LIMIT = 4000;
+
 // Margin and step in points; at most 32 stops, and the last stays within 900 points of the margin.
+// Every line stands at the margin; a negative margin or step counts as 0. One step to undo.
 // Leaves the caret at position 0.
 void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step);
 // The message number of an EN_MSGFILTER, or EN_REQUESTRESIZE / EN_SELCHANGE / EN_DROPFILES;
@@ -17,6 +24,12 @@ int editor_filter_event(HWND editor, LPARAM notification);
 int editor_caret_line(HWND editor);
 // "NOFORMAT": the position less 2 for each line above the caret's line; else the position.
 int editor_caret_position(HWND editor, const char* keyword);
+// The left margin in force in the caret's paragraph, in points.
+int editor_caret_margin(HWND editor);
+// The tab step in force in the caret's paragraph, in points: the distance between its first two
+// stops, or from the margin to its only stop; where it has none (or one at the margin) the
+// control's own step of 36 points applies.
+int editor_caret_tab_step(HWND editor);
 int editor_text_length(HWND editor);
 void editor_focus(HWND editor);
 int editor_has_selection(HWND editor);
@@ -38,4 +51,6 @@ void editor_cut(HWND editor);
 void editor_copy(HWND editor);
 void editor_paste(HWND editor);
 int editor_can_undo(HWND editor);
+// Forgets every step Undo could take back.
+void editor_clear_undo(HWND editor);
 int clipboard_has_text();

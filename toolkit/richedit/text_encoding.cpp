@@ -1,6 +1,7 @@
 // Plain-text files in the encoding they came in.
 #include "toolkit/richedit/text_encoding.h"
 #include "toolkit/richedit/document.h"
+#include "toolkit/richedit/editor.h"
 
 #include <richedit.h>
 
@@ -39,6 +40,26 @@ void utf8_scan_block(utf8_scan& scan, const BYTE* bytes, DWORD count) {
     }
 }
 
+// Follows the tabs of the paragraph under way through a text, block by block; a CR or a LF
+// ends a paragraph, in the control as here.
+struct tab_count {
+    int in_paragraph;
+    bool too_many;
+};
+
+template <typename unit>
+void tabs_count(tab_count& count, const unit* units, size_t length) {
+    for (size_t i = 0; i < length && !count.too_many; i++) {
+        if (units[i] == '\t') {
+            count.too_many = ++count.in_paragraph > EDITOR_PARAGRAPH_TABS_LIMIT;
+        } else if (units[i] == '\r' || units[i] == '\n') {
+            count.in_paragraph = 0;
+        }
+    }
+}
+
+bool tabs_too_many = false;
+
 bool starts_with(const BYTE* bytes, DWORD count, const BYTE* mark, DWORD mark_size) {
     return count >= mark_size && memcmp(bytes, mark, mark_size) == 0;
 }
@@ -66,21 +87,38 @@ WPARAM stream_format_of(text_encoding encoding) {
 text_encoding text_encoding_detect(HANDLE file) {
     static BYTE block[65536];
     DWORD count = 0;
-    text_encoding found = TEXT_CP1252;
-    if (ReadFile(file, block, sizeof block, &count, nullptr) && count > 0) {
-        if (starts_with(block, count, UTF16_MARK, sizeof UTF16_MARK)) {
+    bool first = true, utf16 = false, marked = false;
+    utf8_scan scan = {0, 0x80, 0xBF, true, false};
+    tab_count tabs = {0, false};
+    // every block is read, for the tabs; an even block size keeps UTF-16 units whole
+    while (!tabs.too_many && ReadFile(file, block, sizeof block, &count, nullptr) && count > 0) {
+        if (first) {
             // an odd length is no UTF-16: as Windows-1252 every byte comes back as it was
-            if (GetFileSize(file, nullptr) % 2 == 0) found = TEXT_UTF16_MARK;
+            utf16 = starts_with(block, count, UTF16_MARK, sizeof UTF16_MARK) && GetFileSize(file, nullptr) % 2 == 0;
+            marked = starts_with(block, count, UTF8_MARK, sizeof UTF8_MARK);
+            scan.valid = !utf16;
+            first = false;
+        }
+        utf8_scan_block(scan, block, count);
+        if (utf16) {
+            tabs_count(tabs, (const WCHAR*)block, count / 2);
         } else {
-            bool marked = starts_with(block, count, UTF8_MARK, sizeof UTF8_MARK);
-            utf8_scan scan = {0, 0x80, 0xBF, true, false};
-            do utf8_scan_block(scan, block, count);
-            while (scan.valid && ReadFile(file, block, sizeof block, &count, nullptr) && count > 0);
-            if (scan.valid && scan.wanted == 0 && scan.multi_byte) found = marked ? TEXT_UTF8_MARK : TEXT_UTF8;
+            tabs_count(tabs, block, count);
         }
     }
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    return found;
+    tabs_too_many = tabs.too_many;
+    if (utf16) return TEXT_UTF16_MARK;
+    if (scan.valid && scan.wanted == 0 && scan.multi_byte) return marked ? TEXT_UTF8_MARK : TEXT_UTF8;
+    return TEXT_CP1252;
+}
+
+bool text_tabs_too_many() { return tabs_too_many; }
+
+bool text_tabs_within_limit(const WCHAR* text, size_t length) {
+    tab_count tabs = {0, false};
+    tabs_count(tabs, text, length);
+    return !tabs.too_many;
 }
 
 WPARAM text_read_prepare(HANDLE file, text_encoding encoding) {

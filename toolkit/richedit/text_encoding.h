@@ -1,6 +1,7 @@
 // Plain-text files in the encoding they came in. The control reads and writes UTF-8 and UTF-16
-// itself; here are which encoding a file is in, the marks at the start of a file, and the check
-// that Windows-1252 can store every letter of a document.
+// itself; here are which encoding a file is in, the marks at the start of a file, the check
+// that Windows-1252 can store every letter of a document, and the check that no paragraph
+// holds more tabs than the control can take.
 #pragma once
 #include <windows.h>
 
@@ -18,6 +19,11 @@ extern text_encoding document_encoding;
 // The encoding of an open file: its mark, else UTF-8 when that is valid and holds a multi-byte
 // sequence, else Windows-1252. Reads the file through once from its start, and leaves it there.
 text_encoding text_encoding_detect(HANDLE file);
+// True when the file text_encoding_detect read last has a paragraph of more tabs than the
+// control takes without stalling (EDITOR_PARAGRAPH_TABS_LIMIT).
+bool text_tabs_too_many();
+// True when no paragraph of the UTF-16 text has more tabs than the control takes.
+bool text_tabs_within_limit(const WCHAR* text, size_t length);
 // Readies a file at its start for EM_STREAMIN with text_read_callback; the format to send.
 WPARAM text_read_prepare(HANDLE file, text_encoding encoding);
 // stream_read_callback, with the bytes before the file's own that the control needs.

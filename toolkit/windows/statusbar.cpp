@@ -41,11 +41,13 @@ int highest_part = -1;
 
 bool part_in_range(int part) { return part >= 1 && part <= STATUSBAR_PARTS; }
 
-// The bar places itself along its parent's bottom edge again.
+// The bar places itself along its parent's bottom edge again. It is drawn anew: when only its
+// place changes, the platform moves its old picture along, which after a maximise is blank.
 void statusbar_fit(HWND bar) {
     RECT client = {};
     GetClientRect((HWND)GetWindowLongPtrA(bar, GWLP_HWNDPARENT), &client);
     SendMessageA(bar, WM_SIZE, 0, MAKELPARAM(client.right, 0));
+    InvalidateRect(bar, nullptr, TRUE);
 }
 
 void statusbar_send_text(HWND bar, int part, const char* look, const char* text) {
@@ -74,6 +76,19 @@ int statusbar_add_part(HWND bar, int part, int width, const char* look, const ch
     if (part == highest_part) running_total = 0;
     if (part > highest_part) highest_part = part;
     return 0;
+}
+
+int statusbar_text_width(HWND bar, const char* text) {
+    constexpr int TEXT_INSET = 3;  // the platform draws a part's text this far inside its border
+    int borders[3] = {};           // above and below, then between parts
+    SendMessageA(bar, SB_GETBORDERS, 0, (LPARAM)borders);
+    HDC context = GetDC(bar);
+    HGDIOBJ previous = SelectObject(context, (HGDIOBJ)SendMessageA(bar, WM_GETFONT, 0, 0));
+    SIZE extent = {};
+    GetTextExtentPoint32A(context, text ? text : "", text ? lstrlenA(text) : 0, &extent);
+    SelectObject(context, previous);
+    ReleaseDC(bar, context);
+    return extent.cx + 2 * (TEXT_INSET + 1) + borders[2];
 }
 
 int statusbar_set_text(HWND bar, int part, const char* look, const char* text) {

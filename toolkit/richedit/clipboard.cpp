@@ -1,0 +1,187 @@
+// The editor's copy, cut and paste: what other programs receive is exactly the selected text,
+// and what they offer cannot harm the document.
+#include "toolkit/richedit/clipboard.h"
+#include "toolkit/richedit/rtf_check.h"
+#include "toolkit/richedit/text_encoding.h"
+
+#include <richedit.h>
+
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+// The selection, as the clipboard should hold it.
+struct clipboard_content {
+    std::string text;  // UTF-16, terminator included
+    std::string rtf;   // no terminator: other programs receive the block's every byte
+};
+
+// The control copies and cuts on ctrl+C and ctrl+X itself (ctrl+Insert and shift+Delete it does not take).
+bool is_copy_or_cut(UINT message, WPARAM wparam) {
+    if (message == WM_COPY || message == WM_CUT) return true;
+    return message == WM_KEYDOWN && (wparam == 'C' || wparam == 'X') && (GetKeyState(VK_CONTROL) & 0x8000);
+}
+
+DWORD CALLBACK bytes_append(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    ((std::string*)cookie)->append((const char*)bytes, count);
+    *done = count;
+    return 0;
+}
+
+std::string selection_streamed(HWND editor, WPARAM format) {
+    std::string bytes;
+    EDITSTREAM stream = {(DWORD_PTR)&bytes, 0, bytes_append};
+    SendMessageA(editor, EM_STREAMOUT, format | SFF_SELECTION, (LPARAM)&stream);
+    return bytes;
+}
+
+CHARRANGE selection_of(HWND editor) {
+    CHARRANGE range = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&range);
+    return range;
+}
+
+clipboard_content selection_content(HWND editor) {
+    clipboard_content content;
+    content.text = selection_streamed(editor, SF_TEXT | SF_UNICODE);
+    // A selection up to the very end holds the mark that closes the last paragraph, which the
+    // text does not show; the control writes it as a line end.
+    const std::string line_end("\r\0\n\0", 4);
+    size_t size = content.text.size();
+    bool past_text = selection_of(editor).cpMax > GetWindowTextLengthA(editor);
+    if (past_text && size >= line_end.size() && content.text.compare(size - 4, 4, line_end) == 0) content.text.resize(size - 4);
+    content.text.append(sizeof(WCHAR), '\0');
+    content.rtf = selection_streamed(editor, SF_RTF);
+    // the control's RTF writer closes its output with a NUL
+    while (!content.rtf.empty() && content.rtf.back() == '\0') content.rtf.pop_back();
+    return content;
+}
+
+// The platform frees the block once it is on the clipboard; here only when it could not be put there.
+void block_place(UINT format, const std::string& bytes) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!block) return;
+    if (void* target = GlobalLock(block)) {
+        std::memcpy(target, bytes.data(), bytes.size());
+        GlobalUnlock(block);
+        if (SetClipboardData(format, block)) return;
+    }
+    GlobalFree(block);
+}
+
+UINT rtf_format() { return RegisterClipboardFormatA("Rich Text Format"); }
+
+void content_place(HWND editor, const clipboard_content& content) {
+    if (!OpenClipboard(editor)) return;
+    EmptyClipboard();
+    block_place(CF_UNICODETEXT, content.text);
+    if (!content.rtf.empty()) block_place(rtf_format(), content.rtf);
+    CloseClipboard();
+}
+
+bool selection_empty(HWND editor) {
+    CHARRANGE range = selection_of(editor);
+    return range.cpMax <= range.cpMin;
+}
+
+// The control pastes on ctrl+V itself (shift+Insert it does not take), and for EM_PASTESPECIAL.
+bool is_paste(UINT message, WPARAM wparam) {
+    if (message == WM_PASTE || message == EM_PASTESPECIAL) return true;
+    return message == WM_KEYDOWN && wparam == 'V' && (GetKeyState(VK_CONTROL) & 0x8000);
+}
+
+// Hands the clipboard's block of the format, and its size, to use; false when there is none.
+template <typename use_block>
+bool clipboard_block_use(HWND editor, UINT format, use_block use) {
+    if (!OpenClipboard(editor)) return false;
+    bool used = false;
+    if (HANDLE block = GetClipboardData(format)) {
+        if (const void* data = GlobalLock(block)) {
+            use(data, GlobalSize(block));
+            GlobalUnlock(block);
+            used = true;
+        }
+    }
+    CloseClipboard();
+    return used;
+}
+
+// Reads the clipboard's RTF into the selection through the filter, as a file is read: false,
+// with nothing changed, when it would overrun the control's reader.
+bool rtf_paste(HWND editor, WNDPROC control) {
+    std::string rtf;
+    // up to its first NUL, never past the block's end
+    auto take = [&rtf](const void* data, size_t size) {
+        rtf.assign((const char*)data, strnlen((const char*)data, size));
+    };
+    if (!clipboard_block_use(editor, rtf_format(), take)) return false;
+    rtf_memory source = {rtf.data(), rtf.size(), 0};
+    if (!rtf_source_within_reader_limits(rtf_memory_read, (DWORD_PTR)&source)) return false;
+    source.read_at = 0;
+    rtf_filter filter;
+    rtf_filter_start(&filter, rtf_memory_read, (DWORD_PTR)&source);
+    EDITSTREAM stream = {(DWORD_PTR)&filter, 0, rtf_filter_read};
+    // one step to undo, like the control's own paste
+    CallWindowProcA(control, editor, EM_STREAMIN, SF_RTF | SFF_SELECTION, (LPARAM)&stream);
+    return true;
+}
+
+// The control takes a time growing with the square of a paragraph's tabs.
+bool clipboard_tabs_within_limit(HWND editor) {
+    bool within = true;
+    auto check = [&within](const void* data, size_t size) {
+        const WCHAR* text = (const WCHAR*)data;
+        within = text_tabs_within_limit(text, wcsnlen(text, size / sizeof(WCHAR)));
+    };
+    clipboard_block_use(editor, CF_UNICODETEXT, check);
+    return within;
+}
+
+// The control tells its parent of each key before it acts on it; a key acted on here is told alike.
+bool key_allowed(HWND editor, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (!(SendMessageA(editor, EM_GETEVENTMASK, 0, 0) & ENM_KEYEVENTS)) return true;
+    MSGFILTER filter = {{editor, (UINT_PTR)GetDlgCtrlID(editor), EN_MSGFILTER}, message, wparam, lparam};
+    return SendMessageA(GetParent(editor), WM_NOTIFY, filter.nmhdr.idFrom, (LPARAM)&filter) == 0;
+}
+
+// Another program's RTF is read as a file is: refused when it would overrun the control's
+// reader (its plain text is pasted instead), brought within sound values otherwise, so that
+// nothing pasted can end the program at the next copy or save. Text with a paragraph of more
+// tabs than the control takes is refused with the warning beep. Anything else is the control's.
+LRESULT paste_checked(HWND editor, WNDPROC control, UINT message, WPARAM wparam, LPARAM lparam) {
+    UINT asked = message == EM_PASTESPECIAL ? (UINT)wparam : 0;
+    bool rtf = (asked == 0 || asked == rtf_format()) && IsClipboardFormatAvailable(rtf_format());
+    bool text = asked == 0 || asked == CF_TEXT || asked == CF_UNICODETEXT;
+    if ((!rtf && !text) || (GetWindowLongA(editor, GWL_STYLE) & ES_READONLY)) {
+        return CallWindowProcA(control, editor, message, wparam, lparam);
+    }
+    if (message == WM_KEYDOWN) {
+        if (!key_allowed(editor, message, wparam, lparam)) return 0;
+        message = WM_PASTE;  // told once already: from here on a paste like the menu's
+        wparam = lparam = 0;
+    }
+    if (rtf && rtf_paste(editor, control)) return 0;
+    if (!clipboard_tabs_within_limit(editor)) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        return 0;
+    }
+    if (rtf) return CallWindowProcA(control, editor, EM_PASTESPECIAL, CF_UNICODETEXT, 0);
+    return CallWindowProcA(control, editor, message, wparam, lparam);
+}
+
+}  // namespace
+
+LRESULT clipboard_transfer(HWND editor, WNDPROC control, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (is_paste(message, wparam)) return paste_checked(editor, control, message, wparam, lparam);
+    if (!is_copy_or_cut(message, wparam) || selection_empty(editor)) {
+        return CallWindowProcA(control, editor, message, wparam, lparam);
+    }
+    // taken before the control acts: a cut removes the selection
+    clipboard_content content = selection_content(editor);
+    DWORD before = GetClipboardSequenceNumber();
+    LRESULT result = CallWindowProcA(control, editor, message, wparam, lparam);
+    if (GetClipboardSequenceNumber() != before) content_place(editor, content);
+    return result;
+}

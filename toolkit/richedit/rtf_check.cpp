@@ -1,0 +1,387 @@
+// What the control's RTF reader is fed from a file or the clipboard: the check before it reads
+// and the filter while it reads share one pass over the tokens.
+#include "toolkit/richedit/rtf_check.h"
+#include "toolkit/richedit/document.h"
+#include "toolkit/richedit/editor.h"
+
+#include <string.h>
+
+namespace {
+
+// Measured on the control: 33 nested groups, or a font or style name of about 1,040
+// characters, end the program; the names keep a margin below the reader's buffer.
+constexpr int DEPTH_LIMIT = 32;
+constexpr int NAME_LIMIT = 768;
+constexpr int TAB_LIMIT = EDITOR_PARAGRAPH_TABS_LIMIT;
+constexpr long long NUMBER_LIMIT = 2147483647;  // the reader's numbers wrap round past 32 bits
+
+enum { TEXT, ESCAPE, LETTERS, DIGITS, HEX, BINARY };
+
+bool is_letter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool is_digit(int c) { return c >= '0' && c <= '9'; }
+bool is_hex(int c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+bool is_one_of(const char* word, const char* const* list) {
+    for (; *list; list++) {
+        if (strcmp(word, *list) == 0) return true;
+    }
+    return false;
+}
+
+// The tables whose names the reader copies into a buffer of its own (it skips the others).
+const char* const TABLE_WORDS[] = {"fonttbl", "stylesheet", nullptr};
+// Groups whose text the reader does not show.
+const char* const HIDDEN_WORDS[] = {"colortbl", "info", "pict", "fldinst", nullptr};
+// The row layout, which the reader turns into indents and tab stops of its own, and the field
+// marks, without which the reader shows a field's result as plain text.
+const char* const DROPPED_WORDS[] = {"trowd", "trleft", "trgaph", "cellx", "intbl", "field", "fldrslt", nullptr};
+// Words that stand for characters: a cell's tab goes before them.
+// What a paragraph's indents and tab stops are made of.
+const char* const LAYOUT_WORDS[] = {"li",    "fi",     "tx",   "tb",   "tqr",  "tqc",  "tqdec",
+                                    "tldot", "tlhyph", "tlul", "tlth", "tleq", "tlmdot", nullptr};
+const char* const TEXT_WORDS[] = {"tab",   "line",  "u",      "emdash", "endash",   "emspace",   "enspace",
+                                  "qmspace", "bullet", "lquote", "rquote", "ldblquote", "rdblquote", nullptr};
+
+void put(rtf_filter* f, char c) { f->output[f->output_size++] = c; }
+
+void put_text(rtf_filter* f, const char* text) {
+    while (*text) put(f, *text++);
+}
+
+void put_number(rtf_filter* f, long long n) {
+    if (n < 0) {
+        put(f, '-');
+        n = -n;
+    }
+    char digits[24];
+    int count = 0;
+    do {
+        digits[count++] = (char)('0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    while (count > 0) put(f, digits[--count]);
+}
+
+// Always ended by a space, so that dropping the next word never joins this one to what follows.
+void put_word(rtf_filter* f, const char* name, bool has_number, long long number) {
+    put(f, '\\');
+    put_text(f, name);
+    if (has_number) put_number(f, number);
+    put(f, ' ');
+}
+
+// The control's writer ends the program on a negative tab stop; an indent beyond the page
+// hides the text.
+long long twips_within(long long value) {
+    if (value < 0) return 0;
+    return value > EDITOR_TWIPS_LIMIT ? EDITOR_TWIPS_LIMIT : value;
+}
+
+bool in_body(const rtf_filter* f) { return f->hidden_depth == 0; }
+// Inside a table, but not in a group the reader skips within it.
+bool in_names(const rtf_filter* f) {
+    return f->table_depth > 0 && (f->star_depth == 0 || f->star_depth <= f->table_depth);
+}
+
+// Only the check of a whole file refuses a paragraph for its tabs: the document that a failed
+// load puts back is read through the filter too, and must come back whole.
+void count_tab(rtf_filter* f) {
+    if (++f->tabs > TAB_LIMIT && f->whole_check) f->refused = true;
+}
+
+void count_name_character(rtf_filter* f, int c) {
+    if (!in_names(f)) return;
+    if (c == ';') {
+        f->name_length = 0;
+    } else if (++f->name_length > NAME_LIMIT) {
+        f->refused = true;
+    }
+}
+
+// A character of the text: the tabs of the cells before it go in first.
+void text_seen(rtf_filter* f, int c) {
+    f->group_start = false;
+    count_name_character(f, c);
+    if (!in_body(f)) return;
+    for (; f->pending_tabs > 0; f->pending_tabs--) put(f, '\t');
+}
+
+void paragraph_end(rtf_filter* f) {
+    f->tabs = 0;
+    f->pending_tabs = 0;  // a row's last cell needs no tab after it
+}
+
+void group_open(rtf_filter* f) {
+    if (++f->depth > DEPTH_LIMIT) f->refused = true;
+    f->group_start = true;
+    f->name_length = 0;
+    put(f, '{');
+}
+
+void group_close(rtf_filter* f) {
+    if (f->depth > 0) f->depth--;
+    if (f->hidden_depth > f->depth) f->hidden_depth = 0;
+    if (f->table_depth > f->depth) f->table_depth = 0;
+    if (f->star_depth > f->depth) f->star_depth = 0;
+    f->group_start = false;
+    f->name_length = 0;
+    put(f, '}');
+}
+
+// The first word of a group names what the group is.
+void destination_seen(rtf_filter* f, const char* word) {
+    bool table = is_one_of(word, TABLE_WORDS);
+    if (table && f->table_depth == 0) f->table_depth = f->depth;
+    if ((table || is_one_of(word, HIDDEN_WORDS)) && f->hidden_depth == 0) f->hidden_depth = f->depth;
+}
+
+// A paragraph's lines all stand where its first line does, never left of the page: the
+// control's writer cannot express a hanging first line (it writes the pair swapped).
+void indent_seen(rtf_filter* f, bool first, long long value) {
+    if (first) {
+        f->first_indent = value;
+    } else {
+        f->left_indent = value;
+    }
+    put_word(f, "li", true, twips_within(f->left_indent + f->first_indent));
+}
+
+void body_word(rtf_filter* f, const char* word, bool has_number, long long number) {
+    if (strcmp(word, "cell") == 0 || strcmp(word, "nestcell") == 0) {
+        count_tab(f);
+        if (f->pending_tabs < TAB_LIMIT) f->pending_tabs++;  // the output holds no more
+        return;
+    }
+    if (is_one_of(word, DROPPED_WORDS)) return;
+    if (strcmp(word, "li") == 0 || strcmp(word, "fi") == 0) {
+        return indent_seen(f, word[0] == 'f', has_number ? number : 0);
+    }
+    if (strcmp(word, "pard") == 0) f->left_indent = f->first_indent = 0;
+    if (strcmp(word, "par") == 0) paragraph_end(f);
+    if (is_one_of(word, TEXT_WORDS)) text_seen(f, 'x');
+    if (strcmp(word, "tab") == 0) count_tab(f);
+    put_word(f, word, has_number, number);
+    if (f->paragraph_words && (strcmp(word, "pard") == 0 || strcmp(word, "rtf") == 0)) put_text(f, f->paragraph_words);
+}
+
+void word_end(rtf_filter* f) {
+    f->word[f->word_letters] = '\0';
+    const char* word = f->word;
+    long long number = f->negative ? -f->number : f->number;
+    f->mode = TEXT;
+    if (f->group_start) destination_seen(f, word);
+    f->group_start = false;
+    f->name_length = 0;  // a control word ends a name in the reader's buffer
+    if (strcmp(word, "bin") == 0) {
+        // binary data the reader would take for text and groups; it shows none of it
+        if (f->has_number && number > 0) {
+            f->binary_left = number;
+            f->mode = BINARY;
+        }
+        return;
+    }
+    if (strcmp(word, "row") == 0 || strcmp(word, "nestrow") == 0) {
+        paragraph_end(f);
+        if (in_body(f)) return put_word(f, "par", false, 0);
+    }
+    if (f->paragraph_words && in_body(f) && is_one_of(word, LAYOUT_WORDS)) return;
+    // what the reader skips is kept within sound values all the same
+    if (strcmp(word, "ri") == 0 || strcmp(word, "tx") == 0 || strcmp(word, "tb") == 0 ||
+        (strcmp(word, "li") == 0 && !in_body(f))) {
+        return put_word(f, word, true, twips_within(f->has_number ? number : 0));
+    }
+    if (in_body(f)) return body_word(f, word, f->has_number, number);
+    if (strcmp(word, "fi") != 0) put_word(f, word, f->has_number, number);
+}
+
+void filter_byte(rtf_filter* f, int c);
+
+void text_byte(rtf_filter* f, int c) {
+    switch (c) {
+        case '\\':
+            f->mode = ESCAPE;
+            return;
+        case '{':
+            return group_open(f);
+        case '}':
+            return group_close(f);
+        case '\r':
+        case '\n':
+            return put(f, (char)c);
+        default:
+            text_seen(f, c);
+            if (c == '\t' && in_body(f)) count_tab(f);
+            put(f, (char)c);
+    }
+}
+
+void escape_byte(rtf_filter* f, int c) {
+    f->mode = TEXT;
+    if (is_letter(c)) {
+        f->mode = LETTERS;
+        f->word[0] = (char)c;
+        f->word_letters = f->word_length = 1;
+        f->has_number = f->negative = false;
+        f->number = 0;
+        return;
+    }
+    bool group_start = f->group_start;
+    f->group_start = false;
+    if (c == '\'' || c == '\\' || c == '{' || c == '}') {
+        text_seen(f, c);  // a character of the text, escaped
+        if (c == '\'') {
+            f->mode = HEX;
+            f->hex_left = 2;
+        }
+    } else {
+        if (c == '~' || c == '_') text_seen(f, c);  // a hard space or hyphen in the text
+        f->name_length = 0;  // any other symbol ends a name in the reader's buffer
+        if (c == '*' && group_start) {
+            if (f->star_depth == 0) f->star_depth = f->depth;
+            if (f->hidden_depth == 0) f->hidden_depth = f->depth;
+            f->group_start = true;  // the word after it names the group
+        }
+        if ((c == '\r' || c == '\n') && in_body(f)) paragraph_end(f);
+    }
+    put(f, '\\');
+    put(f, (char)c);
+}
+
+void word_byte(rtf_filter* f, int c) {
+    if (f->mode == LETTERS && (is_letter(c) || c == '-' || is_digit(c))) {
+        if (++f->word_length > RTF_WORD_LIMIT) {
+            f->refused = true;
+        } else if (is_letter(c)) {
+            f->word[f->word_letters++] = (char)c;
+        } else {
+            f->mode = DIGITS;
+            f->negative = c == '-';
+            if (is_digit(c)) f->number = c - '0';
+            f->has_number = is_digit(c);
+        }
+        return;
+    }
+    if (f->mode == DIGITS && is_digit(c)) {
+        if (++f->word_length > RTF_WORD_LIMIT) f->refused = true;
+        if (f->number < NUMBER_LIMIT) f->number = f->number * 10 + (c - '0');
+        if (f->number > NUMBER_LIMIT) f->number = NUMBER_LIMIT;
+        f->has_number = true;
+        return;
+    }
+    // anything else ends the word; a space is its delimiter and goes with it
+    word_end(f);
+    if (c == ' ') return;
+    filter_byte(f, c);
+}
+
+void filter_byte(rtf_filter* f, int c) {
+    switch (f->mode) {
+        case TEXT:
+            return text_byte(f, c);
+        case ESCAPE:
+            return escape_byte(f, c);
+        case LETTERS:
+        case DIGITS:
+            return word_byte(f, c);
+        case HEX:
+            if (is_hex(c) && --f->hex_left >= 0) {
+                put(f, (char)c);
+                if (f->hex_left == 0) f->mode = TEXT;
+                return;
+            }
+            f->mode = TEXT;
+            return text_byte(f, c);
+        default:
+            if (--f->binary_left == 0) f->mode = TEXT;
+            return;
+    }
+}
+
+bool input_fill(rtf_filter* f) {
+    LONG read = 0;
+    if (f->source(f->source_cookie, f->input, sizeof f->input, &read) != 0) f->read_failed = true;
+    f->input_at = 0;
+    f->input_size = read > 0 ? (DWORD)read : 0;
+    return read > 0;
+}
+
+// Plain text at the body's level goes through as it is, without the byte-by-byte tokens.
+DWORD plain_run(const rtf_filter* f) {
+    if (f->mode != TEXT || f->pending_tabs > 0 || in_names(f)) return 0;
+    DWORD end = f->input_at;
+    while (end < f->input_size) {
+        BYTE c = f->input[end];
+        if (c == '\\' || c == '{' || c == '}' || c == '\t' || c == '\r' || c == '\n') break;
+        end++;
+    }
+    return end - f->input_at;
+}
+
+}  // namespace
+
+void rtf_filter_start(rtf_filter* filter, EDITSTREAMCALLBACK source, DWORD_PTR cookie) {
+    memset(filter, 0, sizeof *filter);
+    filter->source = source;
+    filter->source_cookie = cookie;
+}
+
+DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    rtf_filter* f = (rtf_filter*)cookie;
+    LONG moved = 0;
+    while (moved < count && !f->refused) {
+        if (f->output_at < f->output_size) {
+            LONG take = f->output_size - f->output_at;
+            if (take > count - moved) take = count - moved;
+            memcpy(buffer + moved, f->output + f->output_at, take);
+            f->output_at += take;
+            moved += take;
+            continue;
+        }
+        f->output_at = f->output_size = 0;
+        if (f->input_ended) break;
+        if (f->input_at == f->input_size && !input_fill(f)) {
+            f->input_ended = true;
+            if (f->mode == LETTERS || f->mode == DIGITS) word_end(f);
+            continue;
+        }
+        LONG run = (LONG)plain_run(f);
+        if (run > count - moved) run = count - moved;
+        if (run > 0) {
+            f->group_start = false;
+            memcpy(buffer + moved, f->input + f->input_at, run);
+            f->input_at += run;
+            moved += run;
+            continue;
+        }
+        filter_byte(f, f->input[f->input_at++]);
+    }
+    *done = moved;
+    if (f->refused) return ERROR_INVALID_DATA;
+    return f->read_failed ? ERROR_READ_FAULT : 0;
+}
+
+bool rtf_source_within_reader_limits(EDITSTREAMCALLBACK source, DWORD_PTR cookie) {
+    rtf_filter filter;
+    rtf_filter_start(&filter, source, cookie);
+    filter.whole_check = true;
+    BYTE scratch[4096];
+    LONG done = 0;
+    while (rtf_filter_read((DWORD_PTR)&filter, scratch, sizeof scratch, &done) == 0 && done > 0) {
+    }
+    return !filter.refused && !filter.read_failed;
+}
+
+bool rtf_within_reader_limits(HANDLE file) {
+    bool within = rtf_source_within_reader_limits(stream_read_callback, (DWORD_PTR)file);
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    return within;
+}
+
+DWORD CALLBACK rtf_memory_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    rtf_memory* memory = (rtf_memory*)cookie;
+    size_t left = memory->size - memory->read_at;
+    *done = (LONG)(left < (size_t)count ? left : (size_t)count);
+    memcpy(buffer, memory->data + memory->read_at, *done);
+    memory->read_at += *done;
+    return 0;
+}
