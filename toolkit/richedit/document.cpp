@@ -151,19 +151,11 @@ void margin_words_make(const PARAFORMAT& format, char* words, int size) {
     }
 }
 
-PARAFORMAT paragraph_format(HWND editor) {
-    PARAFORMAT format;
-    memset(&format, 0, sizeof format);
-    format.cbSize = sizeof format;
-    SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
-    return format;
-}
-
 // True when every paragraph has the model's indents and tab stops. Selects the whole text.
 bool paragraphs_match(HWND editor, const PARAFORMAT& model) {
     constexpr DWORD LAID_OUT = PFM_STARTINDENT | PFM_OFFSET | PFM_TABSTOPS;
     editor_select_all(editor);
-    PARAFORMAT all = paragraph_format(editor);  // the mask keeps what all paragraphs share
+    PARAFORMAT all = editor_selection_paragraph(editor);  // the mask keeps what all paragraphs share
     return (all.dwMask & LAID_OUT) == LAID_OUT && all.dxStartIndent == model.dxStartIndent &&
            all.dxOffset == model.dxOffset && all.cTabCount == model.cTabCount &&
            memcmp(all.rgxTabs, model.rgxTabs, model.cTabCount * sizeof model.rgxTabs[0]) == 0;
@@ -205,7 +197,7 @@ LONG stream_in_laid_out(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, D
     // the empty document and default formats that a read of the whole text starts from
     stream_run(editor, EM_STREAMIN, SF_TEXT, 0, nothing_read_callback);
     editor_set_indent_and_tabs(editor, layout.margin, layout.count, layout.step);
-    PARAFORMAT model = paragraph_format(editor);
+    PARAFORMAT model = editor_selection_paragraph(editor);
     SendMessageA(editor, EM_SETUNDOLIMIT, 0, 0);
     LONG count = stream_onto_model(editor, format, source, cookie, filter, model);
     if (count != TRANSFER_FAILED && !paragraphs_match(editor, model)) {
