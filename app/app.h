@@ -20,6 +20,7 @@ void creation_handler(HWND window);
 void document_start();
 // The margin and tab step the program is set to go for the whole text, as for the first document.
 void document_settings_apply();
+constexpr int START_TAB_COUNT = 20;
 void size_handler();
 void notify_handler(LPARAM notification);
 void menu_handler();
@@ -31,10 +32,11 @@ void status_refresh();
 // document commands
 int app_open(HWND window, HWND editor);
 int app_save_as(HWND window, HWND editor);
-// The document named on the command line, named like one opened through Open: read when the
-// file is there, an empty document of that name when only the file is missing (nothing is made
-// on disk before a save), else the unnamed empty page.
-void command_line_open(const char* name);
+// The document named on the command line, named like one opened through Open: read on the
+// starting margin and tab step when the file is there (true then), an empty document of that
+// name when only the file is missing (nothing is made on disk before a save), else the unnamed
+// empty page.
+bool command_line_open(const char* name);
 void command_new();
 void command_open();
 void command_save();

@@ -160,16 +160,20 @@ void command_open() {
     app_open(app_state.main_window, app_state.editor);
 }
 
-void command_line_open(const char* name) {
-    if (name[0] == '\0') return;
+bool command_line_open(const char* name) {
+    if (name[0] == '\0') return false;
     char full_path[MAX_PATH];
     char* file_name = nullptr;
     DWORD length = GetFullPathNameA(name, sizeof full_path, full_path, &file_name);
-    if (length == 0 || length >= sizeof full_path || file_name == nullptr) return;
+    if (length == 0 || length >= sizeof full_path || file_name == nullptr) return false;
     // a name not there yet in an existing folder is a new document, written at its first save
     bool missing = GetFileAttributesA(full_path) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
-    if (!missing && document_load(app_state.editor, full_path) < 0) return;
+    int result = missing ? DOCUMENT_NOTHING_MOVED
+                         : document_load_on_margin(app_state.editor, full_path, app_state.margin, START_TAB_COUNT,
+                                                   app_state.tab_step);
+    if (!missing && result < 0) return false;
     document_named(full_path, file_name);
+    return !missing;
 }
 
 void command_save() {

@@ -117,15 +117,17 @@ void creation_handler(HWND window) {
 }
 
 void document_settings_apply() {
-    editor_set_indent_and_tabs(app_state.editor, app_state.margin, 20, app_state.tab_step);
+    editor_set_indent_and_tabs(app_state.editor, app_state.margin, START_TAB_COUNT, app_state.tab_step);
 }
 
 // The control wraps the whole document again at every change of its size, so the document
 // named on the command line is read once the window has its final frame and layout.
 void document_start() {
-    if (app_state.command_line) command_line_open(app_state.command_line);
-    document_settings_apply();
+    bool laid_out = app_state.command_line && command_line_open(app_state.command_line);
+    if (!laid_out) document_settings_apply();
+    // the page's set-up is no change of the user's: nothing to save, nothing to undo
     editor_set_modified(app_state.editor, "OFF");
+    editor_clear_undo(app_state.editor);
     status_refresh();
 }
 
@@ -167,6 +169,8 @@ void focus_handler() { editor_focus(app_state.editor); }
 // All ten parts are laid out afresh with the values in force; a number wider than its part
 // widens it, and the parts after it move along.
 void status_refresh() {
+    // the frame's first size message comes before the bar and the editor are there
+    if (!app_state.status_bar || !app_state.editor) return;
     for (int i = 0; i < 10; ++i) {
         const status_part& part = status_parts[i];
         const char* text = part.label ? part.label : status_value(i + 1);

@@ -23,6 +23,7 @@ TEST(StartDocument, TheNamedDocumentIsReadAndLaidOutOnTheMargin) {
     EXPECT_EQ(window_text(app_window()), path);
     EXPECT_STREQ(app_state.document_name, "start.txt");
     EXPECT_EQ(SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(app_state.editor, EM_CANUNDO, 0, 0), 0);
     // the document's size, counted after it was read; the caret on line 1
     EXPECT_EQ(app_status_text(10), std::to_string(GetWindowTextLengthA(app_state.editor)));
     EXPECT_EQ(app_status_text(6), "1");

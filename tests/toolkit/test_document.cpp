@@ -462,6 +462,58 @@ TEST_F(Document, LoadReplacesTheTextAndClearsTheModifiedFlag) {
     EXPECT_FALSE(is_modified(editor));
 }
 
+// Read on the margin, a document ends as it would after a load and the margin pass over it, in
+// a fresh editor as over a bold Times document, with nothing left to undo.
+TEST_F(Document, LoadOnTheMarginEndsAsALoadFollowedByTheMarginPass) {
+    const struct {
+        const char* name;
+        const char* content;
+    } documents[] = {
+        {"brev.txt", "F\xf6rsta raden\r\nandra\traden\r\nsista"},
+        {"rader.txt", "ett\ntv\xe5\n\n"},
+        {"enkel.rtf", "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 brevduvan \\b lyfte\\b0\\par taket {\\i vid}"
+                      "\\par sista}"},
+        {"egen.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}\\pard\\li500\\fi-200\\tx300 ett\\tab tv\\'e5\\par"
+                     "\\pard\\qc\\ri400 mitten\\par}"},
+        {"ordet.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}f\\\\pard\\par\\pard\r\nsista\\pard}"},
+        {"tabell.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\trowd\\cellx2000\\cellx4000\\intbl a\\cell b\\cell\\row"
+                       "\\pard efter\\par}"},
+    };
+    for (const auto& document : documents) {
+        for (bool earlier_document : {false, true}) {
+            SCOPED_TRACE(std::string(document.name) + (earlier_document ? " over a bold Times document" : ""));
+            std::string path = folder + document.name;
+            ASSERT_TRUE(file_write(path, document.content));
+            HWND editors[2];
+            for (HWND& other : editors) {
+                other = make_editor(parent);
+                SendMessageA(other, WM_SETFONT, (WPARAM)regular_font, 0);
+                if (!earlier_document) continue;
+                editor_set_text(other, "gammal text\r\nrad tv\xe5");
+                CHARFORMATA bold = {sizeof(CHARFORMATA), CFM_BOLD | CFM_FACE | CFM_SIZE, CFE_BOLD, 400, 0, 0,
+                                    ANSI_CHARSET, 0, "Times New Roman"};
+                SendMessageA(other, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&bold);
+                editor_set_indent_and_tabs(other, 40, 3, 50);
+            }
+            int loaded = document_load(editors[0], path.c_str());
+            editor_set_indent_and_tabs(editors[0], 1, 20, 30);
+            EXPECT_EQ(document_load_on_margin(editors[1], path.c_str(), 1, 20, 30), loaded);
+            EXPECT_GT(loaded, 0);
+            EXPECT_EQ(editor_can_undo(editors[1]), 0);
+            EXPECT_FALSE(is_modified(editors[1]));
+            EXPECT_EQ(editor_caret_position(editors[1], "FORMAT"), 0);
+            std::string saved[2];
+            for (int i = 0; i < 2; i++) {
+                std::string copy = folder + "kopia" + std::to_string(i) + ".rtf";
+                document_save(editors[i], copy.c_str());
+                saved[i] = file_read(copy);
+                DestroyWindow(editors[i]);
+            }
+            EXPECT_EQ(saved[1], saved[0]);
+        }
+    }
+}
+
 namespace {
 
 // A 64 KB file system mounted for one test, so that writes really fail when it is full.

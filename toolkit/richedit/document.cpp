@@ -137,9 +137,82 @@ HCURSOR cursor_show_wait() {
     return SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
 }
 
+// The margin and tab stops a load lays every paragraph out on (editor_set_indent_and_tabs).
+struct paragraph_layout {
+    int margin, count, step;
+};
+
+// The control words that give a paragraph this format: the indent of its other lines, the first
+// line's indent from there, and the tab stops; each ended by a blank.
+void margin_words_make(const PARAFORMAT& format, char* words, int size) {
+    int length = wsprintfA(words, "\\li%ld \\fi%ld ", format.dxStartIndent + format.dxOffset, -format.dxOffset);
+    for (int i = 0; i < format.cTabCount && length + 16 < size; i++) {
+        length += wsprintfA(words + length, "\\tx%ld ", format.rgxTabs[i]);
+    }
+}
+
+// True when every paragraph has the model's indents and tab stops. Selects the whole text.
+bool paragraphs_match(HWND editor, const PARAFORMAT& model) {
+    constexpr DWORD LAID_OUT = PFM_STARTINDENT | PFM_OFFSET | PFM_TABSTOPS;
+    editor_select_all(editor);
+    PARAFORMAT all = editor_selection_paragraph(editor);  // the mask keeps what all paragraphs share
+    return (all.dwMask & LAID_OUT) == LAID_OUT && all.dxStartIndent == model.dxStartIndent &&
+           all.dxOffset == model.dxOffset && all.cTabCount == model.cTabCount &&
+           memcmp(all.rgxTabs, model.rgxTabs, model.cTabCount * sizeof model.rgxTabs[0]) == 0;
+}
+
+DWORD CALLBACK nothing_read_callback(DWORD_PTR, LPBYTE, LONG, LONG* done) {
+    *done = 0;
+    return 0;
+}
+
+constexpr WPARAM UNDO_LIMIT = 100;  // the control's own
+
+// The read itself, onto paragraphs laid out as the model: RTF (through its filter) is fed the
+// margin's words after every \pard, plain text is read into the selection of the one empty
+// paragraph, so each new paragraph takes its format.
+LONG stream_onto_model(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, DWORD_PTR cookie, rtf_filter* filter,
+                       const PARAFORMAT& model) {
+    if (filter) {
+        char words[512];
+        margin_words_make(model, words, sizeof words);
+        filter->paragraph_words = words;
+        return stream_run(editor, EM_STREAMIN, format, cookie, source);
+    }
+    // the text takes the characters' format of the last paragraph mark, which keeps its own
+    CHARFORMATA characters;
+    memset(&characters, 0, sizeof characters);
+    characters.cbSize = sizeof characters;
+    SendMessageA(editor, EM_GETCHARFORMAT, SCF_DEFAULT, (LPARAM)&characters);
+    SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&characters);
+    return stream_run(editor, EM_STREAMIN, format | SFF_SELECTION, cookie, source);
+}
+
+// Reads the file with every paragraph on the layout's margin. Laid out after the read, the
+// whole document would be measured line by line a second time, which takes about as long as the
+// read itself, so the paragraphs come in laid out; only a document whose paragraphs still differ
+// gets the pass over the whole. Nothing of it can be undone.
+LONG stream_in_laid_out(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, DWORD_PTR cookie, rtf_filter* filter,
+                        const paragraph_layout& layout) {
+    // the empty document and default formats that a read of the whole text starts from
+    stream_run(editor, EM_STREAMIN, SF_TEXT, 0, nothing_read_callback);
+    editor_set_indent_and_tabs(editor, layout.margin, layout.count, layout.step);
+    PARAFORMAT model = editor_selection_paragraph(editor);
+    SendMessageA(editor, EM_SETUNDOLIMIT, 0, 0);
+    LONG count = stream_onto_model(editor, format, source, cookie, filter, model);
+    if (count != TRANSFER_FAILED && !paragraphs_match(editor, model)) {
+        editor_set_indent_and_tabs(editor, layout.margin, layout.count, layout.step);
+    }
+    SendMessageA(editor, EM_SETUNDOLIMIT, UNDO_LIMIT, 0);
+    editor_clear_undo(editor);
+    editor_select(editor, 0, 0);
+    return count;
+}
+
 // Streams the opened file in over the document, which is put back when the control fails
 // midway; TRANSFER_FAILED then, or when the document could not be kept beforehand.
-LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback) {
+LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback,
+                       const paragraph_layout* layout) {
     document_copy kept = {};
     LONG count = TRANSFER_FAILED;
     if (document_keep(editor, &kept)) {
@@ -147,8 +220,11 @@ LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBA
         editor_cut_down(editor);
         rtf_filter filter;
         rtf_filter_start(&filter, callback, (DWORD_PTR)file);
-        count = format == SF_RTF ? stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)&filter, rtf_filter_read)
-                                 : stream_run(editor, EM_STREAMIN, format, (DWORD_PTR)file, callback);
+        bool rtf = format == SF_RTF;
+        EDITSTREAMCALLBACK source = rtf ? rtf_filter_read : callback;
+        DWORD_PTR cookie = rtf ? (DWORD_PTR)&filter : (DWORD_PTR)file;
+        count = layout ? stream_in_laid_out(editor, format, source, cookie, rtf ? &filter : nullptr, *layout)
+                       : stream_run(editor, EM_STREAMIN, format, cookie, source);
         if (count == TRANSFER_FAILED) document_put_back(editor, &kept);
     }
     free(kept.data);
@@ -188,7 +264,9 @@ int document_save(HWND editor, const char* path) {
     return count > 0 ? (int)count : DOCUMENT_NOTHING_MOVED;
 }
 
-int document_load(HWND editor, const char* path) {
+namespace {
+
+int document_read(HWND editor, const char* path, const paragraph_layout* layout) {
     WPARAM format = stream_format(path);
     HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, LOAD_FLAGS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return DOCUMENT_CANNOT_OPEN;
@@ -207,13 +285,23 @@ int document_load(HWND editor, const char* path) {
     // a paragraph of endless tabs would keep the control busy for minutes: refused like an RTF file's
     LONG count = plain && text_tabs_too_many()
                      ? TRANSFER_FAILED
-                     : stream_in_or_keep(editor, format, file, plain ? text_read_callback : stream_read_callback);
+                     : stream_in_or_keep(editor, format, file, plain ? text_read_callback : stream_read_callback,
+                                         layout);
     CloseHandle(file);
     SetCursor(previous);
     if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;
     document_encoding = encoding;
     SendMessageA(editor, EM_SETMODIFY, 0, 0);
     return (int)count;
+}
+
+}  // namespace
+
+int document_load(HWND editor, const char* path) { return document_read(editor, path, nullptr); }
+
+int document_load_on_margin(HWND editor, const char* path, int margin, int count, int step) {
+    paragraph_layout layout = {margin, count, step};
+    return document_read(editor, path, &layout);
 }
 
 int drop_query_file(HDROP drop) {

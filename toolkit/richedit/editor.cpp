@@ -142,9 +142,7 @@ int editor_caret_position(HWND editor, const char* keyword) {
     return range.cpMin - line_of_selection(editor, range) * per_line;
 }
 
-namespace {
-
-PARAFORMAT caret_paragraph(HWND editor) {
+PARAFORMAT editor_selection_paragraph(HWND editor) {
     PARAFORMAT format;
     memset(&format, 0, sizeof format);
     format.cbSize = sizeof format;
@@ -152,16 +150,18 @@ PARAFORMAT caret_paragraph(HWND editor) {
     return format;
 }
 
+namespace {
+
 LONG tab_position(const PARAFORMAT& format, int stop) { return format.rgxTabs[stop] & 0x00FFFFFF; }
 
 }  // namespace
 
 int editor_caret_margin(HWND editor) {
-    return MulDiv(caret_paragraph(editor).dxStartIndent, 1, TWIPS_PER_POINT);
+    return MulDiv(editor_selection_paragraph(editor).dxStartIndent, 1, TWIPS_PER_POINT);
 }
 
 int editor_caret_tab_step(HWND editor) {
-    PARAFORMAT format = caret_paragraph(editor);
+    PARAFORMAT format = editor_selection_paragraph(editor);
     LONG step = DEFAULT_TAB_TWIPS;
     if (format.cTabCount >= 2) step = tab_position(format, 1) - tab_position(format, 0);
     if (format.cTabCount == 1 && tab_position(format, 0) > format.dxStartIndent) {

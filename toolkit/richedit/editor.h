@@ -1,6 +1,7 @@
 // The document surface: one rich edit control and the small operations that drive it.
 #pragma once
 #include <windows.h>
+#include <richedit.h>
 
 // Creates the rich edit control as child 1 of the parent. All four numbers summing to 0 makes
 // it fill the parent's client area. scroll: "NOSCROLL", "HSCROLL", "VSCROLL" or "VHSCROLL".
@@ -18,6 +19,8 @@ constexpr int EDITOR_PARAGRAPH_TABS_LIMIT = 4000;
 // Every line stands at the margin; a negative margin or step counts as 0. One step to undo.
 // Leaves the caret at position 0.
 void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step);
+// The paragraph format of the selection; its mask keeps what all the selected paragraphs share.
+PARAFORMAT editor_selection_paragraph(HWND editor);
 // The message number of an EN_MSGFILTER, or EN_REQUESTRESIZE / EN_SELCHANGE / EN_DROPFILES;
 // 0 for anything else or for another window's notification.
 int editor_filter_event(HWND editor, LPARAM notification);

@@ -36,6 +36,9 @@ const char* const HIDDEN_WORDS[] = {"colortbl", "info", "pict", "fldinst", nullp
 // marks, without which the reader shows a field's result as plain text.
 const char* const DROPPED_WORDS[] = {"trowd", "trleft", "trgaph", "cellx", "intbl", "field", "fldrslt", nullptr};
 // Words that stand for characters: a cell's tab goes before them.
+// What a paragraph's indents and tab stops are made of.
+const char* const LAYOUT_WORDS[] = {"li",    "fi",     "tx",   "tb",   "tqr",  "tqc",  "tqdec",
+                                    "tldot", "tlhyph", "tlul", "tlth", "tleq", "tlmdot", nullptr};
 const char* const TEXT_WORDS[] = {"tab",   "line",  "u",      "emdash", "endash",   "emspace",   "enspace",
                                   "qmspace", "bullet", "lquote", "rquote", "ldblquote", "rdblquote", nullptr};
 
@@ -158,6 +161,7 @@ void body_word(rtf_filter* f, const char* word, bool has_number, long long numbe
     if (is_one_of(word, TEXT_WORDS)) text_seen(f, 'x');
     if (strcmp(word, "tab") == 0) count_tab(f);
     put_word(f, word, has_number, number);
+    if (f->paragraph_words && (strcmp(word, "pard") == 0 || strcmp(word, "rtf") == 0)) put_text(f, f->paragraph_words);
 }
 
 void word_end(rtf_filter* f) {
@@ -180,6 +184,7 @@ void word_end(rtf_filter* f) {
         paragraph_end(f);
         if (in_body(f)) return put_word(f, "par", false, 0);
     }
+    if (f->paragraph_words && in_body(f) && is_one_of(word, LAYOUT_WORDS)) return;
     // what the reader skips is kept within sound values all the same
     if (strcmp(word, "ri") == 0 || strcmp(word, "tx") == 0 || strcmp(word, "tb") == 0 ||
         (strcmp(word, "li") == 0 && !in_body(f))) {

@@ -31,6 +31,9 @@ struct rtf_filter {
     int hidden_depth, table_depth, star_depth;  // the outermost group of each kind, 0 when none
     int name_length, tabs, pending_tabs;
     long long left_indent, first_indent;
+    // Null, or control words fed after the opening \rtf and every \pard in the body, the indents
+    // and tab stops of the paragraphs' own then left out: the layout a load puts them all on.
+    const char* paragraph_words;
 };
 
 // Reads what the source (a transfer callback and its cookie) hands over through once: true
