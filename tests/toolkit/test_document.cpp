@@ -289,6 +289,12 @@ TEST_F(Document, TextFilesShowEveryLetterAndSaveBackByteForByteInTheirEncoding) 
         {"not valid UTF-8", "räk\xC3\xA4", u"räkÃ¤"},
         {"overlong and surrogate forms", "\xC0\xAF\xED\xA0\x80", u"À¯í\u00A0€"},
         {"Windows-1252 starting with the mark's bytes", "\xEF\xBB\xBF\xE4", u"ï»¿ä"},
+        {"Windows-1252 with a first line of one letter", "1\r\nrad två\r\n", u"1\r\nrad två\r\n"},
+        {"a line break across the control's reads", std::string(4095, 'a') + "\r\nb",
+         std::u16string(4095, u'a') + u"\r\nb"},
+        {"UTF-16 with a line break across the control's reads",
+         "\xFF\xFE" + std::string((const char*)(std::u16string(2047, u'a') + u"\r\nb").data(), 2050 * 2),
+         std::u16string(2047, u'a') + u"\r\nb"},
     };
     for (const encoded_file& file : files) {
         SCOPED_TRACE(file.what);
@@ -298,6 +304,9 @@ TEST_F(Document, TextFilesShowEveryLetterAndSaveBackByteForByteInTheirEncoding) 
         HWND other = load_fresh(path, &loaded);
         EXPECT_GT(loaded, 0);
         EXPECT_EQ(editor_letters(other), file.shown);
+        // one line per line break and the one after the last: no line counted twice
+        LRESULT breaks = std::count(file.shown.begin(), file.shown.end(), u'\n');
+        EXPECT_EQ(SendMessageA(other, EM_GETLINECOUNT, 0, 0), breaks + 1);
         // saved under a new name, in the encoding it came in
         EXPECT_GT(document_save(other, copy.c_str()), 0);
         EXPECT_EQ(file_read(copy), file.bytes);

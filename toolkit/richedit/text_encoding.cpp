@@ -69,6 +69,14 @@ bool starts_with(const BYTE* bytes, DWORD count, const BYTE* mark, DWORD mark_si
 // first three bytes of its first read for a mark when they are one.
 LONG mark_left = 0;
 LONG first_read_limit = 0;
+LONG read_unit = 1;  // bytes of one character: 2 in UTF-16
+
+// A read ending in a CR whose LF comes in the next one makes the control count that line twice,
+// so such a CR is left for the next read; the bytes to give back to the file.
+LONG carriage_return_held(const BYTE* bytes, LONG read) {
+    if (read <= read_unit || bytes[read - read_unit] != '\r') return 0;
+    return read_unit == 1 || bytes[read - 1] == 0 ? read_unit : 0;
+}
 
 // A Windows-1252 write: the control hands over UTF-16 and the platform turns it into
 // Windows-1252, where the control's own conversion would put a look-alike or "?" for ł.
@@ -127,6 +135,7 @@ WPARAM text_read_prepare(HANDLE file, text_encoding encoding) {
     first_read_limit = encoding == TEXT_CP1252 ? sizeof UTF8_MARK - 1 : 0;
     // the control would keep this mark as a character of the text
     if (encoding == TEXT_UTF16_MARK) SetFilePointer(file, sizeof UTF16_MARK, nullptr, FILE_BEGIN);
+    read_unit = encoding == TEXT_UTF16_MARK ? 2 : 1;
     return stream_format_of(encoding);
 }
 
@@ -137,7 +146,9 @@ DWORD CALLBACK text_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, L
     first_read_limit = 0;
     LONG read = 0;
     DWORD error = stream_read_callback(cookie, buffer + given, count - given, &read);
-    *done = given + read;
+    LONG held = error ? 0 : carriage_return_held(buffer + given, read);
+    if (held) SetFilePointer((HANDLE)cookie, -held, nullptr, FILE_CURRENT);
+    *done = given + read - held;
     return error;
 }
 
