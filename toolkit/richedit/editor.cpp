@@ -92,6 +92,16 @@ void editor_select_all(HWND editor) {
     SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&all);
 }
 
+void editor_set_text_size(HWND editor, int points) {
+    CHARFORMATA format;
+    memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_SIZE;
+    format.yHeight = points * TWIPS_PER_POINT;
+    SendMessageA(editor, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&format);
+    SendMessageA(editor, EM_SETCHARFORMAT, SCF_DEFAULT, (LPARAM)&format);
+}
+
 void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step) {
     // never a negative indent or tab stop: the control's RTF writer ends the program on a
     // negative tab stop, and an indent left of the page hides the text
