@@ -157,6 +157,13 @@ void notify_handler(LPARAM notification) {
     }
 }
 
+// An emptied document stays on the program's margin and tab step.
+void change_handler() {
+    if (editor_empty_keep_layout(app_state.editor, app_state.margin, START_TAB_COUNT, app_state.tab_step)) {
+        status_refresh();
+    }
+}
+
 void menu_handler() {
     edit_item_set(editor_can_undo(app_state.editor), "&Ångra", CMD_UNDO);
     int selection = editor_has_selection(app_state.editor);

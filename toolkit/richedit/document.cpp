@@ -149,8 +149,6 @@ DWORD CALLBACK nothing_read_callback(DWORD_PTR, LPBYTE, LONG, LONG* done) {
     return 0;
 }
 
-constexpr WPARAM UNDO_LIMIT = 100;  // the control's own
-
 // The plain text read into the selection of the one empty paragraph laid out as the model, so
 // each new paragraph takes its format.
 LONG stream_onto_model(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, DWORD_PTR cookie) {
@@ -178,7 +176,7 @@ LONG stream_in_laid_out(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, D
     if (count != TRANSFER_FAILED && !paragraphs_match(editor, model)) {
         editor_set_indent_and_tabs(editor, layout.margin, layout.count, layout.step);
     }
-    SendMessageA(editor, EM_SETUNDOLIMIT, UNDO_LIMIT, 0);
+    SendMessageA(editor, EM_SETUNDOLIMIT, EDITOR_UNDO_LIMIT, 0);
     editor_clear_undo(editor);
     editor_select(editor, 0, 0);
     return count;

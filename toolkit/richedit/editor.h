@@ -23,6 +23,13 @@ constexpr int EDITOR_PARAGRAPH_TABS_LIMIT = 4000;
 // Every line stands at the margin; a negative margin or step counts as 0. One step to undo.
 // Leaves the caret at position 0.
 void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step);
+// The control sets the paragraph of a document emptied (all deleted, or undone back to nothing)
+// to its own defaults. An empty document is put back on the margin and tab stops given, as
+// editor_set_indent_and_tabs lays them out, with nothing to undo and its modified flag kept; true
+// when it had to be. Anything else is left alone.
+bool editor_empty_keep_layout(HWND editor, int margin, int count, int step);
+// The undo steps the control keeps.
+constexpr WPARAM EDITOR_UNDO_LIMIT = 100;
 // The paragraph format of the selection; its mask keeps what all the selected paragraphs share.
 PARAFORMAT editor_selection_paragraph(HWND editor);
 // The message number of an EN_MSGFILTER, or EN_REQUESTRESIZE / EN_SELCHANGE / EN_DROPFILES;
