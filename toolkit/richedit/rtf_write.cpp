@@ -175,8 +175,9 @@ struct indents_held {
 void indents_put(std::string& out, indents_held& indents) {
     if (!indents.held) return;
     if (indents.offset != 0 || indents.start != 0) {
-        word_put(out, "li", indents.start + indents.offset);
-        word_put(out, "fi", -indents.offset);
+        char words[48];
+        snprintf(words, sizeof words, "\\li%ld\\fi%ld ", indents.start + indents.offset, -indents.offset);
+        out += words;
     }
     indents = indents_held{false, 0, 0};
 }
@@ -242,6 +243,8 @@ std::string rtf_written_mend(const std::string& written, const std::wstring& tex
     text_follow follow = {&text, 0, !text.empty()};
     int depth = 0;
     bool group_start = false;
+    long body_face = -1;        // the face the body's text is in
+    bool word_unended = false;  // the last word out needs a blank or a backslash after it
     for (size_t i = 0; i < written.size();) {
         token t = token_next(written, i);
         if (t.kind == TOKEN_WORD && depth == 1 && (t.word == "li" || t.word == "fi")) {
@@ -250,6 +253,7 @@ std::string rtf_written_mend(const std::string& written, const std::wstring& tex
             i = t.end;
             continue;
         }
+        if (indents.held) word_unended = false;
         indents_put(out, indents);
         if (t.kind == TOKEN_WORD && group_start && depth == 2 && t.word == "fonttbl") {
             // the group's "{" is already out; the table is copied from it again
@@ -262,7 +266,24 @@ std::string rtf_written_mend(const std::string& written, const std::wstring& tex
         group_start = t.kind == TOKEN_OPEN;
         if (t.kind == TOKEN_OPEN) depth++;
         if (t.kind == TOKEN_CLOSE) depth--;
-        if (t.kind == TOKEN_WORD && t.word == "f" && t.has_number && fonts.same_as.count(t.number)) {
+        if (t.kind == TOKEN_WORD && t.word == "f" && t.has_number && depth == 1) {
+            // a face that changed only its spelling is no change: the word goes, its blank stays
+            bool respelled = fonts.same_as.count(t.number) != 0;
+            long face = respelled ? fonts.same_as[t.number] : t.number;
+            if (face == body_face) {
+                // the blank ends the word before, if there is one; before text it would be text
+                if (written[t.end - 1] == ' ' && word_unended) out += ' ';
+                word_unended = word_unended && written[t.end - 1] != ' ';
+                body_face = face;
+                i = t.end;
+                continue;
+            } else if (respelled) {
+                word_put(out, "f", face);
+            } else {
+                out.append(written, t.start, t.end - t.start);
+            }
+            body_face = face;
+        } else if (t.kind == TOKEN_WORD && t.word == "f" && t.has_number && fonts.same_as.count(t.number)) {
             word_put(out, "f", fonts.same_as[t.number]);
         } else if (t.kind == TOKEN_CHARACTER && depth == 1) {
             character_put(written, t, follow, out);
@@ -270,6 +291,7 @@ std::string rtf_written_mend(const std::string& written, const std::wstring& tex
             if (t.kind == TOKEN_WORD && depth == 1) text_word_follow(t, follow);
             out.append(written, t.start, t.end - t.start);
         }
+        word_unended = t.kind == TOKEN_WORD && written[t.end - 1] != ' ';
         i = t.end;
         // nothing after the brace that closes the document: the writer adds a NUL
         if (t.kind == TOKEN_CLOSE && depth == 0) break;
