@@ -159,7 +159,7 @@ const char* const FACES[] = {"Arial", "Courier New", "ARIAL"};
 
 std::vector<generated_paragraph> document_generate(std::mt19937& random, bool wrapping) {
     auto pick = [&random](size_t count) { return (size_t)(random() % count); };
-    std::vector<generated_paragraph> paragraphs(1 + pick(4));
+    std::vector<generated_paragraph> paragraphs(wrapping ? 3 : 1 + pick(4));
     for (size_t p = 0; p < paragraphs.size(); p++) {
         generated_paragraph& paragraph = paragraphs[p];
         paragraph.margin = (int)(pick(5) * 18);
