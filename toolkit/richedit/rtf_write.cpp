@@ -12,6 +12,11 @@ namespace {
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
+// A byte that stands for itself in the text.
+bool is_plain_text(char c) {
+    return c != '\\' && c != '{' && c != '}' && c != '\r' && c != '\n' && c != '\0';
+}
+
 int hex_value(char c) {
     if (is_digit(c)) return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -92,11 +97,14 @@ bool letter_replaced(wchar_t letter) {
     return made != 1 || lost;
 }
 
+// True when the writer replaced a letter of the text: one pass of the platform over all of it.
 bool text_needs_letters(const std::wstring& text) {
-    for (wchar_t letter : text) {
-        if (letter_replaced(letter)) return true;
-    }
-    return false;
+    if (text.empty()) return false;
+    std::string bytes(text.size(), '\0');
+    BOOL lost = FALSE;
+    int made = WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, text.data(), (int)text.size(), &bytes[0],
+                                   (int)bytes.size(), nullptr, &lost);
+    return made != (int)text.size() || lost;
 }
 
 // The font table's entries, one per face and character set: each later spelling of a face
@@ -246,6 +254,16 @@ std::string rtf_written_mend(const std::string& written, const std::wstring& tex
     long body_face = -1;        // the face the body's text is in
     bool word_unended = false;  // the last word out needs a blank or a backslash after it
     for (size_t i = 0; i < written.size();) {
+        if (!follow.in_step && !indents.held && is_plain_text(written[i])) {
+            // a run of text that needs nothing mended goes over whole
+            size_t end = i + 1;
+            while (end < written.size() && is_plain_text(written[end])) end++;
+            out.append(written, i, end - i);
+            word_unended = false;
+            group_start = false;
+            i = end;
+            continue;
+        }
         token t = token_next(written, i);
         if (t.kind == TOKEN_WORD && depth == 1 && (t.word == "li" || t.word == "fi")) {
             indents.held = true;
