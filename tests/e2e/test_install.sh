@@ -132,7 +132,7 @@ import sys, zipfile
 print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip")" "$in_zip"
 done
 rm -rf "$d/zip" && python3 -m zipfile -e "$i686_dist/brevduva-daraduder-$version-i686.zip" "$d/zip"
-check "the 32-bit program is a 32-bit program" eval 'head -c 4096 "$d/zip/Brevduva Daraduder/brevduva.exe" | grep -qa $'"'"'PE\x00\x00\x4c\x01'"'"
+check "the 32-bit program is a 32-bit program" same "$(i686-w64-mingw32-objdump -f "$d/zip/Brevduva Daraduder/brevduva.exe" | grep -o 'file format .*')" "file format pei-i386"
 check "with the version information" same "$(python3 "$e2e_source/tests/e2e/version_info.py" "$d/zip/Brevduva Daraduder/brevduva.exe" | head -3)" \
     "$(listing "version $version.0" "CompanyName=Vindelgruppen" "FileDescription=Ordbehandlare för formaterad text")"
 setup32="$i686_dist/brevduva-daraduder-$version-setup-i686.exe"
