@@ -23,6 +23,8 @@ void document_settings_apply();
 constexpr int START_TAB_COUNT = 20;
 void size_handler();
 void notify_handler(LPARAM notification);
+// The editor tells of a change of its text.
+void change_handler();
 void menu_handler();
 void focus_handler();
 // Lays the status bar out with the values in force: margin and tab step of the caret's

@@ -120,9 +120,42 @@ int app_open(HWND window, HWND editor) {
     return 0;
 }
 
+namespace {
+
+// What names the document: the window's title and the file the next Save writes.
+struct document_naming {
+    char title[MAX_PATH];
+    char path[sizeof save_dialog_path];
+    char file_title[sizeof save_dialog_title];
+};
+
+// A save that wrote its file: an empty document moves nothing but is written all the same.
+bool save_written(int result) {
+    return result >= 0 || (result == DOCUMENT_NOTHING_MOVED && editor_text_length(app_state.editor) == 0);
+}
+
+void document_naming_keep(HWND window, document_naming& naming) {
+    naming.title[0] = '\0';
+    GetWindowTextA(window, naming.title, sizeof naming.title);
+    std::memcpy(naming.path, save_dialog_path, sizeof naming.path);
+    std::memcpy(naming.file_title, save_dialog_title, sizeof naming.file_title);
+}
+
+void document_naming_restore(HWND window, const document_naming& naming) {
+    window_set_title(window, naming.title);
+    std::memcpy(save_dialog_path, naming.path, sizeof naming.path);
+    std::memcpy(save_dialog_title, naming.file_title, sizeof naming.file_title);
+}
+
+}  // namespace
+
 int app_save_as(HWND window, HWND editor) {
+    // the dialog names the chosen file in the title; a file that is not written gives it back
+    document_naming before;
+    document_naming_keep(window, before);
     if (own_filter_dialog(file_dialog_save, window, "Spara som...") == 1) return 1;
     app_state.file_result = document_save(editor, save_dialog_path);
+    if (!save_written(app_state.file_result)) document_naming_restore(window, before);
     if (app_state.file_result == -2) {
         save_failed_notice();
         return 2;
@@ -192,8 +225,10 @@ void command_save() {
 }
 
 void command_save_as() {
-    // a cancelled dialog names no file, so the document keeps its name
-    if (app_save_as(app_state.main_window, app_state.editor) != 1) document_name_set(save_dialog_title);
+    // a cancelled dialog or a failed save names no file, so the document keeps its name
+    if (app_save_as(app_state.main_window, app_state.editor) != 1 && save_written(app_state.file_result)) {
+        document_name_set(save_dialog_title);
+    }
 }
 
 void command_print() {

@@ -110,6 +110,7 @@ void creation_handler(HWND window) {
     window_set_procedure(app_state.editor, editor_procedure);
     app_state.editor_font = font_create(app_state.editor, 10, 100, 0, 0, "ARIAL");
     control_set_stock_font(app_state.editor, (INT_PTR)app_state.editor_font);
+    editor_set_text_size(app_state.editor, 10);
     app_state.margin = 1;
     text_copy_limited(app_state.margin_text, "1", 0);
     app_state.tab_step = 30;
@@ -153,6 +154,13 @@ void notify_handler(LPARAM notification) {
     }
     for (const command_entry& entry : command_table) {
         if (entry.tooltip) tooltip_supply_text(notification, entry.id, entry.tooltip);
+    }
+}
+
+// An emptied document stays on the program's margin and tab step.
+void change_handler() {
+    if (editor_empty_keep_layout(app_state.editor, app_state.margin, START_TAB_COUNT, app_state.tab_step)) {
+        status_refresh();
     }
 }
 

@@ -76,7 +76,8 @@ LRESULT CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         notify_handler(lparam);
         return 0;
     case WM_COMMAND:
-        command_dispatch(wparam);
+        if (HIWORD(wparam) == EN_CHANGE && (HWND)lparam == app_state.editor) change_handler();
+        else command_dispatch(wparam);
         return 0;
     case WM_INITMENU:
         menu_handler();

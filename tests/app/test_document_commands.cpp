@@ -123,11 +123,17 @@ TEST_F(DocumentCommands, SavingEmptyPlainTextSaysNothingWasSavedButNamesIt) {
     EXPECT_STREQ(app_state.document_name, "tom.txt");
 }
 
-TEST_F(DocumentCommands, SaveToReadOnlyFileShowsThreeLines) {
+// A Save As that fails leaves the title, the document's name and the next Save's file as they were.
+TEST_F(DocumentCommands, SaveToReadOnlyFileShowsThreeLinesAndKeepsTheName) {
+    std::string earlier = folder + "förra.txt";
+    answer_file_dialog(earlier);
+    type_text("nytt");
+    app_command(CMD_SAVE_AS);
+    dialog_helper_clear();
+    type_text(" mer");
     std::string path = folder + "skyddad.txt";
     ASSERT_TRUE(file_write(path, "gammalt"));
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    type_text("nytt");
     answer_file_dialog(path);
     dialog_helper_queue_button(IDYES);  // the dialog asks before overwriting
     dialog_helper_queue_button(IDOK);
@@ -139,6 +145,12 @@ TEST_F(DocumentCommands, SaveToReadOnlyFileShowsThreeLines) {
     EXPECT_EQ(file_read(path), "gammalt");
     EXPECT_NE(SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0), 0);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(window_text(app_window()), earlier);
+    EXPECT_STREQ(app_state.document_name, "förra.txt");
+    app_command(CMD_SAVE);
+    EXPECT_EQ(dialog_helper_seen().size(), 3u);
+    EXPECT_EQ(file_read(earlier), "nytt mer");
+    EXPECT_EQ(file_read(path), "gammalt");
 }
 
 TEST_F(DocumentCommands, OpenLoadsTitleNameAndRefreshesStatus) {

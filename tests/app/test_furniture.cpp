@@ -97,7 +97,7 @@ TEST(Editor, FontMarginAndTabsAfterCreation) {
     cf.cbSize = sizeof cf;
     SendMessageA(app_state.editor, EM_GETCHARFORMAT, SCF_DEFAULT, (LPARAM)&cf);
     EXPECT_STREQ(cf.szFaceName, "ARIAL");
-    EXPECT_NEAR(cf.yHeight, 200, 10);  // 10 points, rounded to whole screen pixels
+    EXPECT_EQ(cf.yHeight, 200);  // exactly 10 points, whatever the screen's pixels make of them
     EXPECT_EQ(SendMessageA(app_state.editor, EM_GETLIMITTEXT, 0, 0), 10000000);
     EXPECT_EQ(SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0), 0);
     PARAFORMAT pf = {};
@@ -377,6 +377,33 @@ TEST(StatusBar, ShowsTheValuesInForceAfterUndoNewOpenAndMaximising) {
     EXPECT_EQ(part_text(2), "12");
     EXPECT_EQ(part_text(4), "30");
     EXPECT_EQ(GetFocus(), app_state.editor);
+
+    // emptied however, the document stays on the program's margin and tab step, and its
+    // deletion can still be undone
+    for (bool undone : {false, true}) {
+        SCOPED_TRACE(undone ? "undone back to nothing" : "all deleted");
+        SendMessageA(app_state.editor, EM_REPLACESEL, TRUE, (LPARAM)"ett\r\ntvå");
+        if (undone) {
+            app_command(CMD_UNDO);
+        } else {
+            editor_select_all(app_state.editor);
+            SendMessageA(app_state.editor, WM_CLEAR, 0, 0);
+        }
+        pump_messages(50);
+        EXPECT_EQ(editor_text_length(app_state.editor), 0);
+        EXPECT_EQ(caret_paragraph().dxStartIndent, 12 * 20);
+        EXPECT_EQ(caret_paragraph().cTabCount, 20);
+        EXPECT_EQ(part_text(2), "12");
+        EXPECT_EQ(part_text(4), "30");
+        if (!undone) {
+            app_command(CMD_UNDO);
+            EXPECT_EQ(app_editor_text(), "ett\r\ntvå");
+            editor_select_all(app_state.editor);
+            SendMessageA(app_state.editor, WM_CLEAR, 0, 0);
+            editor_clear_undo(app_state.editor);
+        }
+    }
+    SendMessageA(app_state.editor, EM_SETMODIFY, 0, 0);
 
     // an opened RTF keeps its own: indent half an inch, tab stops an inch apart
     std::string path = temp_folder() + "indrag.rtf";

@@ -65,4 +65,27 @@ TEST(StartDocument, AMissingNameIsANewDocumentMadeOnlyWhenSaved) {
     EXPECT_FALSE(file_exists(folder + "saknas"));
 }
 
+// Named on the command line, an RTF document opens as Öppna opens it: with its own indents and
+// tab stops, the program's margin and tab step left to new documents and plain text.
+TEST(StartDocument, AnRtfDocumentKeepsItsOwnIndentsAndTabStops) {
+    ASSERT_NE(app_window(), nullptr);
+    std::string path = temp_folder() + "egen.rtf";
+    ASSERT_TRUE(file_write(path, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\li720\\tx1440\\tx2880 ett\\tab tv\\'e5\\par"
+                                 "\\pard\\qc mitten\\par}"));
+    ASSERT_TRUE(command_line_open(path.c_str()));
+    EXPECT_EQ(app_editor_text(), "ett\ttvå\r\nmitten");
+    PARAFORMAT first = {}, second = {};
+    first.cbSize = second.cbSize = sizeof(PARAFORMAT);
+    SendMessageA(app_state.editor, EM_SETSEL, 0, 0);
+    SendMessageA(app_state.editor, EM_GETPARAFORMAT, 0, (LPARAM)&first);
+    SendMessageA(app_state.editor, EM_SETSEL, 10, 10);
+    SendMessageA(app_state.editor, EM_GETPARAFORMAT, 0, (LPARAM)&second);
+    EXPECT_EQ(first.dxStartIndent, 720);
+    ASSERT_EQ(first.cTabCount, 2);
+    EXPECT_EQ(first.rgxTabs[1] & 0x00FFFFFF, 2880);
+    EXPECT_EQ(second.dxStartIndent, 0);
+    EXPECT_EQ(second.wAlignment, PFA_CENTER);
+    EXPECT_EQ(second.cTabCount, 0);
+}
+
 }  // namespace

@@ -456,6 +456,45 @@ TEST_F(Editor, CopyAndCutPlaceExactlyTheSelection) {
     }
 }
 
+// The RTF a copy places keeps every letter, as a saved file does: the writer's own look-alikes
+// (l for ł, O for Ω) never reach another program.
+TEST_F(Editor, CopiedRtfKeepsLettersWindows1252Lacks) {
+    SETTEXTEX set = {ST_DEFAULT, 1200};
+    SendMessageA(editor, EM_SETTEXTEX, (WPARAM)&set, (LPARAM)L"ł Ω č ő → 😀 å");
+    editor_select(editor, 0, LIMIT);
+    editor_copy(editor);
+    std::string rtf = clipboard_block("Rich Text Format");
+    EXPECT_NE(rtf.find("\\u322? \\u937? \\u269? \\u337? \\u8594? \\u-10179?\\u-8704? \\'e5"), std::string::npos) << rtf;
+    EXPECT_EQ(rtf.back(), '}');
+}
+
+// The text is exactly 10 points, whatever a screen's pixels make of a 10-point font: 13 of
+// them at 96 dots per inch, 17 at 120.
+TEST_F(Editor, TextSizeIsExactWhateverTheFontsPixels) {
+    for (int pixels : {13, 17}) {
+        SCOPED_TRACE(pixels);
+        HFONT font = CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
+        SendMessageA(editor, WM_SETFONT, (WPARAM)font, 0);
+        editor_set_text_size(editor, 10);
+        editor_set_text(editor, "tio punkter");
+        CHARFORMATA format = {};
+        format.cbSize = sizeof format;
+        SendMessageA(editor, EM_GETCHARFORMAT, SCF_DEFAULT, (LPARAM)&format);
+        EXPECT_EQ(format.yHeight, 200);
+        editor_select(editor, 0, 3);
+        SendMessageA(editor, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+        EXPECT_EQ(format.yHeight, 200);
+        std::string path = temp_folder() + "tio.rtf";
+        ASSERT_GT(document_save(editor, path.c_str()), 0);
+        std::string rtf = file_read(path);
+        size_t size = rtf.find("\\fs");
+        ASSERT_NE(size, std::string::npos) << rtf;
+        EXPECT_EQ(rtf.substr(size, 6), "\\fs20\\") << rtf;
+        SendMessageA(editor, WM_SETFONT, 0, 0);
+        DeleteObject(font);
+    }
+}
+
 // Every way the control pastes.
 void paste_by(HWND editor, const std::string& way) {
     if (way == "menu") editor_paste(editor);

@@ -2,6 +2,7 @@
 // and what they offer cannot harm the document.
 #include "toolkit/richedit/clipboard.h"
 #include "toolkit/richedit/rtf_check.h"
+#include "toolkit/richedit/rtf_write.h"
 #include "toolkit/richedit/text_encoding.h"
 
 #include <richedit.h>
@@ -53,9 +54,7 @@ clipboard_content selection_content(HWND editor) {
     bool past_text = selection_of(editor).cpMax > GetWindowTextLengthA(editor);
     if (past_text && size >= line_end.size() && content.text.compare(size - 4, 4, line_end) == 0) content.text.resize(size - 4);
     content.text.append(sizeof(WCHAR), '\0');
-    content.rtf = selection_streamed(editor, SF_RTF);
-    // the control's RTF writer closes its output with a NUL
-    while (!content.rtf.empty() && content.rtf.back() == '\0') content.rtf.pop_back();
+    rtf_write(editor, SFF_SELECTION, content.rtf);
     return content;
 }
 

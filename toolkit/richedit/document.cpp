@@ -2,12 +2,14 @@
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/rtf_check.h"
+#include "toolkit/richedit/rtf_write.h"
 #include "toolkit/richedit/text_encoding.h"
 
 #include <richedit.h>
 
-#include <stdlib.h>
 #include <string.h>
+
+#include <string>
 
 char dropped_file_path[MAX_PATH];
 
@@ -78,11 +80,18 @@ LONG write_beside(HWND editor, WPARAM format, text_encoding encoding, const char
     if (!written_path_make(target, written_path)) return DOCUMENT_CANNOT_OPEN;
     HANDLE file = open_for_writing(written_path, CREATE_ALWAYS);
     if (file == INVALID_HANDLE_VALUE) return DOCUMENT_CANNOT_OPEN;
-    bool plain = format == SF_TEXT;
-    if (plain) format = text_write_begin(file, encoding);
-    LONG count = format ? stream_run(editor, EM_STREAMOUT, format, (DWORD_PTR)file,
-                                     plain ? text_write_callback : stream_write_callback)
-                        : TRANSFER_FAILED;
+    LONG count = TRANSFER_FAILED;
+    if (format == SF_TEXT) {
+        format = text_write_begin(file, encoding);
+        if (format) count = stream_run(editor, EM_STREAMOUT, format, (DWORD_PTR)file, text_write_callback);
+    } else {
+        std::string rtf;
+        count = rtf_write(editor, 0, rtf);
+        LONG written = 0;
+        if (count != TRANSFER_FAILED && stream_write_callback((DWORD_PTR)file, (LPBYTE)rtf.data(), (LONG)rtf.size(), &written)) {
+            count = TRANSFER_FAILED;
+        }
+    }
     // the data must be on the disk before it may take the old file's place
     if (!FlushFileBuffers(file)) count = TRANSFER_FAILED;
     if (!CloseHandle(file)) count = TRANSFER_FAILED;
@@ -93,38 +102,21 @@ LONG write_beside(HWND editor, WPARAM format, text_encoding encoding, const char
 // The document as it stood before a load, as RTF in memory, so that a load that fails can put
 // it back: text, formats, selection and modified flag.
 struct document_copy {
-    char* data;
-    size_t size, capacity;
+    std::string rtf;
     CHARRANGE selection;
     LRESULT modified;
 };
 
-DWORD CALLBACK copy_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
-    document_copy* copy = (document_copy*)cookie;
-    *done = 0;
-    if (copy->size + count > copy->capacity) {
-        size_t capacity = (copy->capacity + count) * 2;
-        char* grown = (char*)realloc(copy->data, capacity);
-        if (!grown) return ERROR_NOT_ENOUGH_MEMORY;
-        copy->data = grown;
-        copy->capacity = capacity;
-    }
-    memcpy(copy->data + copy->size, buffer, count);
-    copy->size += count;
-    *done = count;
-    return 0;
-}
-
 bool document_keep(HWND editor, document_copy* copy) {
     SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&copy->selection);
     copy->modified = SendMessageA(editor, EM_GETMODIFY, 0, 0);
-    return stream_run(editor, EM_STREAMOUT, SF_RTF, (DWORD_PTR)copy, copy_write_callback) != TRANSFER_FAILED;
+    return rtf_write(editor, 0, copy->rtf) != TRANSFER_FAILED;
 }
 
 void document_put_back(HWND editor, document_copy* copy) {
     editor_cut_down(editor);
     // through the filter like a file: the reader takes the writer's indents for a hanging pair
-    rtf_memory source = {copy->data, copy->size, 0};
+    rtf_memory source = {copy->rtf.data(), copy->rtf.size(), 0};
     rtf_filter filter;
     rtf_filter_start(&filter, rtf_memory_read, (DWORD_PTR)&source);
     stream_run(editor, EM_STREAMIN, SF_RTF, (DWORD_PTR)&filter, rtf_filter_read);
@@ -142,15 +134,6 @@ struct paragraph_layout {
     int margin, count, step;
 };
 
-// The control words that give a paragraph this format: the indent of its other lines, the first
-// line's indent from there, and the tab stops; each ended by a blank.
-void margin_words_make(const PARAFORMAT& format, char* words, int size) {
-    int length = wsprintfA(words, "\\li%ld \\fi%ld ", format.dxStartIndent + format.dxOffset, -format.dxOffset);
-    for (int i = 0; i < format.cTabCount && length + 16 < size; i++) {
-        length += wsprintfA(words + length, "\\tx%ld ", format.rgxTabs[i]);
-    }
-}
-
 // True when every paragraph has the model's indents and tab stops. Selects the whole text.
 bool paragraphs_match(HWND editor, const PARAFORMAT& model) {
     constexpr DWORD LAID_OUT = PFM_STARTINDENT | PFM_OFFSET | PFM_TABSTOPS;
@@ -166,19 +149,9 @@ DWORD CALLBACK nothing_read_callback(DWORD_PTR, LPBYTE, LONG, LONG* done) {
     return 0;
 }
 
-constexpr WPARAM UNDO_LIMIT = 100;  // the control's own
-
-// The read itself, onto paragraphs laid out as the model: RTF (through its filter) is fed the
-// margin's words after every \pard, plain text is read into the selection of the one empty
-// paragraph, so each new paragraph takes its format.
-LONG stream_onto_model(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, DWORD_PTR cookie, rtf_filter* filter,
-                       const PARAFORMAT& model) {
-    if (filter) {
-        char words[512];
-        margin_words_make(model, words, sizeof words);
-        filter->paragraph_words = words;
-        return stream_run(editor, EM_STREAMIN, format, cookie, source);
-    }
+// The plain text read into the selection of the one empty paragraph laid out as the model, so
+// each new paragraph takes its format.
+LONG stream_onto_model(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, DWORD_PTR cookie) {
     // the text takes the characters' format of the last paragraph mark, which keeps its own
     CHARFORMATA characters;
     memset(&characters, 0, sizeof characters);
@@ -192,18 +165,18 @@ LONG stream_onto_model(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, DW
 // whole document would be measured line by line a second time, which takes about as long as the
 // read itself, so the paragraphs come in laid out; only a document whose paragraphs still differ
 // gets the pass over the whole. Nothing of it can be undone.
-LONG stream_in_laid_out(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, DWORD_PTR cookie, rtf_filter* filter,
+LONG stream_in_laid_out(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, DWORD_PTR cookie,
                         const paragraph_layout& layout) {
     // the empty document and default formats that a read of the whole text starts from
     stream_run(editor, EM_STREAMIN, SF_TEXT, 0, nothing_read_callback);
     editor_set_indent_and_tabs(editor, layout.margin, layout.count, layout.step);
     PARAFORMAT model = editor_selection_paragraph(editor);
     SendMessageA(editor, EM_SETUNDOLIMIT, 0, 0);
-    LONG count = stream_onto_model(editor, format, source, cookie, filter, model);
+    LONG count = stream_onto_model(editor, format, source, cookie);
     if (count != TRANSFER_FAILED && !paragraphs_match(editor, model)) {
         editor_set_indent_and_tabs(editor, layout.margin, layout.count, layout.step);
     }
-    SendMessageA(editor, EM_SETUNDOLIMIT, UNDO_LIMIT, 0);
+    SendMessageA(editor, EM_SETUNDOLIMIT, EDITOR_UNDO_LIMIT, 0);
     editor_clear_undo(editor);
     editor_select(editor, 0, 0);
     return count;
@@ -213,7 +186,7 @@ LONG stream_in_laid_out(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, D
 // midway; TRANSFER_FAILED then, or when the document could not be kept beforehand.
 LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback,
                        const paragraph_layout* layout) {
-    document_copy kept = {};
+    document_copy kept;
     LONG count = TRANSFER_FAILED;
     if (document_keep(editor, &kept)) {
         // the control empties itself in a time growing with the square of a large text
@@ -223,11 +196,10 @@ LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBA
         bool rtf = format == SF_RTF;
         EDITSTREAMCALLBACK source = rtf ? rtf_filter_read : callback;
         DWORD_PTR cookie = rtf ? (DWORD_PTR)&filter : (DWORD_PTR)file;
-        count = layout ? stream_in_laid_out(editor, format, source, cookie, rtf ? &filter : nullptr, *layout)
+        count = layout ? stream_in_laid_out(editor, format, source, cookie, *layout)
                        : stream_run(editor, EM_STREAMIN, format, cookie, source);
         if (count == TRANSFER_FAILED) document_put_back(editor, &kept);
     }
-    free(kept.data);
     return count;
 }
 
@@ -280,6 +252,8 @@ int document_read(HWND editor, const char* path, const paragraph_layout* layout)
     if (GetFileSize(file, &high) == 0 && high == 0) format = SF_TEXT;
     HCURSOR previous = cursor_show_wait();
     bool plain = format == SF_TEXT;
+    // an RTF document keeps its own indents and tab stops, however it is opened
+    if (!plain) layout = nullptr;
     text_encoding encoding = plain ? text_encoding_detect(file) : TEXT_CP1252;
     if (plain) format = text_read_prepare(file, encoding);
     // a paragraph of endless tabs would keep the control busy for minutes: refused like an RTF file's

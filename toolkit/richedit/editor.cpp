@@ -92,7 +92,20 @@ void editor_select_all(HWND editor) {
     SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&all);
 }
 
-void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step) {
+void editor_set_text_size(HWND editor, int points) {
+    CHARFORMATA format;
+    memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_SIZE;
+    format.yHeight = points * TWIPS_PER_POINT;
+    SendMessageA(editor, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&format);
+    SendMessageA(editor, EM_SETCHARFORMAT, SCF_DEFAULT, (LPARAM)&format);
+}
+
+namespace {
+
+// The paragraph format of the margin and tab stops: every line of a paragraph at the margin.
+PARAFORMAT layout_format(int margin, int count, int step) {
     // never a negative indent or tab stop: the control's RTF writer ends the program on a
     // negative tab stop, and an indent left of the page hides the text
     if (margin < 0) margin = 0;
@@ -102,13 +115,37 @@ void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step) {
     PARAFORMAT format;
     memset(&format, 0, sizeof format);
     format.cbSize = sizeof format;
-    // One absolute pass, so that one Undo takes all of it back. Every line of a paragraph stands
-    // at the margin: the control's writer cannot express a first line at the margin over lines
-    // at the left edge (it writes the pair swapped).
     format.dwMask = PFM_STARTINDENT | PFM_TABSTOPS | PFM_OFFSET;
     format.dxStartIndent = margin * TWIPS_PER_POINT;
     format.cTabCount = (SHORT)count;
     for (int i = 0; i < count; i++) format.rgxTabs[i] = (margin + i * step) * TWIPS_PER_POINT;
+    return format;
+}
+
+}  // namespace
+
+bool editor_empty_keep_layout(HWND editor, int margin, int count, int step) {
+    if (editor_text_length(editor) != 0) return false;
+    PARAFORMAT format = layout_format(margin, count, step);
+    PARAFORMAT now = editor_selection_paragraph(editor);
+    if (now.dxStartIndent == format.dxStartIndent && now.dxOffset == 0 && now.cTabCount == format.cTabCount &&
+        memcmp(now.rgxTabs, format.rgxTabs, format.cTabCount * sizeof format.rgxTabs[0]) == 0) {
+        return false;
+    }
+    // with no room for undo steps the control records none, and keeps the ones it has
+    LRESULT modified = SendMessageA(editor, EM_GETMODIFY, 0, 0);
+    SendMessageA(editor, EM_SETUNDOLIMIT, 0, 0);
+    SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
+    SendMessageA(editor, EM_SETUNDOLIMIT, EDITOR_UNDO_LIMIT, 0);
+    SendMessageA(editor, EM_SETMODIFY, modified, 0);
+    return true;
+}
+
+void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step) {
+    // One absolute pass, so that one Undo takes all of it back. Every line of a paragraph stands
+    // at the margin: the control's writer cannot express a first line at the margin over lines
+    // at the left edge (it writes the pair swapped).
+    PARAFORMAT format = layout_format(margin, count, step);
     ShowWindow(editor, SW_HIDE);  // one repaint once shown again
     editor_select_all(editor);
     SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);

@@ -9,6 +9,10 @@ HWND editor_create(HWND parent, int x, int y, int width, int height, const char*
 // The control's own procedure, for subclass procedures to pass messages on to.
 LRESULT CALLBACK editor_default_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam);
 void editor_select_all(HWND editor);
+// Sets the whole text and what is typed next in the size given, in points. The control takes a
+// font's size from its height in pixels, which misses most sizes (10 points come out 9.75 at
+// 96 dots per inch, 10.2 at 120).
+void editor_set_text_size(HWND editor, int points);
 // The widest indent or tab stop the toolkit hands the control, in twips: 22 inches.
 constexpr int EDITOR_TWIPS_LIMIT = 31680;
 // The most tabs a paragraph may bring into the control: it takes a time growing with the square
@@ -19,6 +23,13 @@ constexpr int EDITOR_PARAGRAPH_TABS_LIMIT = 4000;
 // Every line stands at the margin; a negative margin or step counts as 0. One step to undo.
 // Leaves the caret at position 0.
 void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step);
+// The control sets the paragraph of a document emptied (all deleted, or undone back to nothing)
+// to its own defaults. An empty document is put back on the margin and tab stops given, as
+// editor_set_indent_and_tabs lays them out, with nothing to undo and its modified flag kept; true
+// when it had to be. Anything else is left alone.
+bool editor_empty_keep_layout(HWND editor, int margin, int count, int step);
+// The undo steps the control keeps.
+constexpr WPARAM EDITOR_UNDO_LIMIT = 100;
 // The paragraph format of the selection; its mask keeps what all the selected paragraphs share.
 PARAFORMAT editor_selection_paragraph(HWND editor);
 // The message number of an EN_MSGFILTER, or EN_REQUESTRESIZE / EN_SELCHANGE / EN_DROPFILES;

@@ -11,6 +11,19 @@ namespace {
 
 constexpr BYTE UTF8_MARK[] = {0xEF, 0xBB, 0xBF};
 constexpr BYTE UTF16_MARK[] = {0xFF, 0xFE};
+constexpr BYTE UTF16_BIG_ENDIAN_MARK[] = {0xFE, 0xFF};
+
+bool is_utf16(text_encoding encoding) { return encoding == TEXT_UTF16_MARK || encoding == TEXT_UTF16_BIG_ENDIAN_MARK; }
+
+// The control reads and writes UTF-16 little-endian only: big-endian units are turned round on
+// their way in and out.
+void units_turn(BYTE* bytes, LONG count) {
+    for (LONG i = 0; i + 1 < count; i += 2) {
+        BYTE first = bytes[i];
+        bytes[i] = bytes[i + 1];
+        bytes[i + 1] = first;
+    }
+}
 
 // Follows UTF-8 through the file block by block: the continuation bytes still wanted and the
 // range the next one must lie in, which rules out overlong forms, surrogates and values past
@@ -70,6 +83,7 @@ bool starts_with(const BYTE* bytes, DWORD count, const BYTE* mark, DWORD mark_si
 LONG mark_left = 0;
 LONG first_read_limit = 0;
 LONG read_unit = 1;  // bytes of one character: 2 in UTF-16
+bool read_turned = false;  // big-endian UTF-16
 
 // A read ending in a CR whose LF comes in the next one makes the control count that line twice,
 // so such a CR is left for the next read; the bytes to give back to the file.
@@ -82,11 +96,12 @@ LONG carriage_return_held(const BYTE* bytes, LONG read) {
 // Windows-1252, where the control's own conversion would put a look-alike or "?" for ł.
 bool from_utf16 = false;
 bool letters_lost = false;
+bool write_turned = false;
 
 // The control writes UTF-8 in the code page given; reading, it goes by the mark alone.
 WPARAM stream_format_of(text_encoding encoding) {
     if (encoding == TEXT_UTF8 || encoding == TEXT_UTF8_MARK) return SF_TEXT | SF_USECODEPAGE | ((WPARAM)CP_UTF8 << 16);
-    if (encoding == TEXT_UTF16_MARK) return SF_TEXT | SF_UNICODE;
+    if (is_utf16(encoding)) return SF_TEXT | SF_UNICODE;
     return SF_TEXT;
 }
 
@@ -95,20 +110,23 @@ WPARAM stream_format_of(text_encoding encoding) {
 text_encoding text_encoding_detect(HANDLE file) {
     static BYTE block[65536];
     DWORD count = 0;
-    bool first = true, utf16 = false, marked = false;
+    bool first = true, utf16 = false, big_endian = false, marked = false;
     utf8_scan scan = {0, 0x80, 0xBF, true, false};
     tab_count tabs = {0, false};
     // every block is read, for the tabs; an even block size keeps UTF-16 units whole
     while (!tabs.too_many && ReadFile(file, block, sizeof block, &count, nullptr) && count > 0) {
         if (first) {
             // an odd length is no UTF-16: as Windows-1252 every byte comes back as it was
-            utf16 = starts_with(block, count, UTF16_MARK, sizeof UTF16_MARK) && GetFileSize(file, nullptr) % 2 == 0;
+            big_endian = starts_with(block, count, UTF16_BIG_ENDIAN_MARK, sizeof UTF16_BIG_ENDIAN_MARK);
+            utf16 = (big_endian || starts_with(block, count, UTF16_MARK, sizeof UTF16_MARK)) &&
+                    GetFileSize(file, nullptr) % 2 == 0;
             marked = starts_with(block, count, UTF8_MARK, sizeof UTF8_MARK);
             scan.valid = !utf16;
             first = false;
         }
         utf8_scan_block(scan, block, count);
         if (utf16) {
+            if (big_endian) units_turn(block, count);
             tabs_count(tabs, (const WCHAR*)block, count / 2);
         } else {
             tabs_count(tabs, block, count);
@@ -116,7 +134,7 @@ text_encoding text_encoding_detect(HANDLE file) {
     }
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     tabs_too_many = tabs.too_many;
-    if (utf16) return TEXT_UTF16_MARK;
+    if (utf16) return big_endian ? TEXT_UTF16_BIG_ENDIAN_MARK : TEXT_UTF16_MARK;
     if (scan.valid && scan.wanted == 0 && scan.multi_byte) return marked ? TEXT_UTF8_MARK : TEXT_UTF8;
     return TEXT_CP1252;
 }
@@ -134,8 +152,15 @@ WPARAM text_read_prepare(HANDLE file, text_encoding encoding) {
     // a Windows-1252 file may start with the mark's three bytes; a short first read keeps them text
     first_read_limit = encoding == TEXT_CP1252 ? sizeof UTF8_MARK - 1 : 0;
     // the control would keep this mark as a character of the text
-    if (encoding == TEXT_UTF16_MARK) SetFilePointer(file, sizeof UTF16_MARK, nullptr, FILE_BEGIN);
-    read_unit = encoding == TEXT_UTF16_MARK ? 2 : 1;
+    if (is_utf16(encoding)) SetFilePointer(file, sizeof UTF16_MARK, nullptr, FILE_BEGIN);
+    // the control ends the program on a UTF-8 mark with nothing after it: a mark alone is an
+    // empty document
+    DWORD high = 0;
+    if (encoding == TEXT_UTF8_MARK && GetFileSize(file, &high) == sizeof UTF8_MARK && high == 0) {
+        SetFilePointer(file, 0, nullptr, FILE_END);
+    }
+    read_unit = is_utf16(encoding) ? 2 : 1;
+    read_turned = encoding == TEXT_UTF16_BIG_ENDIAN_MARK;
     return stream_format_of(encoding);
 }
 
@@ -146,6 +171,7 @@ DWORD CALLBACK text_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, L
     first_read_limit = 0;
     LONG read = 0;
     DWORD error = stream_read_callback(cookie, buffer + given, count - given, &read);
+    if (read_turned) units_turn(buffer + given, read);
     LONG held = error ? 0 : carriage_return_held(buffer + given, read);
     if (held) SetFilePointer((HANDLE)cookie, -held, nullptr, FILE_CURRENT);
     *done = given + read - held;
@@ -154,16 +180,35 @@ DWORD CALLBACK text_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, L
 
 WPARAM text_write_begin(HANDLE file, text_encoding encoding) {
     from_utf16 = encoding == TEXT_CP1252;
+    write_turned = encoding == TEXT_UTF16_BIG_ENDIAN_MARK;
     letters_lost = false;
-    if (encoding == TEXT_UTF8_MARK || encoding == TEXT_UTF16_MARK) {
-        bool utf8 = encoding == TEXT_UTF8_MARK;
-        DWORD size = utf8 ? sizeof UTF8_MARK : sizeof UTF16_MARK, written = 0;
-        if (!WriteFile(file, utf8 ? UTF8_MARK : UTF16_MARK, size, &written, nullptr) || written != size) return 0;
+    const BYTE* mark = encoding == TEXT_UTF8_MARK ? UTF8_MARK
+                       : encoding == TEXT_UTF16_MARK ? UTF16_MARK
+                       : write_turned ? UTF16_BIG_ENDIAN_MARK : nullptr;
+    if (mark) {
+        DWORD size = mark == UTF8_MARK ? sizeof UTF8_MARK : sizeof UTF16_MARK, written = 0;
+        if (!WriteFile(file, mark, size, &written, nullptr) || written != size) return 0;
     }
     return from_utf16 ? SF_TEXT | SF_UNICODE : stream_format_of(encoding);
 }
 
 DWORD CALLBACK text_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    if (write_turned) {
+        // the control's buffer is its own, so the units are turned in a copy
+        BYTE turned[4096];
+        *done = 0;
+        for (LONG taken = 0; taken < count;) {
+            LONG part = count - taken < (LONG)sizeof turned ? count - taken : (LONG)sizeof turned;
+            memcpy(turned, buffer + taken, part);
+            units_turn(turned, part);
+            LONG written = 0;
+            DWORD error = stream_write_callback(cookie, turned, part, &written);
+            if (error) return error;
+            taken += part;
+            *done = taken;
+        }
+        return 0;
+    }
     if (!from_utf16) return stream_write_callback(cookie, buffer, count, done);
     char bytes[2048];
     *done = 0;

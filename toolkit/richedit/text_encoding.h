@@ -10,6 +10,7 @@ enum text_encoding {
     TEXT_UTF8,        // valid UTF-8 holding at least one multi-byte sequence, no mark
     TEXT_UTF8_MARK,   // UTF-8 after the mark EF BB BF
     TEXT_UTF16_MARK,  // UTF-16 little-endian after the mark FF FE
+    TEXT_UTF16_BIG_ENDIAN_MARK,  // UTF-16 big-endian after the mark FE FF
 };
 
 // The encoding of the document in the editor: set by every load, used and kept by every
