@@ -24,7 +24,7 @@ struct popup_slot {
 const popup_slot popups[] = {
     {POPUP_FILE, &app_state.file_menu},         {POPUP_EDIT, &app_state.edit_menu},
     {POPUP_SEARCH, &app_state.search_menu},     {POPUP_SETTINGS, &app_state.settings_menu},
-    {POPUP_ABOUT, &app_state.about_menu},
+    {POPUP_FORMAT, &app_state.format_menu},     {POPUP_ABOUT, &app_state.about_menu},
 };
 
 // The ten status-bar parts; a null label marks a value part.
@@ -158,10 +158,12 @@ void notify_handler(LPARAM notification) {
 
 void menu_handler() {
     edit_item_set(editor_can_undo(app_state.editor), "&Ångra", CMD_UNDO);
+    edit_item_set(editor_can_redo(app_state.editor), "&Gör om", CMD_REDO);
     int selection = editor_has_selection(app_state.editor);
     edit_item_set(selection, "&Klipp ut", CMD_CUT);
     edit_item_set(selection, "K&opiera", CMD_COPY);
     edit_item_set(clipboard_has_text(), "K&listra in", CMD_PASTE);
+    format_menu_refresh();
 }
 
 void focus_handler() { editor_focus(app_state.editor); }

@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 #include "toolkit/richedit/editor.h"
 
 FINDREPLACEA find_record;
@@ -208,4 +210,173 @@ int find_dialog_buffers_held() {
     int count = 0;
     for (find_buffer* entry = find_buffers; entry; entry = entry->next) ++count;
     return count;
+}
+
+FINDREPLACEA replace_record;
+
+namespace {
+
+char replace_find_text[FIND_BUFFER_SIZE];
+char replace_with_text[FIND_BUFFER_SIZE];
+HWND replace_dialog = nullptr;
+
+WPARAM search_flags(DWORD flags) { return FR_DOWN | (flags & (FR_MATCHCASE | FR_WHOLEWORD)); }
+
+// The first match in [first, end), or {-1, -1}.
+CHARRANGE match_in(HWND editor, const char* text, DWORD flags, LONG first, LONG end) {
+    FINDTEXTEXA record = {{first, end}, text, {-1, -1}};
+    if (SendMessageA(editor, EM_FINDTEXTEX, search_flags(flags), (LPARAM)&record) < 0) return {-1, -1};
+    return record.chrgText;
+}
+
+DWORD CALLBACK bytes_out(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    ((std::string*)cookie)->append((const char*)bytes, count);
+    *done = count;
+    return 0;
+}
+
+struct bytes_source {
+    const std::string* bytes;
+    size_t at;
+};
+
+DWORD CALLBACK bytes_in(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    bytes_source* source = (bytes_source*)cookie;
+    size_t left = source->bytes->size() - source->at;
+    size_t taken = left < (size_t)count ? left : (size_t)count;
+    memcpy(bytes, source->bytes->data() + source->at, taken);
+    source->at += taken;
+    *done = (LONG)taken;
+    return 0;
+}
+
+std::string selection_rtf(HWND editor) {
+    std::string bytes;
+    EDITSTREAM stream = {(DWORD_PTR)&bytes, 0, bytes_out};
+    SendMessageA(editor, EM_STREAMOUT, SF_RTF | SFF_SELECTION, (LPARAM)&stream);
+    while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
+    return bytes;
+}
+
+void selection_rtf_set(HWND editor, const std::string& rtf, WPARAM format) {
+    bytes_source source = {&rtf, 0};
+    EDITSTREAM stream = {(DWORD_PTR)&source, 0, bytes_in};
+    SendMessageA(editor, EM_STREAMIN, format, (LPARAM)&stream);
+}
+
+// Every match in a control of its own, where each replacement costs no undo step and no repaint.
+int replace_every_match(HWND work, const char* text, const char* replacement, DWORD flags) {
+    int count = 0;
+    LONG from = 0;
+    LONG replacement_length = (LONG)strlen(replacement);
+    for (;;) {
+        CHARRANGE found = match_in(work, text, flags, from, -1);
+        if (found.cpMin < 0) return count;
+        SendMessageA(work, EM_EXSETSEL, 0, (LPARAM)&found);
+        SendMessageA(work, EM_REPLACESEL, FALSE, (LPARAM)replacement);
+        from = found.cpMin + replacement_length;
+        ++count;
+    }
+}
+
+// Selects the first match from there on; false, with the selection kept, when there is none.
+bool select_match_from(HWND editor, const char* text, DWORD flags, LONG from) {
+    CHARRANGE found = match_in(editor, text, flags, from, -1);
+    if (found.cpMin < 0) return false;
+    editor_select(editor, found.cpMin, found.cpMax);
+    return true;
+}
+
+}  // namespace
+
+bool editor_find_next(HWND editor, const char* text, DWORD flags) {
+    if (!text || !text[0]) return false;
+    CHARRANGE selection = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&selection);
+    return select_match_from(editor, text, flags, selection.cpMin + 1);
+}
+
+int editor_replace_selection(HWND editor, const char* text, const char* replacement, DWORD flags) {
+    if (!text || !text[0]) return 0;
+    CHARRANGE selection = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&selection);
+    CHARRANGE found = match_in(editor, text, flags, selection.cpMin, selection.cpMax);
+    LONG from = selection.cpMin + 1;
+    int replaced = 0;
+    if (found.cpMin == selection.cpMin && found.cpMax == selection.cpMax) {
+        SendMessageA(editor, EM_REPLACESEL, TRUE, (LPARAM)replacement);
+        replaced = 1;
+        from = selection.cpMin + (LONG)strlen(replacement);  // the search goes on after it
+    }
+    select_match_from(editor, text, flags, from);
+    return replaced;
+}
+
+// The span from the first match to the end of the last goes through the control's RTF into a
+// hidden control, is replaced there, and comes back in one read into the selection: the
+// control takes that back in one Undo, with every format of the span kept.
+int editor_replace_all(HWND editor, const char* text, const char* replacement, DWORD flags) {
+    if (!text || !text[0]) return 0;
+    CHARRANGE first = match_in(editor, text, flags, 0, -1);
+    if (first.cpMin < 0) return 0;
+    LONG text_length = editor_text_length(editor);
+    // the last match: the search runs up from the end
+    FINDTEXTEXA record = {{text_length, 0}, text, {-1, -1}};
+    WPARAM up = flags & (FR_MATCHCASE | FR_WHOLEWORD);
+    if (SendMessageA(editor, EM_FINDTEXTEX, up, (LPARAM)&record) < 0) return 0;
+    CHARRANGE span = {first.cpMin, record.chrgText.cpMax};
+    HWND work = CreateWindowExA(0, "RICHEDIT", "", ES_MULTILINE, 0, 0, 0, 0, nullptr, nullptr,
+                                (HINSTANCE)GetWindowLongPtrA(editor, GWLP_HINSTANCE), nullptr);
+    if (!work) return 0;
+    HCURSOR kept = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    SendMessageA(work, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
+    SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&span);
+    selection_rtf_set(work, selection_rtf(editor), SF_RTF);
+    int count = replace_every_match(work, text, replacement, flags);
+    SendMessageA(work, EM_SETSEL, 0, -1);
+    std::string replaced = selection_rtf(work);
+    DestroyWindow(work);
+    selection_rtf_set(editor, replaced, SF_RTF | SFF_SELECTION);
+    SetCursor(kept);
+    return count;
+}
+
+HWND replace_dialog_open(HWND owner, HWND editor, const char* find_text) {
+    if (replace_dialog && IsWindow(replace_dialog)) {
+        SetFocus(replace_dialog);
+        return replace_dialog;
+    }
+    CHARRANGE selection = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&selection);
+    if (selection.cpMax > selection.cpMin && selection.cpMax - selection.cpMin <= FIND_TEXT_LIMIT) {
+        editor_get_selected_text(editor, replace_find_text, FIND_BUFFER_SIZE);
+    } else if (find_text) {
+        strncpy(replace_find_text, find_text, FIND_TEXT_LIMIT);
+        replace_find_text[FIND_TEXT_LIMIT] = '\0';
+    }
+    replace_record = FINDREPLACEA{};
+    replace_record.lStructSize = sizeof(FINDREPLACEA);
+    replace_record.hwndOwner = owner;
+    replace_record.Flags = FR_DOWN;
+    replace_record.lpstrFindWhat = replace_find_text;
+    replace_record.wFindWhatLen = FIND_BUFFER_SIZE;
+    replace_record.lpstrReplaceWith = replace_with_text;
+    replace_record.wReplaceWithLen = FIND_BUFFER_SIZE;
+    replace_dialog = ReplaceTextA(&replace_record);
+    return replace_dialog;
+}
+
+replace_request replace_dialog_event(UINT message, LPARAM record) {
+    if (message != find_message() || (const FINDREPLACEA*)record != &replace_record) return REPLACE_NONE;
+    // the texts the dialog wrote are its own to end: nothing past the buffers is read
+    replace_find_text[FIND_BUFFER_SIZE - 1] = '\0';
+    replace_with_text[FIND_BUFFER_SIZE - 1] = '\0';
+    if (replace_record.Flags & FR_DIALOGTERM) {
+        replace_dialog = nullptr;
+        return REPLACE_CLOSED;
+    }
+    if (replace_record.Flags & FR_REPLACEALL) return REPLACE_ALL;
+    if (replace_record.Flags & FR_REPLACE) return REPLACE_ONE;
+    if (replace_record.Flags & FR_FINDNEXT) return REPLACE_FIND_NEXT;
+    return REPLACE_NONE;
 }
