@@ -13,6 +13,7 @@
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/print.h"
+#include "toolkit/richedit/search.h"
 #include "toolkit/richedit/text_encoding.h"
 #include "toolkit/windows/window.h"
 
@@ -51,6 +52,7 @@ void document_named(const char* full_path, const char* name) {
     document_name_set(name);
     save_target_suggest(full_path);
     text_copy_limited(app_state.document_path, full_path, MAX_PATH - 1);
+    replace_all_forget();
 }
 
 // A document read in from a file: named after it and first in the recent list.
@@ -157,6 +159,7 @@ void command_new() {
     window_set_title(app_state.main_window, "Brevduva Daraduder");
     app_state.document_name[0] = '\0';
     app_state.document_path[0] = '\0';
+    replace_all_forget();
     document_encoding = TEXT_CP1252;
     save_target_suggest("");
     window_post(app_state.main_window, WM_SIZE, 0, 0);

@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "toolkit/dialogs/chooser.h"
 #include "toolkit/dialogs/message.h"
+#include "toolkit/dialogs/user_settings.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/print.h"
 #include "toolkit/richedit/search.h"
@@ -184,12 +185,15 @@ void command_context_menu() {
 }
 
 // While a print run lets messages through, the text it prints and its format must hold still.
+// Replace all is one step of its own, taken back whole.
 void command_undo() {
-    if (!print_is_running()) editor_undo(app_state.editor);
+    if (print_is_running() || replace_all_undo(app_state.editor)) return;
+    editor_undo(app_state.editor);
 }
 
 void command_redo() {
-    if (!print_is_running()) editor_redo(app_state.editor);
+    if (print_is_running() || replace_all_redo(app_state.editor)) return;
+    editor_redo(app_state.editor);
 }
 
 void command_cut() {
@@ -268,11 +272,10 @@ void command_font() {
 }
 
 void command_background() {
-    // a cancelled dialog keeps the colour in force, also for the next start
-    COLORREF chosen = colour_dialog_run(app_state.main_window);
-    if (chosen != (COLORREF)-1) {
-        app_state.background_colour = chosen;
+    app_state.background_colour = colour_dialog_run(app_state.main_window);
+    if (app_state.background_colour != (COLORREF)-1) {
         editor_set_colours(app_state.editor, 999, app_state.background_colour);
+        settings_write_int("Background", (int)app_state.background_colour);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "toolkit/dialogs/message.h"
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/search.h"
 #include "toolkit/windows/input.h"
 #include "toolkit/windows/menu.h"
 #include "toolkit/windows/statusbar.h"
@@ -157,8 +158,9 @@ void notify_handler(LPARAM notification) {
 }
 
 void menu_handler() {
-    edit_item_set(editor_can_undo(app_state.editor), "&Ångra", CMD_UNDO);
-    edit_item_set(editor_can_redo(app_state.editor), "&Gör om", CMD_REDO);
+    HWND editor = app_state.editor;
+    edit_item_set(editor_can_undo(editor) || replace_all_can_undo(editor), "&Ångra", CMD_UNDO);
+    edit_item_set(editor_can_redo(editor) || replace_all_can_redo(editor), "&Gör om", CMD_REDO);
     int selection = editor_has_selection(app_state.editor);
     edit_item_set(selection, "&Klipp ut", CMD_CUT);
     edit_item_set(selection, "K&opiera", CMD_COPY);

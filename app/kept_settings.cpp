@@ -111,6 +111,7 @@ void settings_load() {
     if (settings_read_text("SearchText", search, sizeof search) == SETTINGS_OK) {
         text_copy_limited(app_state.search_text, search, (int)sizeof app_state.search_text - 1);
     }
+    std::memset(app_state.recent_files, 0, sizeof app_state.recent_files);
     int next = 0;
     for (int i = 0; i < RECENT_COUNT; ++i) {
         char name[16];
@@ -155,7 +156,6 @@ void settings_save() {
     }
     settings_write_int("Margin", app_state.margin);
     settings_write_int("TabStep", app_state.tab_step);
-    if (app_state.background_colour != (COLORREF)-1) settings_write_int("Background", (int)app_state.background_colour);
     settings_write_text("SearchText", app_state.search_text);
     recent_files_save();
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/rtf_check.h"
 
 FINDREPLACEA find_record;
 
@@ -235,49 +236,50 @@ DWORD CALLBACK bytes_out(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done)
     return 0;
 }
 
-struct bytes_source {
-    const std::string* bytes;
-    size_t at;
-};
-
-DWORD CALLBACK bytes_in(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
-    bytes_source* source = (bytes_source*)cookie;
-    size_t left = source->bytes->size() - source->at;
-    size_t taken = left < (size_t)count ? left : (size_t)count;
-    memcpy(bytes, source->bytes->data() + source->at, taken);
-    source->at += taken;
-    *done = (LONG)taken;
-    return 0;
-}
-
-std::string selection_rtf(HWND editor) {
+// The whole document as the control writes it.
+std::string document_rtf(HWND editor) {
     std::string bytes;
     EDITSTREAM stream = {(DWORD_PTR)&bytes, 0, bytes_out};
-    SendMessageA(editor, EM_STREAMOUT, SF_RTF | SFF_SELECTION, (LPARAM)&stream);
+    SendMessageA(editor, EM_STREAMOUT, SF_RTF, (LPARAM)&stream);
     while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
     return bytes;
 }
 
-void selection_rtf_set(HWND editor, const std::string& rtf, WPARAM format) {
-    bytes_source source = {&rtf, 0};
-    EDITSTREAM stream = {(DWORD_PTR)&source, 0, bytes_in};
-    SendMessageA(editor, EM_STREAMIN, format, (LPARAM)&stream);
+// Reads a document back whole, through the filter like a file (the reader takes the writer's
+// indents for a hanging pair); the caret goes to its start, and it counts as changed.
+void document_rtf_set(HWND editor, const std::string& rtf) {
+    rtf_memory source = {rtf.data(), rtf.size(), 0};
+    rtf_filter filter;
+    rtf_filter_start(&filter, rtf_memory_read, (DWORD_PTR)&source);
+    EDITSTREAM stream = {(DWORD_PTR)&filter, 0, rtf_filter_read};
+    SendMessageA(editor, EM_STREAMIN, SF_RTF, (LPARAM)&stream);
+    SendMessageA(editor, EM_SETMODIFY, TRUE, 0);
 }
 
-// Every match in a control of its own, where each replacement costs no undo step and no repaint.
-int replace_every_match(HWND work, const char* text, const char* replacement, DWORD flags) {
+// Every match from first on; a replacement takes the format of the text it replaces.
+int replace_every_match(HWND editor, const char* text, const char* replacement, DWORD flags, LONG first) {
     int count = 0;
-    LONG from = 0;
+    LONG from = first;
     LONG replacement_length = (LONG)strlen(replacement);
     for (;;) {
-        CHARRANGE found = match_in(work, text, flags, from, -1);
+        CHARRANGE found = match_in(editor, text, flags, from, -1);
         if (found.cpMin < 0) return count;
-        SendMessageA(work, EM_EXSETSEL, 0, (LPARAM)&found);
-        SendMessageA(work, EM_REPLACESEL, FALSE, (LPARAM)replacement);
+        SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&found);
+        SendMessageA(editor, EM_REPLACESEL, FALSE, (LPARAM)replacement);
         from = found.cpMin + replacement_length;
         ++count;
     }
 }
+
+// The document before and after the last Replace all.
+struct replace_all_record {
+    std::string before;
+    std::string after;
+    LONG after_length;
+    bool held;
+    bool undone;
+};
+replace_all_record replace_all_step;
 
 // Selects the first match from there on; false, with the selection kept, when there is none.
 bool select_match_from(HWND editor, const char* text, DWORD flags, LONG from) {
@@ -312,33 +314,51 @@ int editor_replace_selection(HWND editor, const char* text, const char* replacem
     return replaced;
 }
 
-// The span from the first match to the end of the last goes through the control's RTF into a
-// hidden control, is replaced there, and comes back in one read into the selection: the
-// control takes that back in one Undo, with every format of the span kept.
+// Each match is replaced in place with the control's undo off, so the control keeps every
+// format around it and spends nothing on 100,000 undo steps; the document before and after, kept
+// as RTF, is the one step Undo and Redo take while nothing else changed.
 int editor_replace_all(HWND editor, const char* text, const char* replacement, DWORD flags) {
     if (!text || !text[0]) return 0;
     CHARRANGE first = match_in(editor, text, flags, 0, -1);
     if (first.cpMin < 0) return 0;
-    LONG text_length = editor_text_length(editor);
-    // the last match: the search runs up from the end
-    FINDTEXTEXA record = {{text_length, 0}, text, {-1, -1}};
-    WPARAM up = flags & (FR_MATCHCASE | FR_WHOLEWORD);
-    if (SendMessageA(editor, EM_FINDTEXTEX, up, (LPARAM)&record) < 0) return 0;
-    CHARRANGE span = {first.cpMin, record.chrgText.cpMax};
-    HWND work = CreateWindowExA(0, "RICHEDIT", "", ES_MULTILINE, 0, 0, 0, 0, nullptr, nullptr,
-                                (HINSTANCE)GetWindowLongPtrA(editor, GWLP_HINSTANCE), nullptr);
-    if (!work) return 0;
     HCURSOR kept = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    SendMessageA(work, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
-    SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&span);
-    selection_rtf_set(work, selection_rtf(editor), SF_RTF);
-    int count = replace_every_match(work, text, replacement, flags);
-    SendMessageA(work, EM_SETSEL, 0, -1);
-    std::string replaced = selection_rtf(work);
-    DestroyWindow(work);
-    selection_rtf_set(editor, replaced, SF_RTF | SFF_SELECTION);
+    replace_all_step = {};
+    replace_all_step.before = document_rtf(editor);
+    SendMessageA(editor, WM_SETREDRAW, FALSE, 0);
+    int count = replace_every_match(editor, text, replacement, flags, first.cpMin);
+    SendMessageA(editor, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(editor, nullptr, TRUE);
+    replace_all_step.after = document_rtf(editor);
+    replace_all_step.after_length = editor_text_length(editor);
+    replace_all_step.held = true;
+    SendMessageA(editor, EM_SETMODIFY, TRUE, 0);
     SetCursor(kept);
     return count;
+}
+
+void replace_all_forget() { replace_all_step = {}; }
+
+bool replace_all_can_undo(HWND editor) {
+    return replace_all_step.held && !replace_all_step.undone && !SendMessageA(editor, EM_CANUNDO, 0, 0) &&
+           editor_text_length(editor) == replace_all_step.after_length;
+}
+
+bool replace_all_can_redo(HWND editor) {
+    return replace_all_step.held && replace_all_step.undone && !SendMessageA(editor, EM_CANUNDO, 0, 0);
+}
+
+bool replace_all_undo(HWND editor) {
+    if (!replace_all_can_undo(editor)) return false;
+    document_rtf_set(editor, replace_all_step.before);
+    replace_all_step.undone = true;
+    return true;
+}
+
+bool replace_all_redo(HWND editor) {
+    if (!replace_all_can_redo(editor)) return false;
+    document_rtf_set(editor, replace_all_step.after);
+    replace_all_step.undone = false;
+    return true;
 }
 
 HWND replace_dialog_open(HWND owner, HWND editor, const char* find_text) {
