@@ -36,6 +36,7 @@ inline void app_reset() {
     while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     app_state.message_text[0] = '\0';
+    app_state.document_path[0] = '\0';
 }
 
 // The document's text as the editor holds it.
