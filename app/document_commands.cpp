@@ -291,6 +291,11 @@ void closing_handler(bool window_destroyed) {
 }
 
 LRESULT CALLBACK editor_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam) {
+    // the control's own undo key takes a Replace all back too, as the menu's Undo does
+    if (message == WM_KEYDOWN && wparam == 'Z' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0 &&
+        GetKeyState(VK_MENU) >= 0 && !print_is_running() && replace_all_undo(editor)) {
+        return 0;
+    }
     switch (message) {
     case WM_KEYDOWN:
     case WM_CHAR:

@@ -323,12 +323,13 @@ TEST_F(EditCommands, RightClickShowsTheEditItemsAndDeleteRunsFromThere) {
     PostMessageA(app_state.editor, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
     PostMessageA(app_state.editor, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_TRUE(pump_until([] { return editor_text() == "world"; }, 3000));
-    std::vector<std::string> expected = {"&Ångra",      "", "&Klipp ut", "K&opiera", "K&listra in",
-                                         "&Radera",     "", "&Markera allt"};
+    std::vector<std::string> expected = {"&Ångra",  "&Gör om", "", "&Klipp ut", "K&opiera", "K&listra in",
+                                         "&Radera", "",        "&Markera allt"};
     EXPECT_EQ(menu_answer::items, expected);
     ASSERT_EQ(menu_answer::greyed.size(), expected.size());
-    EXPECT_FALSE(menu_answer::greyed[2]);  // something is selected: Cut and Copy offered
-    EXPECT_FALSE(menu_answer::greyed[3]);
+    EXPECT_TRUE(menu_answer::greyed[1]);  // nothing undone: nothing to redo
+    EXPECT_FALSE(menu_answer::greyed[3]);  // something is selected: Cut and Copy offered
+    EXPECT_FALSE(menu_answer::greyed[4]);
 }
 
 TEST_F(EditCommands, ContextMenuChoiceReachesTheMainWindowAsACommand) {
@@ -336,7 +337,7 @@ TEST_F(EditCommands, ContextMenuChoiceReachesTheMainWindowAsACommand) {
     menu_answer::arm('m');
     app_command(CMD_CONTEXT_MENU);
     EXPECT_TRUE(pump_until([] { return selected_text() == "hello world"; }, 3000));
-    EXPECT_EQ(menu_answer::items.size(), 8u);
+    EXPECT_EQ(menu_answer::items.size(), 9u);
 }
 
 // --- About ---
