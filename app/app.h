@@ -51,6 +51,7 @@ LRESULT CALLBACK editor_procedure(HWND editor, UINT message, WPARAM wparam, LPAR
 // editing, search and settings commands
 void command_context_menu();
 void command_undo();
+void command_redo();
 void command_cut();
 void command_copy();
 void command_paste();
@@ -60,12 +61,41 @@ void command_search_up();
 void command_search_down();
 void command_find_dialog();
 void find_dialog_step(UINT message, LPARAM lparam);
+void command_replace_dialog();
+// The find and replace dialogs take their keys (Tab, Enter, Escape) from the message loop;
+// true when the message was one of theirs.
+bool search_dialog_key(MSG* msg);
 void command_about();
 void command_font();
 void command_background();
+// The largest margin or tab step, in points, that leaves room on the printed line.
+int setting_most_points();
 void command_margin();
 void command_tab_step();
 INT_PTR CALLBACK margin_tab_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+
+// format commands
+void command_align_left();
+void command_align_center();
+void command_align_right();
+void command_bullets();
+void command_bold();
+void command_italic();
+void command_underline();
+void command_paragraph();
+void format_menu_refresh();
+
+// recent files and settings kept between runs
+void command_recent(int index);
+// The document in this file was opened or saved: first in the list and in Arkiv.
+void recent_file_add(const char* path);
+void recent_menu_refresh();
+void recent_file_remove(int index);
+// Reads the kept settings into app_state, each only when sound; the window's place is applied
+// by window_place_restore once the window is there.
+void settings_load();
+void settings_save();
+void window_place_restore(HWND window);
 
 // Runs the handler of a command id; false when the id is not a command.
 bool command_dispatch(WPARAM wparam);

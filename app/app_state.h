@@ -6,12 +6,13 @@ struct app_state_record {
     // windows and menus
     HWND main_window;
     HMENU menu_bar;
-    HMENU file_menu, edit_menu, search_menu, settings_menu, about_menu;
+    HMENU file_menu, edit_menu, search_menu, settings_menu, format_menu, about_menu;
     HWND toolbar;
     HWND status_bar;
     HWND editor;
     HFONT editor_font;
     HWND find_dialog;
+    HWND replace_dialog;
     HWND dialog_input;
 
     // settings and their texts
@@ -29,10 +30,15 @@ struct app_state_record {
     LPARAM last_input_position;
     int find_request;
     char search_text[255];
+    int replaced_count;  // by the last Replace all, for the status bar
+
+    // the last documents opened or saved, newest first; empty names are unused
+    char recent_files[4][MAX_PATH];
 
     // documents, printing and messages
     char* command_line;  // 260-byte block, allocated once
     char document_name[256];
+    char document_path[MAX_PATH];  // the file Save writes to without asking; empty for none
     char message_text[1000];
     int print_dialog_result;
     int result_code;

@@ -12,6 +12,10 @@ enum command_id {
     CMD_EXIT = 105,
     CMD_SAVE_AS = 113,
     CMD_PRINT_DIALOG = 116,
+    CMD_RECENT_1 = 121,
+    CMD_RECENT_2 = 122,
+    CMD_RECENT_3 = 123,
+    CMD_RECENT_4 = 124,
     CMD_CONTEXT_MENU = 200,
     CMD_UNDO = 201,
     CMD_CUT = 202,
@@ -19,14 +23,24 @@ enum command_id {
     CMD_PASTE = 204,
     CMD_DELETE = 205,
     CMD_SELECT_ALL = 206,
+    CMD_REDO = 207,
     CMD_SEARCH_UP = 501,
     CMD_SEARCH_DOWN = 502,
     CMD_FIND_DIALOG = 503,
+    CMD_REPLACE_DIALOG = 504,
     CMD_ABOUT = 601,
     CMD_FONT = 701,
     CMD_BACKGROUND = 702,
     CMD_MARGIN = 703,
     CMD_TAB_STEP = 704,
+    CMD_ALIGN_LEFT = 801,
+    CMD_ALIGN_CENTER = 802,
+    CMD_ALIGN_RIGHT = 803,
+    CMD_BULLETS = 804,
+    CMD_BOLD = 805,
+    CMD_ITALIC = 806,
+    CMD_UNDERLINE = 807,
+    CMD_PARAGRAPH = 808,
     CMD_STATUS_REFRESH = 901,
 };
 
@@ -44,6 +58,7 @@ constexpr const char* POPUP_FILE = "&Arkiv";
 constexpr const char* POPUP_EDIT = "Redigera";
 constexpr const char* POPUP_SEARCH = "&Sök";
 constexpr const char* POPUP_SETTINGS = "&Inställningar";
+constexpr const char* POPUP_FORMAT = "&Format";
 constexpr const char* POPUP_ABOUT = "&Om";
 
 constexpr command_entry command_table[] = {
@@ -55,9 +70,11 @@ constexpr command_entry command_table[] = {
     {CMD_PRINT, POPUP_FILE, "Sk&riv ut", RES_PRINT_BMP, "Skriv ut dokument direkt."},
     {CMD_PRINT_DIALOG, POPUP_FILE, "S&kriv ut...", nullptr, nullptr},
     {0, POPUP_FILE, nullptr, nullptr, nullptr},
+    // the recent files' lines go just above Exit, with a separator of their own, when there are any
     {CMD_EXIT, POPUP_FILE, "&Avsluta ", nullptr, nullptr},
 
     {CMD_UNDO, POPUP_EDIT, "&Ångra", RES_UNDO_BMP, "Ångra editeringsåtgärd."},
+    {CMD_REDO, POPUP_EDIT, "&Gör om", nullptr, nullptr},
     {0, POPUP_EDIT, nullptr, nullptr, nullptr},
     {CMD_CUT, POPUP_EDIT, "&Klipp ut", RES_CUT_BMP, "Klipp ut markerad text."},
     {CMD_COPY, POPUP_EDIT, "K&opiera", RES_COPY_BMP, "Kopiera markerad text."},
@@ -70,11 +87,24 @@ constexpr command_entry command_table[] = {
     {CMD_SEARCH_DOWN, POPUP_SEARCH, "Sök markerat NER ", RES_SEARCHDDOWN_BMP, "Sök markerad text nedåt."},
     {0, POPUP_SEARCH, nullptr, nullptr, nullptr},
     {CMD_FIND_DIALOG, POPUP_SEARCH, "Sök dialog...", RES_SEARCHDLG_BMP, "Sök text genom dialogruta."},
+    {CMD_REPLACE_DIALOG, POPUP_SEARCH, "&Ersätt...", nullptr, nullptr},
 
     {CMD_FONT, POPUP_SETTINGS, "&Välj typsnitt...", RES_FONT_BMP, "Fontdialog för att välja\nfont, storlek, färg och annat."},
     {CMD_BACKGROUND, POPUP_SETTINGS, "Väl&j bakgrundsfärg...", RES_COLOR_BMP, "Dialogruta för att välja bakgrundsfärg."},
     {CMD_MARGIN, POPUP_SETTINGS, "Välj marginal...", nullptr, nullptr},
     {CMD_TAB_STEP, POPUP_SETTINGS, "Välj tabulatorsteg...", nullptr, nullptr},
+
+    {CMD_ALIGN_LEFT, POPUP_FORMAT, "&Vänsterjustera", nullptr, nullptr},
+    {CMD_ALIGN_CENTER, POPUP_FORMAT, "&Centrera", nullptr, nullptr},
+    {CMD_ALIGN_RIGHT, POPUP_FORMAT, "&Högerjustera", nullptr, nullptr},
+    {0, POPUP_FORMAT, nullptr, nullptr, nullptr},
+    {CMD_BULLETS, POPUP_FORMAT, "&Punktlista", nullptr, nullptr},
+    {0, POPUP_FORMAT, nullptr, nullptr, nullptr},
+    {CMD_BOLD, POPUP_FORMAT, "&Fet", nullptr, nullptr},
+    {CMD_ITALIC, POPUP_FORMAT, "&Kursiv", nullptr, nullptr},
+    {CMD_UNDERLINE, POPUP_FORMAT, "&Understruken", nullptr, nullptr},
+    {0, POPUP_FORMAT, nullptr, nullptr, nullptr},
+    {CMD_PARAGRAPH, POPUP_FORMAT, "&Stycke...", nullptr, nullptr},
 
     {CMD_ABOUT, POPUP_ABOUT, "Om&", RES_HELP_BMP, "Lite info.."},
 };
@@ -95,6 +125,14 @@ constexpr shortcut_entry shortcut_table[] = {
     {'S', FCONTROL, CMD_SAVE},
     {'P', FCONTROL, CMD_PRINT_DIALOG},
     {'F', FCONTROL, CMD_FIND_DIALOG},
+    {'H', FCONTROL, CMD_REPLACE_DIALOG},
+    {'Y', FCONTROL, CMD_REDO},
+    {'L', FCONTROL, CMD_ALIGN_LEFT},
+    {'E', FCONTROL, CMD_ALIGN_CENTER},
+    {'R', FCONTROL, CMD_ALIGN_RIGHT},
+    {'B', FCONTROL, CMD_BOLD},
+    {'I', FCONTROL, CMD_ITALIC},
+    {'U', FCONTROL, CMD_UNDERLINE},
     {VK_F3, 0, CMD_SEARCH_DOWN},
     {VK_F3, FSHIFT, CMD_SEARCH_UP},
 };

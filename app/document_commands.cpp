@@ -13,6 +13,7 @@
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/print.h"
+#include "toolkit/richedit/search.h"
 #include "toolkit/richedit/text_encoding.h"
 #include "toolkit/windows/window.h"
 
@@ -50,6 +51,21 @@ void document_named(const char* full_path, const char* name) {
     window_set_title(app_state.main_window, full_path);
     document_name_set(name);
     save_target_suggest(full_path);
+    text_copy_limited(app_state.document_path, full_path, MAX_PATH - 1);
+    replace_all_forget();
+}
+
+// A document read in from a file: named after it and first in the recent list.
+void document_opened(const char* full_path, const char* name) {
+    document_named(full_path, name);
+    recent_file_add(full_path);
+    window_post(app_state.main_window, WM_COMMAND, CMD_STATUS_REFRESH, 0);
+}
+
+// A save that worked: the file is the document's own from now on.
+void document_saved(const char* full_path) {
+    text_copy_limited(app_state.document_path, full_path, MAX_PATH - 1);
+    recent_file_add(full_path);
 }
 
 bool document_is_modified() { return SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0) != 0; }
@@ -98,8 +114,7 @@ void drop_open(HDROP drop) {
     app_state.file_result = document_load(app_state.editor, path);
     if (!load_failed_notice(app_state.file_result, "Det gick ej att öppna den släppta filen för läsning!",
                             "Det gick ej att hämta in den släppta filen!")) {
-        document_named(path, path);
-        window_post(app_state.main_window, WM_COMMAND, CMD_STATUS_REFRESH, 0);
+        document_opened(path, path);
     }
 }
 
@@ -114,8 +129,7 @@ int app_open(HWND window, HWND editor) {
     if (app_state.file_result < 0) window_set_title(window, title);
     if (!load_failed_notice(app_state.file_result, "Det gick ej att öppna filen för läsning!",
                             "Det gick ej att hämta in filen!")) {
-        document_named(open_dialog_path, open_dialog_title);
-        window_post(app_state.main_window, WM_COMMAND, CMD_STATUS_REFRESH, 0);
+        document_opened(open_dialog_path, open_dialog_title);
     }
     return 0;
 }
@@ -164,6 +178,7 @@ int app_save_as(HWND window, HWND editor) {
         notice("FILFEL", "Det gick ej att spara filen!");
         return 3;
     }
+    document_saved(save_dialog_path);
     return 0;
 }
 
@@ -176,6 +191,8 @@ void command_new() {
     }
     window_set_title(app_state.main_window, "Brevduva Daraduder");
     app_state.document_name[0] = '\0';
+    app_state.document_path[0] = '\0';
+    replace_all_forget();
     document_encoding = TEXT_CP1252;
     save_target_suggest("");
     window_post(app_state.main_window, WM_SIZE, 0, 0);
@@ -206,11 +223,21 @@ bool command_line_open(const char* name) {
                                                    app_state.tab_step);
     if (!missing && result < 0) return false;
     document_named(full_path, file_name);
+    if (!missing) recent_file_add(full_path);
     return !missing;
 }
 
+// The document's own file is written at once, in its own type and encoding; only a document
+// without one asks for a name.
 void command_save() {
     app_state.file_result = 0;
+    if (app_state.document_path[0]) {
+        app_state.file_result = document_save(app_state.editor, app_state.document_path);
+        if (app_state.file_result == -2) save_failed_notice();
+        if (app_state.file_result == -3) notice("FILFEL", "Det gick ej att spara filen!");
+        if (app_state.file_result >= 0) recent_file_add(app_state.document_path);
+        return;
+    }
     if (save_dialog_title[0] == '\0') {
         app_state.file_result = file_dialog_save(app_state.main_window, "Spara som...", "PATH", "TXT_FILTER", nullptr);
     }
@@ -220,8 +247,31 @@ void command_save() {
         save_failed_notice();
         return;
     }
-    if (app_state.file_result == -3) notice("FILFEL", "Det gick ej att spara filen!");
+    if (app_state.file_result == -3) {
+        notice("FILFEL", "Det gick ej att spara filen!");
+    } else {
+        document_saved(save_dialog_path);
+    }
     document_name_set(save_dialog_title);
+}
+
+// Opens the listed file as Open does, after the same question; a file gone is taken off.
+void command_recent(int index) {
+    if (print_is_running() || !app_state.recent_files[index][0]) return;
+    char path[MAX_PATH];
+    text_copy_limited(path, app_state.recent_files[index], MAX_PATH - 1);
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        recent_file_remove(index);
+        notice("FILFEL", "Filen finns inte längre och har tagits bort ur listan!");
+        return;
+    }
+    if (!document_may_be_replaced()) return;
+    app_state.file_result = document_load(app_state.editor, path);
+    if (!load_failed_notice(app_state.file_result, "Det gick ej att öppna filen för läsning!",
+                            "Det gick ej att hämta in filen!")) {
+        const char* name = strrchr(path, '\\');
+        document_opened(path, name ? name + 1 : path);
+    }
 }
 
 void command_save_as() {
@@ -269,10 +319,18 @@ void closing_handler(bool window_destroyed) {
     bool leave = true;
     if (app_state.result_code == 1) leave = save_before_leaving();
     if (app_state.result_code == 2) leave = false;
-    if (leave || window_destroyed) PostQuitMessage(0);
+    if (leave || window_destroyed) {
+        settings_save();
+        PostQuitMessage(0);
+    }
 }
 
 LRESULT CALLBACK editor_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam) {
+    // the control's own undo key takes a Replace all back too, as the menu's Undo does
+    if (message == WM_KEYDOWN && wparam == 'Z' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0 &&
+        GetKeyState(VK_MENU) >= 0 && !print_is_running() && replace_all_undo(editor)) {
+        return 0;
+    }
     switch (message) {
     case WM_KEYDOWN:
     case WM_CHAR:

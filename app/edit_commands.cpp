@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "toolkit/dialogs/chooser.h"
 #include "toolkit/dialogs/message.h"
+#include "toolkit/dialogs/user_settings.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/print.h"
 #include "toolkit/richedit/search.h"
@@ -16,6 +17,7 @@
 #include <richedit.h>
 
 #include <cstdio>
+#include <initializer_list>
 
 namespace {
 
@@ -42,7 +44,9 @@ constexpr int SEARCH_TEXT_MAX = (int)sizeof app_state.search_text - 1;
 void search_message_show(const char* text) {
     char copy[128];
     text_copy_limited(copy, text, (int)sizeof copy - 1);
-    HWND owner = IsWindowVisible(app_state.find_dialog) ? app_state.find_dialog : app_state.main_window;
+    HWND owner = IsWindowVisible(app_state.find_dialog)      ? app_state.find_dialog
+                 : IsWindowVisible(app_state.replace_dialog) ? app_state.replace_dialog
+                                                             : app_state.main_window;
     message_show(owner, SEARCH_CAPTION, copy, "N");
 }
 
@@ -66,21 +70,36 @@ void search_run(const char* direction, int not_found) {
     }
 }
 
+// What the replace dialog asked for, on the text it shows; the text is kept as the last searched.
+void replace_step(replace_request request) {
+    if (request == REPLACE_CLOSED) {
+        app_state.replace_dialog = nullptr;
+        return;
+    }
+    if (print_is_running()) return;
+    const char* text = replace_record.lpstrFindWhat;
+    const char* replacement = replace_record.lpstrReplaceWith;
+    DWORD flags = replace_record.Flags;
+    text_copy_limited(app_state.search_text, text, SEARCH_TEXT_MAX);
+    bool found = true;
+    if (request == REPLACE_FIND_NEXT) found = editor_find_next(app_state.editor, text, flags);
+    if (request == REPLACE_ONE) {
+        editor_replace_selection(app_state.editor, text, replacement, flags);
+    }
+    if (request == REPLACE_ALL) {
+        app_state.replaced_count = editor_replace_all(app_state.editor, text, replacement, flags);
+        char report[64];
+        std::snprintf(report, sizeof report, "%i förekomster ersattes!", app_state.replaced_count);
+        search_message_show(report);
+        return;
+    }
+    if (!found) search_message_show("Finns inget mer ord neråt!");
+}
+
 // Whether the last OK of the margin/tab dialog was refused, and the range it was held to.
 bool setting_refused = false;
 int setting_least = 0;
 int setting_most = 0;
-
-// The largest margin or tab step, in points, that leaves room on the printed line: the default
-// printer's printable width less the Print command's left margin and an inch for the text.
-int setting_most_points() {
-    int width = A4_WIDTH_MM;
-    if (HDC printer = printer_create_default()) {
-        width = GetDeviceCaps(printer, HORZSIZE);
-        DeleteDC(printer);
-    }
-    return (width - PRINT_LEFT_MM) * 720 / 254 - LEAST_LINE_POINTS;
-}
 
 void setting_refusal_show() {
     char text[128];
@@ -149,6 +168,16 @@ void margin_tab_accept(HWND dialog) {
 
 }  // namespace
 
+// The default printer's printable width less the Print command's left margin and an inch for the text.
+int setting_most_points() {
+    int width = A4_WIDTH_MM;
+    if (HDC printer = printer_create_default()) {
+        width = GetDeviceCaps(printer, HORZSIZE);
+        DeleteDC(printer);
+    }
+    return (width - PRINT_LEFT_MM) * 720 / 254 - LEAST_LINE_POINTS;
+}
+
 // The editor owns the menu, so a choice comes back through editor_procedure as one of 201 to 206.
 void command_context_menu() {
     menu_popup_in_rect(app_state.editor, app_state.menu_bar, app_state.last_input_position, 1, 0, 0, 2000,
@@ -156,8 +185,15 @@ void command_context_menu() {
 }
 
 // While a print run lets messages through, the text it prints and its format must hold still.
+// Replace all is one step of its own, taken back whole.
 void command_undo() {
-    if (!print_is_running()) editor_undo(app_state.editor);
+    if (print_is_running() || replace_all_undo(app_state.editor)) return;
+    editor_undo(app_state.editor);
+}
+
+void command_redo() {
+    if (print_is_running() || replace_all_redo(app_state.editor)) return;
+    editor_redo(app_state.editor);
 }
 
 void command_cut() {
@@ -190,8 +226,26 @@ void command_find_dialog() {
     }
 }
 
+void command_replace_dialog() {
+    if (print_is_running()) return;
+    HWND opened = replace_dialog_open(app_state.main_window, app_state.editor, app_state.search_text);
+    if (opened) app_state.replace_dialog = opened;
+}
+
+bool search_dialog_key(MSG* msg) {
+    for (HWND dialog : {app_state.find_dialog, app_state.replace_dialog}) {
+        if (dialog && IsWindow(dialog) && IsDialogMessageA(dialog, msg)) return true;
+    }
+    return false;
+}
+
 // Any message but the find dialog's own report sets find_request back to 0.
 void find_dialog_step(UINT message, LPARAM lparam) {
+    replace_request request = replace_dialog_event(message, lparam);
+    if (request != REPLACE_NONE) {
+        replace_step(request);
+        return;
+    }
     app_state.find_request = find_dialog_event(app_state.main_window, app_state.find_dialog, lparam, message,
                                                 CMD_SEARCH_UP, CMD_SEARCH_DOWN);
     if (app_state.find_request == 2) search_message_show("För mycket tecken i sökboxen!\n Max 256 är tillåtet.");
@@ -221,6 +275,7 @@ void command_background() {
     app_state.background_colour = colour_dialog_run(app_state.main_window);
     if (app_state.background_colour != (COLORREF)-1) {
         editor_set_colours(app_state.editor, 999, app_state.background_colour);
+        settings_write_int("Background", (int)app_state.background_colour);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "toolkit/dialogs/message.h"
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/search.h"
 #include "toolkit/windows/input.h"
 #include "toolkit/windows/menu.h"
 #include "toolkit/windows/statusbar.h"
@@ -24,7 +25,7 @@ struct popup_slot {
 const popup_slot popups[] = {
     {POPUP_FILE, &app_state.file_menu},         {POPUP_EDIT, &app_state.edit_menu},
     {POPUP_SEARCH, &app_state.search_menu},     {POPUP_SETTINGS, &app_state.settings_menu},
-    {POPUP_ABOUT, &app_state.about_menu},
+    {POPUP_FORMAT, &app_state.format_menu},     {POPUP_ABOUT, &app_state.about_menu},
 };
 
 // The ten status-bar parts; a null label marks a value part.
@@ -165,11 +166,14 @@ void change_handler() {
 }
 
 void menu_handler() {
-    edit_item_set(editor_can_undo(app_state.editor), "&Ångra", CMD_UNDO);
+    HWND editor = app_state.editor;
+    edit_item_set(editor_can_undo(editor) || replace_all_can_undo(editor), "&Ångra", CMD_UNDO);
+    edit_item_set(editor_can_redo(editor) || replace_all_can_redo(editor), "&Gör om", CMD_REDO);
     int selection = editor_has_selection(app_state.editor);
     edit_item_set(selection, "&Klipp ut", CMD_CUT);
     edit_item_set(selection, "K&opiera", CMD_COPY);
     edit_item_set(clipboard_has_text(), "K&listra in", CMD_PASTE);
+    format_menu_refresh();
 }
 
 void focus_handler() { editor_focus(app_state.editor); }

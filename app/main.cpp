@@ -59,6 +59,8 @@ HWND app_window_open(HINSTANCE instance) {
     window_set_icon(window, "brevduva_daraduder");
     window_set_sizable(window, "ON");
     app_state.main_window = window;
+    settings_load();
+    window_place_restore(window);
     document_start();
     return window;
 }
@@ -98,7 +100,7 @@ int app_main(HINSTANCE instance, HINSTANCE, char* tail, int) {
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (shortcut_run(msg)) continue;
+        if (shortcut_run(msg) || search_dialog_key(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

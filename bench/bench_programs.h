@@ -55,20 +55,30 @@ struct timing {
     std::string title;  // of its main window then
 };
 
+// A program started with a document and idle with it in its editor.
+struct running_program {
+    PROCESS_INFORMATION process;
+    HWND window;
+    HWND editor;
+    long characters;
+    double start;  // now_ms() at CreateProcess
+};
+
 // From CreateProcess until the main window is there, the program waits for input, and its
-// editor answers with its length (which also waits for the editor's work to be done).
-inline timing time_until_idle(const char* exe, const char* document) {
+// editor answers with its length (which also waits for the editor's work to be done). False
+// when the program did not come up; it is ended then.
+inline bool program_start_idle(const char* exe, const char* document, running_program* running) {
     std::string line = std::string("\"") + exe + "\"";
     if (document) line += std::string(" ") + document;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    timing t = {-1, 0, 0, ""};
-    double start = now_ms();
-    if (!CreateProcessA(exe, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return t;
+    *running = {};
+    running->start = now_ms();
+    PROCESS_INFORMATION& process = running->process;
+    if (!CreateProcessA(exe, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return false;
     HWND window = nullptr;
     // a program that ended before showing a window (no display, say) fails the row at once
-    while (!window && now_ms() - start < 300000 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+    while (!window && now_ms() - running->start < 300000 && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
         WaitForInputIdle(process.hProcess, 50);
         window = main_window_of(process.dwProcessId);
     }
@@ -77,20 +87,37 @@ inline timing time_until_idle(const char* exe, const char* document) {
     if (window) EnumChildWindows(window, find_editor, reinterpret_cast<LPARAM>(&editor));
     DWORD_PTR length = 0;
     if (editor) SendMessageTimeoutA(editor, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 300000, &length);
-    if (window) {
-        t.ms = now_ms() - start;
-        t.characters = (long)length;
+    running->window = window;
+    running->editor = editor;
+    running->characters = (long)length;
+    return window != nullptr;
+}
+
+inline void program_end(running_program& running) {
+    if (!running.process.hProcess) return;
+    TerminateProcess(running.process.hProcess, 0);
+    WaitForSingleObject(running.process.hProcess, 10000);
+    CloseHandle(running.process.hThread);
+    CloseHandle(running.process.hProcess);
+    running.process = {};
+}
+
+inline timing time_until_idle(const char* exe, const char* document) {
+    running_program running;
+    timing t = {-1, 0, 0, ""};
+    if (program_start_idle(exe, document, &running)) {
+        t.ms = now_ms() - running.start;
+        t.characters = running.characters;
         char title[256] = {};
-        GetWindowTextA(window, title, sizeof title);
+        GetWindowTextA(running.window, title, sizeof title);
         t.title = title;
         PROCESS_MEMORY_COUNTERS memory = {};
         memory.cb = sizeof memory;
-        if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory)) t.peak_mb = memory.PeakWorkingSetSize / 1048576.0;
+        if (GetProcessMemoryInfo(running.process.hProcess, &memory, sizeof memory)) {
+            t.peak_mb = memory.PeakWorkingSetSize / 1048576.0;
+        }
     }
-    TerminateProcess(process.hProcess, 0);
-    WaitForSingleObject(process.hProcess, 10000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    program_end(running);
     return t;
 }
 

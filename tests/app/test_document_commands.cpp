@@ -319,9 +319,9 @@ TEST_F(DocumentCommands, NewWhenEditorRefusesTextShowsDocumentError) {
     expect_boxes({{"DOKUMENTFEL", "Det gick ej att öppna nytt dokument!"}});
 }
 
-// The save dialog starts from the document on screen: after Save As, Open and a drop their
-// file, after New nothing; Save asks again instead of writing over the last file saved.
-TEST_F(DocumentCommands, SaveDialogStartsFromTheDocumentOnScreen) {
+// Save writes the document's own file at once after Open and a drop, in its own type; the
+// dialog of Save As starts from that file, and from nothing after New, where Save asks.
+TEST_F(DocumentCommands, SaveWritesTheOpenedOrDroppedFileAndSaveAsStartsFromIt) {
     std::string name_field;
     auto read_then_cancel = [&name_field] {
         dialog_helper_queue([&name_field](HWND dialog) {
@@ -335,28 +335,38 @@ TEST_F(DocumentCommands, SaveDialogStartsFromTheDocumentOnScreen) {
     type_text("ett");
     answer_file_dialog(first);
     app_command(CMD_SAVE_AS);
-    std::string opened = folder + "öppnad.txt";
-    ASSERT_TRUE(file_write(opened, "öppnad"));
+    std::string opened = folder + "öppnad.rtf";
+    ASSERT_TRUE(file_write(opened, "{\\rtf1 \\b öppnad\\b0\\par}"));
     answer_file_dialog(opened);
     app_command(CMD_OPEN);
-    read_then_cancel();
+    type_text("mer ");
+    size_t boxes = dialog_helper_seen().size();
     app_command(CMD_SAVE);
-    EXPECT_EQ(name_field, "öppnad.txt");
+    EXPECT_EQ(dialog_helper_seen().size(), boxes);
+    EXPECT_EQ(file_read(opened).rfind("{\\rtf", 0), 0u);
+    EXPECT_NE(file_read(opened).find("mer "), std::string::npos);
+    EXPECT_EQ(SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0), 0);
+    read_then_cancel();
+    app_command(CMD_SAVE_AS);
+    EXPECT_EQ(name_field, "öppnad.rtf");
     EXPECT_EQ(file_read(first), "ett");
 
     app_command(CMD_NEW);
     read_then_cancel();
     app_command(CMD_SAVE_AS);
     EXPECT_EQ(name_field, "");
+    read_then_cancel();
+    app_command(CMD_SAVE);
+    EXPECT_EQ(dialog_helper_seen().back().caption, "Spara som...");
 
     std::string dropped = folder + "släppt.txt";
     ASSERT_TRUE(file_write(dropped, "släppt"));
     drop_files({dropped});
     type_text(" mer");
-    read_then_cancel();
+    boxes = dialog_helper_seen().size();
     app_command(CMD_SAVE);
-    EXPECT_EQ(name_field, "släppt.txt");
-    EXPECT_EQ(dialog_helper_seen().back().caption, "Spara som...");
+    EXPECT_EQ(dialog_helper_seen().size(), boxes);
+    EXPECT_EQ(file_read(dropped), " mersläppt");
     EXPECT_EQ(file_read(first), "ett");
 }
 

@@ -13,6 +13,7 @@
 #include "support/print_output.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/print.h"
+#include "toolkit/richedit/search.h"
 
 namespace {
 
@@ -322,12 +323,13 @@ TEST_F(EditCommands, RightClickShowsTheEditItemsAndDeleteRunsFromThere) {
     PostMessageA(app_state.editor, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
     PostMessageA(app_state.editor, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_TRUE(pump_until([] { return editor_text() == "world"; }, 3000));
-    std::vector<std::string> expected = {"&Ångra",      "", "&Klipp ut", "K&opiera", "K&listra in",
-                                         "&Radera",     "", "&Markera allt"};
+    std::vector<std::string> expected = {"&Ångra",  "&Gör om", "", "&Klipp ut", "K&opiera", "K&listra in",
+                                         "&Radera", "",        "&Markera allt"};
     EXPECT_EQ(menu_answer::items, expected);
     ASSERT_EQ(menu_answer::greyed.size(), expected.size());
-    EXPECT_FALSE(menu_answer::greyed[2]);  // something is selected: Cut and Copy offered
-    EXPECT_FALSE(menu_answer::greyed[3]);
+    EXPECT_TRUE(menu_answer::greyed[1]);  // nothing undone: nothing to redo
+    EXPECT_FALSE(menu_answer::greyed[3]);  // something is selected: Cut and Copy offered
+    EXPECT_FALSE(menu_answer::greyed[4]);
 }
 
 TEST_F(EditCommands, ContextMenuChoiceReachesTheMainWindowAsACommand) {
@@ -335,7 +337,7 @@ TEST_F(EditCommands, ContextMenuChoiceReachesTheMainWindowAsACommand) {
     menu_answer::arm('m');
     app_command(CMD_CONTEXT_MENU);
     EXPECT_TRUE(pump_until([] { return selected_text() == "hello world"; }, 3000));
-    EXPECT_EQ(menu_answer::items.size(), 8u);
+    EXPECT_EQ(menu_answer::items.size(), 9u);
 }
 
 // --- About ---
@@ -635,3 +637,91 @@ TEST_F(EditCommands, CommandsThatChangeTheTextOrItsFormatWaitWhileAPrintRuns) {
 }
 
 }  // namespace
+
+// --- replace, redo and the Format menu ---
+
+std::string rtf_of_editor() {
+    std::string bytes;
+    EDITSTREAM stream = {(DWORD_PTR)&bytes, 0, [](DWORD_PTR cookie, LPBYTE data, LONG count, LONG* done) -> DWORD {
+                             ((std::string*)cookie)->append((const char*)data, count);
+                             *done = count;
+                             return 0;
+                         }};
+    SendMessageA(app_state.editor, EM_STREAMOUT, SF_RTF, (LPARAM)&stream);
+    return bytes;
+}
+
+bool item_greyed(int id) { return GetMenuState(app_state.menu_bar, id, MF_BYCOMMAND) & MF_GRAYED; }
+
+bool checked(int id) { return GetMenuState(app_state.menu_bar, id, MF_BYCOMMAND) & MF_CHECKED; }
+
+// Two paragraphs: the first centred, the second bulleted with a bold word; every replacement of a
+// generated word keeps those, is one Undo, and comes back with Redo.
+TEST_F(EditCommands, FormatAndReplaceAllKeepEachOtherAndUndoInOneStep) {
+    const char* words[] = {"ett", "Ett", "t", "tvåtvå", "\xa5"};
+    for (const char* word : words) {
+        SCOPED_TRACE(word);
+        app_reset();
+        text_select("ett två ett\r\ntre ett fyra", 0, 0);
+        app_command(CMD_ALIGN_CENTER);
+        editor_select(app_state.editor, 14, 14);
+        app_command(CMD_BULLETS);
+        editor_select(app_state.editor, 21, 25);
+        app_command(CMD_BOLD);
+        SendMessageA(app_window(), WM_INITMENU, (WPARAM)app_state.menu_bar, 0);
+        EXPECT_TRUE(checked(CMD_BOLD));
+        EXPECT_TRUE(checked(CMD_BULLETS));
+        EXPECT_TRUE(checked(CMD_ALIGN_LEFT));
+        EXPECT_FALSE(checked(CMD_ALIGN_CENTER));
+        std::string before = editor_text();
+        std::string expected = before;
+        int count = 0;
+        for (size_t at = expected.find(word); at != std::string::npos; at = expected.find(word, at + 3)) {
+            expected.replace(at, strlen(word), "sju");
+            ++count;
+        }
+        SendMessageA(app_window(), WM_INITMENU, (WPARAM)app_state.menu_bar, 0);
+        EXPECT_TRUE(item_greyed(CMD_REDO));
+        EXPECT_EQ(editor_replace_all(app_state.editor, word, "sju", FR_MATCHCASE), count);
+        EXPECT_EQ(editor_text(), expected);
+        LONG second = (LONG)expected.find('\n') + 1;
+        editor_select(app_state.editor, 0, 0);
+        EXPECT_EQ(paragraph_format().wAlignment, PFA_CENTER);
+        editor_select(app_state.editor, second, second);
+        EXPECT_EQ(paragraph_format().wNumbering, PFN_BULLET);
+        LONG bold = (LONG)expected.find("fyra", second);
+        EXPECT_TRUE(char_format_at(bold, bold + 4).dwEffects & CFE_BOLD);
+        EXPECT_FALSE(char_format_at(bold - 1, bold).dwEffects & CFE_BOLD);
+        std::string rtf = rtf_of_editor();
+        EXPECT_NE(rtf.find("\\qc"), std::string::npos);
+        EXPECT_NE(rtf.find("\\b fyra"), std::string::npos) << rtf;
+        EXPECT_NE(rtf.find("\\pnlvlblt"), std::string::npos);
+
+        if (count == 0) continue;
+        app_command(CMD_UNDO);
+        EXPECT_EQ(editor_text(), before);
+        SendMessageA(app_window(), WM_INITMENU, (WPARAM)app_state.menu_bar, 0);
+        EXPECT_FALSE(item_greyed(CMD_REDO));
+        app_command(CMD_REDO);
+        EXPECT_EQ(editor_text(), expected);
+        // everything up to the last word as it was; the closing mark's own size may be written or not
+        std::string again = rtf_of_editor();
+        EXPECT_EQ(again.substr(0, again.find("fyra")), rtf.substr(0, rtf.find("fyra")));
+        // once the text changes otherwise, the step is the control's again
+        editor_select(app_state.editor, 0, 0);
+        SendMessageA(app_state.editor, EM_REPLACESEL, TRUE, (LPARAM)"x");
+        app_command(CMD_UNDO);
+        app_command(CMD_UNDO);
+        EXPECT_EQ(editor_text(), before);
+    }
+}
+
+TEST_F(EditCommands, ReplaceOneReplacesOnlyAMatchAndWholeWordSkipsParts) {
+    text_select("ett etta ett", 0, 3);
+    EXPECT_EQ(editor_replace_selection(app_state.editor, "ett", "två", FR_WHOLEWORD), 1);
+    EXPECT_EQ(editor_text(), "två etta ett");
+    EXPECT_EQ(selection().cpMin, 9);  // "etta" is no whole word match
+    EXPECT_EQ(editor_replace_all(app_state.editor, "ETT", "x", FR_WHOLEWORD), 1);
+    EXPECT_EQ(editor_text(), "två etta x");
+    EXPECT_EQ(editor_replace_all(app_state.editor, "inget", "x", 0), 0);
+}

@@ -11,6 +11,8 @@
 
 #include "app/commands.h"
 #include "support/app_fixture.h"
+#include "toolkit/dialogs/message.h"
+#include "toolkit/dialogs/user_settings.h"
 #include "toolkit/richedit/editor.h"
 
 namespace {
@@ -112,11 +114,11 @@ TEST(Editor, FontMarginAndTabsAfterCreation) {
 TEST(MenuBar, PopupsAndItemsByteForByte) {
     app_window();
     ASSERT_EQ(GetMenu(app_window()), app_state.menu_bar);
-    ASSERT_EQ(GetMenuItemCount(app_state.menu_bar), 5);
-    const char* popup_captions[] = {"&Arkiv", "Redigera", "&Sök", "&Inställningar", "&Om"};
+    ASSERT_EQ(GetMenuItemCount(app_state.menu_bar), 6);
+    const char* popup_captions[] = {"&Arkiv", "Redigera", "&Sök", "&Inställningar", "&Format", "&Om"};
     HMENU fields[] = {app_state.file_menu, app_state.edit_menu, app_state.search_menu, app_state.settings_menu,
-                      app_state.about_menu};
-    for (int i = 0; i < 5; ++i) {
+                      app_state.format_menu, app_state.about_menu};
+    for (int i = 0; i < 6; ++i) {
         char text[64] = {};
         GetMenuStringA(app_state.menu_bar, i, text, sizeof text, MF_BYPOSITION);
         EXPECT_STREQ(text, popup_captions[i]);
@@ -124,12 +126,15 @@ TEST(MenuBar, PopupsAndItemsByteForByte) {
     }
     expect_menu(app_state.file_menu, {{"&Nytt", 101}, {"&Öppna...", 102}, {"&Spara", 103}, {"Sp&ara som...", 113},
                                       {"", 0}, {"Sk&riv ut", 104}, {"S&kriv ut...", 116}, {"", 0}, {"&Avsluta ", 105}});
-    expect_menu(app_state.edit_menu, {{"&Ångra", 201}, {"", 0}, {"&Klipp ut", 202}, {"K&opiera", 203},
+    expect_menu(app_state.edit_menu, {{"&Ångra", 201}, {"&Gör om", 207}, {"", 0}, {"&Klipp ut", 202}, {"K&opiera", 203},
                                       {"Kl&istra in", 204}, {"&Radera", 205}, {"", 0}, {"&Markera allt", 206}});
     expect_menu(app_state.search_menu, {{"Sök markerat UPP ", 501}, {"Sök markerat NER ", 502}, {"", 0},
-                                        {"Sök dialog...", 503}});
+                                        {"Sök dialog...", 503}, {"&Ersätt...", 504}});
     expect_menu(app_state.settings_menu, {{"&Välj typsnitt...", 701}, {"Väl&j bakgrundsfärg...", 702},
                                           {"Välj marginal...", 703}, {"Välj tabulatorsteg...", 704}});
+    expect_menu(app_state.format_menu, {{"&Vänsterjustera", 801}, {"&Centrera", 802}, {"&Högerjustera", 803}, {"", 0},
+                                        {"&Punktlista", 804}, {"", 0}, {"&Fet", 805}, {"&Kursiv", 806},
+                                        {"&Understruken", 807}, {"", 0}, {"&Stycke...", 808}});
     expect_menu(app_state.about_menu, {{"Om&", 601}});
 }
 
@@ -144,7 +149,7 @@ TEST(MenuBar, EditItemsFollowTheEditorState) {
     EXPECT_FALSE(greyed(205));
     EXPECT_FALSE(greyed(206));
     // the Paste item is rewritten with its other mnemonic
-    expect_menu(app_state.edit_menu, {{"&Ångra", 201}, {"", 0}, {"&Klipp ut", 202}, {"K&opiera", 203},
+    expect_menu(app_state.edit_menu, {{"&Ångra", 201}, {"&Gör om", 207}, {"", 0}, {"&Klipp ut", 202}, {"K&opiera", 203},
                                       {"K&listra in", 204}, {"&Radera", 205}, {"", 0}, {"&Markera allt", 206}});
 
     SendMessageA(app_state.editor, EM_REPLACESEL, TRUE, (LPARAM)"ord");
@@ -315,6 +320,8 @@ TEST(Shortcuts, KeysSendTheMenusCommandsOnlyWhileTheProgramIsFree) {
     } rows[] = {
         {'N', FCONTROL, 101}, {'O', FCONTROL, 102}, {'S', FCONTROL, 103}, {'P', FCONTROL, 116},
         {'F', FCONTROL, 503}, {VK_F3, 0, 502},      {VK_F3, FSHIFT, 501},
+        {'H', FCONTROL, 504}, {'Y', FCONTROL, 207}, {'L', FCONTROL, 801}, {'E', FCONTROL, 802},
+        {'R', FCONTROL, 803}, {'B', FCONTROL, 805}, {'I', FCONTROL, 806}, {'U', FCONTROL, 807},
         // the control's own keys, a letter alone, with AltGr, and F3 with ctrl
         {'A', FCONTROL, 0},   {'C', FCONTROL, 0},   {'X', FCONTROL, 0},   {'V', FCONTROL, 0},
         {'Z', FCONTROL, 0},   {'S', 0, 0},          {'S', FCONTROL | FALT, 0}, {VK_F3, FCONTROL, 0},
@@ -431,4 +438,51 @@ TEST(StatusBar, ShowsTheValuesInForceAfterUndoNewOpenAndMaximising) {
     lstrcpyA(app_state.margin_text, "1");
     dialog_helper_stop();
     EXPECT_TRUE(dialog_helper_unexpected().empty());
+}
+
+// Values in the registry are only candidates: a window off every screen, a margin of -5, a
+// name of 100 KB, a colour and a tab step out of range change nothing of the first start.
+TEST(KeptSettings, HostileValuesAreIgnoredAndSoundOnesComeBack) {
+    app_reset();
+    RECT frame_before;
+    GetWindowRect(app_window(), &frame_before);
+    settings_write_int("WindowLeft", -30000);
+    settings_write_int("WindowTop", 40000);
+    settings_write_int("WindowWidth", 700);
+    settings_write_int("WindowHeight", 600);
+    settings_write_int("WindowMaximized", 1);
+    settings_write_int("Margin", -5);
+    settings_write_int("TabStep", 0);
+    settings_write_int("Background", (int)0x7F000000);
+    settings_write_text("Recent1", std::string(100000, 'a').c_str());
+    settings_write_text("Recent2", "C:\\brev\n.rtf");
+    settings_write_text("Recent3", "relative.rtf");
+    settings_write_bytes("Recent4", "C:\\x", 4);  // no string value
+    settings_load();
+    window_place_restore(app_window());
+    RECT frame_after;
+    GetWindowRect(app_window(), &frame_after);
+    EXPECT_TRUE(EqualRect(&frame_before, &frame_after));
+    EXPECT_FALSE(IsZoomed(app_window()));
+    EXPECT_EQ(app_state.margin, 1);
+    EXPECT_STREQ(app_state.margin_text, "1");
+    EXPECT_EQ(app_state.tab_step, 30);
+    EXPECT_EQ(app_state.background_colour, 0x00FFFFFFu);
+    EXPECT_EQ(GetMenuItemCount(app_state.file_menu), 9);
+    for (auto& name : app_state.recent_files) EXPECT_STREQ(name, "");
+
+    // sound values come back: the name in Arkiv above Exit, the margin in force
+    settings_write_int("Margin", 12);
+    settings_write_text("Recent1", "C:\\brev & svar.rtf");
+    settings_load();
+    EXPECT_EQ(app_state.margin, 12);
+    char caption[64] = {};
+    GetMenuStringA(app_state.file_menu, 8, caption, sizeof caption, MF_BYPOSITION);
+    EXPECT_STREQ(caption, "&1 brev && svar.rtf");
+    EXPECT_EQ(GetMenuItemID(app_state.file_menu, 9), (UINT)CMD_EXIT);
+    settings_clear();
+    app_state.recent_files[0][0] = '\0';
+    recent_menu_refresh();
+    app_state.margin = 1;
+    text_copy_limited(app_state.margin_text, "1", 0);
 }

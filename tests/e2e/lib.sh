@@ -57,6 +57,11 @@ keymap_hold() {
 }
 keymap_hold
 
+# Every test starts the program as a first start: what an earlier test left in the user's
+# settings (window place, margin, recent files) is removed once, before its first start.
+settings_forget() { "$WINE" reg delete 'HKCU\Software\Brevduva Daraduder' /f >/dev/null 2>&1 || true; }
+settings_forget
+
 # Windows path of a Linux path, as the program sees it.
 winpath() { printf 'Z:%s' "$(realpath -m "$1" | tr '/' '\\')"; }
 

@@ -116,6 +116,20 @@ int selection_show(HWND window) {
     return 0;
 }
 
+// Moves the main window as a user dragging its frame would, and prints where the program has it.
+int place_show(HWND window);
+int window_move(HWND window, int x, int y) {
+    if (!SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER)) return 1;
+    return place_show(window);
+}
+
+int place_show(HWND window) {
+    RECT rect = {};
+    if (!GetWindowRect(window, &rect)) return 1;
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+}
+
 int modified_show(HWND window) {
     HWND editor = child_of(window, "RICHEDIT");
     if (!editor) return 1;
@@ -257,8 +271,10 @@ int main(int argc, char** argv) {
     if (std::strcmp(what, "control") == 0 && argc > 2) return control_centre(window, std::atoi(argv[2]));
     if (std::strcmp(what, "selection") == 0) return selection_show(window);
     if (std::strcmp(what, "modified") == 0) return modified_show(window);
+    if (std::strcmp(what, "move") == 0 && argc > 3) return window_move(window, std::atoi(argv[2]), std::atoi(argv[3]));
+    if (std::strcmp(what, "place") == 0) return place_show(window);
     if (std::strcmp(what, "resources") == 0) return resources_show(window);
     if (std::strcmp(what, "end") == 0) return program_end(window);
-    std::fprintf(stderr, "usage: e2e_probe button ID | control ID | selection | modified | resources | end | lock PATH SECONDS | launch EXE LINE\n");
+    std::fprintf(stderr, "usage: e2e_probe button ID | control ID | selection | modified | place | move X Y | resources | end | lock PATH SECONDS | launch EXE LINE\n");
     return 2;
 }

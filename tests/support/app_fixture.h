@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "app/app_state.h"
+#include "toolkit/dialogs/user_settings.h"
 #include "support/dialog_helper.h"
 #include "support/test_util.h"
 
@@ -14,6 +15,9 @@
 inline HWND app_window() {
     static HWND window = [] {
         if (app_state.command_line == nullptr) command_line_store("");
+        // the tests start as a first start does, on a key of their own
+        settings_key_set("Software\\Brevduva Daraduder Tests");
+        settings_clear();
         return app_window_open(GetModuleHandleA(nullptr));
     }();
     return window;
@@ -32,6 +36,7 @@ inline void app_reset() {
     while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     app_state.message_text[0] = '\0';
+    app_state.document_path[0] = '\0';
 }
 
 // The document's text as the editor holds it.

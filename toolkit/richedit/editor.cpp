@@ -305,6 +305,16 @@ int editor_can_undo(HWND editor) {
     return SendMessageA(editor, EM_CANUNDO, 0, 0) == 1 ? 1 : 0;
 }
 
+int editor_can_redo(HWND editor) { return SendMessageA(editor, EM_CANREDO, 0, 0) ? 1 : 0; }
+
+void editor_redo(HWND editor) {
+    if (editor_can_redo(editor)) {
+        SendMessageA(editor, EM_REDO, 0, 0);
+    } else {
+        MessageBeep(MB_ICONEXCLAMATION);
+    }
+}
+
 void editor_clear_undo(HWND editor) {
     SendMessageA(editor, EM_EMPTYUNDOBUFFER, 0, 0);
 }

@@ -65,6 +65,9 @@ void editor_cut(HWND editor);
 void editor_copy(HWND editor);
 void editor_paste(HWND editor);
 int editor_can_undo(HWND editor);
+// Takes the last undone step again; the warning beep when there is none.
+void editor_redo(HWND editor);
+int editor_can_redo(HWND editor);
 // Forgets every step Undo could take back.
 void editor_clear_undo(HWND editor);
 int clipboard_has_text();

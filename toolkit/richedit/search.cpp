@@ -4,7 +4,10 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/rtf_check.h"
 
 FINDREPLACEA find_record;
 
@@ -208,4 +211,192 @@ int find_dialog_buffers_held() {
     int count = 0;
     for (find_buffer* entry = find_buffers; entry; entry = entry->next) ++count;
     return count;
+}
+
+FINDREPLACEA replace_record;
+
+namespace {
+
+char replace_find_text[FIND_BUFFER_SIZE];
+char replace_with_text[FIND_BUFFER_SIZE];
+HWND replace_dialog = nullptr;
+
+WPARAM search_flags(DWORD flags) { return FR_DOWN | (flags & (FR_MATCHCASE | FR_WHOLEWORD)); }
+
+// The first match in [first, end), or {-1, -1}.
+CHARRANGE match_in(HWND editor, const char* text, DWORD flags, LONG first, LONG end) {
+    FINDTEXTEXA record = {{first, end}, text, {-1, -1}};
+    if (SendMessageA(editor, EM_FINDTEXTEX, search_flags(flags), (LPARAM)&record) < 0) return {-1, -1};
+    return record.chrgText;
+}
+
+DWORD CALLBACK bytes_out(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    ((std::string*)cookie)->append((const char*)bytes, count);
+    *done = count;
+    return 0;
+}
+
+// The whole document as the control writes it.
+std::string document_rtf(HWND editor) {
+    std::string bytes;
+    EDITSTREAM stream = {(DWORD_PTR)&bytes, 0, bytes_out};
+    SendMessageA(editor, EM_STREAMOUT, SF_RTF, (LPARAM)&stream);
+    while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
+    return bytes;
+}
+
+// Reads a document back whole, through the filter like a file (the reader takes the writer's
+// indents for a hanging pair); the caret goes to its start, and it counts as changed.
+void document_rtf_set(HWND editor, const std::string& rtf) {
+    rtf_memory source = {rtf.data(), rtf.size(), 0};
+    rtf_filter filter;
+    rtf_filter_start(&filter, rtf_memory_read, (DWORD_PTR)&source);
+    EDITSTREAM stream = {(DWORD_PTR)&filter, 0, rtf_filter_read};
+    SendMessageA(editor, EM_STREAMIN, SF_RTF, (LPARAM)&stream);
+    SendMessageA(editor, EM_SETMODIFY, TRUE, 0);
+}
+
+// Every match from first on; a replacement takes the format of the text it replaces.
+int replace_every_match(HWND editor, const char* text, const char* replacement, DWORD flags, LONG first) {
+    int count = 0;
+    LONG from = first;
+    LONG replacement_length = (LONG)strlen(replacement);
+    for (;;) {
+        CHARRANGE found = match_in(editor, text, flags, from, -1);
+        if (found.cpMin < 0) return count;
+        SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&found);
+        SendMessageA(editor, EM_REPLACESEL, FALSE, (LPARAM)replacement);
+        from = found.cpMin + replacement_length;
+        ++count;
+    }
+}
+
+// The document before and after the last Replace all.
+struct replace_all_record {
+    std::string before;
+    std::string after;
+    LONG after_length;
+    bool held;
+    bool undone;
+};
+replace_all_record replace_all_step;
+
+// Selects the first match from there on; false, with the selection kept, when there is none.
+bool select_match_from(HWND editor, const char* text, DWORD flags, LONG from) {
+    CHARRANGE found = match_in(editor, text, flags, from, -1);
+    if (found.cpMin < 0) return false;
+    editor_select(editor, found.cpMin, found.cpMax);
+    return true;
+}
+
+}  // namespace
+
+bool editor_find_next(HWND editor, const char* text, DWORD flags) {
+    if (!text || !text[0]) return false;
+    CHARRANGE selection = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&selection);
+    return select_match_from(editor, text, flags, selection.cpMin + 1);
+}
+
+int editor_replace_selection(HWND editor, const char* text, const char* replacement, DWORD flags) {
+    if (!text || !text[0]) return 0;
+    CHARRANGE selection = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&selection);
+    CHARRANGE found = match_in(editor, text, flags, selection.cpMin, selection.cpMax);
+    LONG from = selection.cpMin + 1;
+    int replaced = 0;
+    if (found.cpMin == selection.cpMin && found.cpMax == selection.cpMax) {
+        SendMessageA(editor, EM_REPLACESEL, TRUE, (LPARAM)replacement);
+        replaced = 1;
+        from = selection.cpMin + (LONG)strlen(replacement);  // the search goes on after it
+    }
+    select_match_from(editor, text, flags, from);
+    return replaced;
+}
+
+// Each match is replaced in place with the control's undo off, so the control keeps every
+// format around it and spends nothing on 100,000 undo steps; the document before and after, kept
+// as RTF, is the one step Undo and Redo take while nothing else changed.
+int editor_replace_all(HWND editor, const char* text, const char* replacement, DWORD flags) {
+    if (!text || !text[0]) return 0;
+    CHARRANGE first = match_in(editor, text, flags, 0, -1);
+    if (first.cpMin < 0) return 0;
+    HCURSOR kept = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    replace_all_step = {};
+    replace_all_step.before = document_rtf(editor);
+    SendMessageA(editor, WM_SETREDRAW, FALSE, 0);
+    int count = replace_every_match(editor, text, replacement, flags, first.cpMin);
+    SendMessageA(editor, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(editor, nullptr, TRUE);
+    replace_all_step.after = document_rtf(editor);
+    replace_all_step.after_length = editor_text_length(editor);
+    replace_all_step.held = true;
+    SendMessageA(editor, EM_SETMODIFY, TRUE, 0);
+    SetCursor(kept);
+    return count;
+}
+
+void replace_all_forget() { replace_all_step = {}; }
+
+bool replace_all_can_undo(HWND editor) {
+    return replace_all_step.held && !replace_all_step.undone && !SendMessageA(editor, EM_CANUNDO, 0, 0) &&
+           editor_text_length(editor) == replace_all_step.after_length;
+}
+
+bool replace_all_can_redo(HWND editor) {
+    return replace_all_step.held && replace_all_step.undone && !SendMessageA(editor, EM_CANUNDO, 0, 0);
+}
+
+bool replace_all_undo(HWND editor) {
+    if (!replace_all_can_undo(editor)) return false;
+    document_rtf_set(editor, replace_all_step.before);
+    replace_all_step.undone = true;
+    return true;
+}
+
+bool replace_all_redo(HWND editor) {
+    if (!replace_all_can_redo(editor)) return false;
+    document_rtf_set(editor, replace_all_step.after);
+    replace_all_step.undone = false;
+    return true;
+}
+
+HWND replace_dialog_open(HWND owner, HWND editor, const char* find_text) {
+    if (replace_dialog && IsWindow(replace_dialog)) {
+        SetFocus(replace_dialog);
+        return replace_dialog;
+    }
+    CHARRANGE selection = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&selection);
+    if (selection.cpMax > selection.cpMin && selection.cpMax - selection.cpMin <= FIND_TEXT_LIMIT) {
+        editor_get_selected_text(editor, replace_find_text, FIND_BUFFER_SIZE);
+    } else if (find_text) {
+        strncpy(replace_find_text, find_text, FIND_TEXT_LIMIT);
+        replace_find_text[FIND_TEXT_LIMIT] = '\0';
+    }
+    replace_record = FINDREPLACEA{};
+    replace_record.lStructSize = sizeof(FINDREPLACEA);
+    replace_record.hwndOwner = owner;
+    replace_record.Flags = FR_DOWN;
+    replace_record.lpstrFindWhat = replace_find_text;
+    replace_record.wFindWhatLen = FIND_BUFFER_SIZE;
+    replace_record.lpstrReplaceWith = replace_with_text;
+    replace_record.wReplaceWithLen = FIND_BUFFER_SIZE;
+    replace_dialog = ReplaceTextA(&replace_record);
+    return replace_dialog;
+}
+
+replace_request replace_dialog_event(UINT message, LPARAM record) {
+    if (message != find_message() || (const FINDREPLACEA*)record != &replace_record) return REPLACE_NONE;
+    // the texts the dialog wrote are its own to end: nothing past the buffers is read
+    replace_find_text[FIND_BUFFER_SIZE - 1] = '\0';
+    replace_with_text[FIND_BUFFER_SIZE - 1] = '\0';
+    if (replace_record.Flags & FR_DIALOGTERM) {
+        replace_dialog = nullptr;
+        return REPLACE_CLOSED;
+    }
+    if (replace_record.Flags & FR_REPLACEALL) return REPLACE_ALL;
+    if (replace_record.Flags & FR_REPLACE) return REPLACE_ONE;
+    if (replace_record.Flags & FR_FINDNEXT) return REPLACE_FIND_NEXT;
+    return REPLACE_NONE;
 }

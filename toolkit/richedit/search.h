@@ -25,3 +25,28 @@ int find_dialog_event(HWND main_window, HWND dialog, LPARAM record, UINT message
                       int up_command, int down_command);
 // Find text buffers still held: those of open dialogs and the one find_record points at.
 int find_dialog_buffers_held();
+
+// The platform's replace dialog on the same search: Find next, Replace and Replace all, with
+// match case and whole word. One dialog at a time; its record holds what it last reported.
+extern FINDREPLACEA replace_record;
+enum replace_request { REPLACE_NONE, REPLACE_FIND_NEXT, REPLACE_ONE, REPLACE_ALL, REPLACE_CLOSED };
+// Opens it with the selection (when short enough) or else the given text as what to find.
+HWND replace_dialog_open(HWND owner, HWND editor, const char* find_text);
+// What the replace dialog asked for with this message, if it is its report.
+replace_request replace_dialog_event(UINT message, LPARAM record);
+// The next match of text below the selection start (FR_MATCHCASE, FR_WHOLEWORD in flags),
+// selected; false when there is none below.
+bool editor_find_next(HWND editor, const char* text, DWORD flags);
+// Replaces the selection when it is a match of text, then selects the next match; the number
+// replaced (0 or 1).
+int editor_replace_selection(HWND editor, const char* text, const char* replacement, DWORD flags);
+// Replaces every match in the document; the number replaced. The control's own undo steps are
+// forgotten, and the whole replacement is one step for replace_all_undo and replace_all_redo,
+// held until the document changes otherwise.
+int editor_replace_all(HWND editor, const char* text, const char* replacement, DWORD flags);
+bool replace_all_can_undo(HWND editor);
+bool replace_all_can_redo(HWND editor);
+bool replace_all_undo(HWND editor);
+bool replace_all_redo(HWND editor);
+// Another document came in: the step is no longer its own.
+void replace_all_forget();

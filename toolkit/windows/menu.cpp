@@ -56,6 +56,19 @@ int menu_item_enable(HMENU menu, const char* caption, int id) {
     return menu_item_set_state(menu, caption, id, MF_ENABLED);
 }
 
+int menu_item_check(HMENU menu, int id, bool checked) {
+    return CheckMenuItem(menu, (UINT)id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED)) == (DWORD)-1 ? 1 : 0;
+}
+
+int menu_item_put_before(HMENU menu, const char* caption, int id, int before_id) {
+    if (GetMenuState(menu, (UINT)id, MF_BYCOMMAND) != (UINT)-1) {
+        return ModifyMenuA(menu, (UINT)id, MF_BYCOMMAND | MF_STRING, (UINT_PTR)id, caption) ? 0 : 1;
+    }
+    return InsertMenuA(menu, (UINT)before_id, MF_BYCOMMAND | MF_STRING, (UINT_PTR)id, caption) ? 0 : 1;
+}
+
+int menu_item_remove(HMENU menu, int id) { return RemoveMenu(menu, (UINT)id, MF_BYCOMMAND) ? 0 : 1; }
+
 int menu_popup_in_rect(HWND control, HMENU menu_bar, LPARAM position, int index,
                        int left, int top, int right, int bottom) {
     // Mouse coordinates travel as two unsigned 16-bit halves.
