@@ -44,28 +44,18 @@ void save_target_suggest(const char* path) {
     save_dialog_title[0] = '\0';
 }
 
-// The document on screen now comes from this file: its full path in the title, its name for
-// print jobs, and the save dialog starting from it.
-void document_named(const char* full_path, const char* name) {
-    window_set_title(app_state.main_window, full_path);
-    document_name_set(name);
-    save_target_suggest(full_path);
-}
 
 bool document_is_modified() { return SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0) != 0; }
+
+// A document that is saved needs its recovery copy no more.
+void recovery_forget_when_saved() {
+    if (!document_is_modified()) recovery_forget();
+}
 
 // Yes to the save question: the document may be let go only when it was really saved.
 bool save_before_leaving() {
     app_save_as(app_state.main_window, app_state.editor);
     return !document_is_modified();
-}
-
-// Asks before a modified document is replaced by a new or another one; true when it may go.
-bool document_may_be_replaced() {
-    app_state.result_code = prompt_save_changes(app_state.editor, "SPARA?",
-                                                "Skall dokumentet sparas innan nytt dokument öppnas?");
-    if (app_state.result_code == 2) return false;
-    return app_state.result_code != 1 || save_before_leaving();
 }
 
 // Shows the message for a load that failed; false when the document came in.
@@ -105,6 +95,21 @@ void drop_open(HDROP drop) {
 
 }  // namespace
 
+void document_named(const char* full_path, const char* name) {
+    window_set_title(app_state.main_window, full_path ? full_path : "Brevduva daraduder");
+    document_name_set(name);
+    save_target_suggest(full_path ? full_path : "");
+}
+
+// No lets the document go, and its recovery copy with it.
+bool document_may_be_replaced() {
+    app_state.result_code = prompt_save_changes(app_state.editor, "SPARA?",
+                                                "Skall dokumentet sparas innan nytt dokument öppnas?");
+    if (app_state.result_code == 2) return false;
+    if (app_state.result_code == 3) recovery_forget();
+    return app_state.result_code != 1 || save_before_leaving();
+}
+
 int app_open(HWND window, HWND editor) {
     // the dialog names the chosen file in the title; a file that does not come in gives it back
     char title[MAX_PATH] = "";
@@ -131,11 +136,16 @@ int app_save_as(HWND window, HWND editor) {
         notice("FILFEL", "Det gick ej att spara filen!");
         return 3;
     }
+    recovery_forget_when_saved();
     return 0;
 }
 
 void command_new() {
     if (print_is_running() || !document_may_be_replaced()) return;
+    document_new_page();
+}
+
+void document_new_page() {
     app_state.file_result = editor_set_text(app_state.editor, "");
     if (app_state.file_result == 1) {
         notice("DOKUMENTFEL", "Det gick ej att öppna nytt dokument!");
@@ -189,6 +199,7 @@ void command_save() {
     }
     if (app_state.file_result == -3) notice("FILFEL", "Det gick ej att spara filen!");
     document_name_set(save_dialog_title);
+    recovery_forget_when_saved();
 }
 
 void command_save_as() {
@@ -234,6 +245,7 @@ void closing_handler(bool window_destroyed) {
     bool leave = true;
     if (app_state.result_code == 1) leave = save_before_leaving();
     if (app_state.result_code == 2) leave = false;
+    if (app_state.result_code == 3) recovery_forget();
     if (leave || window_destroyed) PostQuitMessage(0);
 }
 
