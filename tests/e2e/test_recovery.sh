@@ -116,11 +116,11 @@ big="$e2e_out/stor.rtf"
 # 20 MB in the copy: every word has a look of its own
 python3 - "$big" <<'EOF'
 import sys
-words = ["brevduvan", "flyger", "\\'f6ver", "sj\\'f6n", "med", "brev"]
-looks = ["\\b ", "\\b0 ", "\\i ", "\\i0 ", "\\ul ", "\\ulnone "]
-out = ["{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 "]
-for i in range(1100000):
-    out.append(looks[i % 6] + words[i % 6] + " ")
+words = ["brev", "duva", "sj\\'f6n", "med", "ett", "ord"]
+looks = ["\\b\\i\\fs28 ", "\\b0\\i0\\fs20 ", "\\ul\\cf1 ", "\\ulnone\\cf0 "]
+out = ["{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red200\\green0\\blue0;}\\f0\\fs20 "]
+for i in range(1350000):
+    out.append(looks[i % 4] + words[i % 6] + " ")
     if i % 12 == 11:
         out.append("\\par\r\n")
 out.append("}")
