@@ -2,6 +2,7 @@
 // application's own procedure on the editor.
 #include <windows.h>
 #include <shellapi.h>
+#include <richedit.h>
 
 #include <cstring>
 
@@ -256,6 +257,11 @@ LRESULT CALLBACK editor_procedure(HWND editor, UINT message, WPARAM wparam, LPAR
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
         app_state.last_input_position = lparam;
+        break;
+    case EM_SETCHARFORMAT:
+    case EM_SETPARAFORMAT:
+        // the control tells of changes to the text only; a change of format is a change too
+        recovery_note_change();
         break;
     case WM_COMMAND:
         // the context menu belongs to the editor; its choices run as the main window's commands

@@ -99,6 +99,17 @@ TEST_F(Recovery, CopyWrittenOnceChangesRestOrGrowOldAndRemovedWhenNoLongerNeeded
     EXPECT_EQ(note.find("path=\r\ntype=NEW\r\nencoding=CP1252\r\ntime="), 0u) << note;
     EXPECT_NE(note.find("process=" + std::to_string(GetCurrentProcessId()) + "\r\n"), std::string::npos) << note;
 
+    // a change of format alone counts as a change
+    app_state.recovery.pending = false;
+    SendMessageA(app_state.editor, EM_SETSEL, 0, 3);
+    CHARFORMATA italic = {};
+    italic.cbSize = sizeof italic;
+    italic.dwMask = CFM_ITALIC;
+    italic.dwEffects = CFE_ITALIC;
+    SendMessageA(app_state.editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&italic);
+    EXPECT_TRUE(app_state.recovery.pending);
+    SendMessageA(app_state.editor, EM_SETSEL, -1, -1);
+
     // typing on without a pause: a copy once the first change not in it is 55 s old
     type_bold("igen");
     app_state.recovery.last_change = GetTickCount();
