@@ -97,5 +97,29 @@ void settings_load();
 void settings_save();
 void window_place_restore(HWND window);
 
+// recovery copies: this run's document kept in the user's folder while it is modified
+// Names this run's copy in the folder (the user's own when null) and makes the folder; false
+// when there is none, and no copies are kept then.
+bool recovery_start(const char* folder);
+// The editor's document changed.
+void recovery_note_change();
+// Once a second: a copy once changes have rested, or when the oldest one not in a copy is
+// nearly a minute old; the copy removed when the document is no longer modified.
+void recovery_tick();
+constexpr UINT_PTR RECOVERY_TIMER = 1;
+// The document was saved or let go: its copy is removed (a copy comes again when it is still
+// modified and changes once more).
+void recovery_forget();
+// Offers the copies of runs that ended without saving, one after another; true when one of
+// them was taken up and is now the document.
+bool recovery_offer();
+// Asks before a modified document is replaced by a new or another one; true when it may go.
+bool document_may_be_replaced();
+// The document on screen now comes from this file: its full path in the title, its name for
+// print jobs, and the save dialog starting from it. A null path: a document never saved.
+void document_named(const char* full_path, const char* name);
+// The empty, unnamed page of a new document.
+void document_new_page();
+
 // Runs the handler of a command id; false when the id is not a command.
 bool command_dispatch(WPARAM wparam);

@@ -2,6 +2,22 @@
 #pragma once
 #include <windows.h>
 
+// The recovery copy of this run's document: where it goes, and what is not in it yet.
+struct recovery_record {
+    bool enabled;               // the program's own run keeps copies; test programs unless they ask
+    char folder[MAX_PATH];      // ends in a backslash
+    char copy_path[MAX_PATH];   // this run's copy and the note beside it
+    char note_path[MAX_PATH];
+    FILETIME started;           // this process's start, which tells it apart from an ended one of the same id
+    bool pending;               // changes not in the copy yet
+    bool kept;                  // a copy of this run is on disk
+    bool failing;               // the last copy could not be written: one line in the status bar
+    bool failure_shown;         // that line has been laid out since the program started
+    DWORD first_change;         // tick counts: the first and the last change not in the copy
+    DWORD last_change;
+    DWORD next_attempt;         // after a failed copy, no new attempt before this
+};
+
 struct app_state_record {
     // windows and menus
     HWND main_window;
@@ -43,6 +59,8 @@ struct app_state_record {
     int print_dialog_result;
     int result_code;
     int file_result;
+
+    recovery_record recovery;
 };
 
 constexpr int COMMAND_LINE_SIZE = 260;

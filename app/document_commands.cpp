@@ -2,6 +2,7 @@
 // application's own procedure on the editor.
 #include <windows.h>
 #include <shellapi.h>
+#include <richedit.h>
 
 #include <cstring>
 
@@ -45,16 +46,6 @@ void save_target_suggest(const char* path) {
     save_dialog_title[0] = '\0';
 }
 
-// The document on screen now comes from this file: its full path in the title, its name for
-// print jobs, and the save dialog starting from it.
-void document_named(const char* full_path, const char* name) {
-    window_set_title(app_state.main_window, full_path);
-    document_name_set(name);
-    save_target_suggest(full_path);
-    text_copy_limited(app_state.document_path, full_path, MAX_PATH - 1);
-    replace_all_forget();
-}
-
 // A document read in from a file: named after it and first in the recent list.
 void document_opened(const char* full_path, const char* name) {
     document_named(full_path, name);
@@ -70,18 +61,15 @@ void document_saved(const char* full_path) {
 
 bool document_is_modified() { return SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0) != 0; }
 
+// A document that is saved needs its recovery copy no more.
+void recovery_forget_when_saved() {
+    if (!document_is_modified()) recovery_forget();
+}
+
 // Yes to the save question: the document may be let go only when it was really saved.
 bool save_before_leaving() {
     app_save_as(app_state.main_window, app_state.editor);
     return !document_is_modified();
-}
-
-// Asks before a modified document is replaced by a new or another one; true when it may go.
-bool document_may_be_replaced() {
-    app_state.result_code = prompt_save_changes(app_state.editor, "SPARA?",
-                                                "Skall dokumentet sparas innan nytt dokument öppnas?");
-    if (app_state.result_code == 2) return false;
-    return app_state.result_code != 1 || save_before_leaving();
 }
 
 // Shows the message for a load that failed; false when the document came in.
@@ -119,6 +107,23 @@ void drop_open(HDROP drop) {
 }
 
 }  // namespace
+
+void document_named(const char* full_path, const char* name) {
+    window_set_title(app_state.main_window, full_path ? full_path : "Brevduva daraduder");
+    document_name_set(name);
+    save_target_suggest(full_path ? full_path : "");
+    text_copy_limited(app_state.document_path, full_path ? full_path : "", MAX_PATH - 1);
+    replace_all_forget();
+}
+
+// No lets the document go, and its recovery copy with it.
+bool document_may_be_replaced() {
+    app_state.result_code = prompt_save_changes(app_state.editor, "SPARA?",
+                                                "Skall dokumentet sparas innan nytt dokument öppnas?");
+    if (app_state.result_code == 2) return false;
+    if (app_state.result_code == 3) recovery_forget();
+    return app_state.result_code != 1 || save_before_leaving();
+}
 
 int app_open(HWND window, HWND editor) {
     // the dialog names the chosen file in the title; a file that does not come in gives it back
@@ -179,11 +184,16 @@ int app_save_as(HWND window, HWND editor) {
         return 3;
     }
     document_saved(save_dialog_path);
+    recovery_forget_when_saved();
     return 0;
 }
 
 void command_new() {
     if (print_is_running() || !document_may_be_replaced()) return;
+    document_new_page();
+}
+
+void document_new_page() {
     app_state.file_result = editor_set_text(app_state.editor, "");
     if (app_state.file_result == 1) {
         notice("DOKUMENTFEL", "Det gick ej att öppna nytt dokument!");
@@ -236,6 +246,7 @@ void command_save() {
         if (app_state.file_result == -2) save_failed_notice();
         if (app_state.file_result == -3) notice("FILFEL", "Det gick ej att spara filen!");
         if (app_state.file_result >= 0) recent_file_add(app_state.document_path);
+        recovery_forget_when_saved();
         return;
     }
     if (save_dialog_title[0] == '\0') {
@@ -253,6 +264,7 @@ void command_save() {
         document_saved(save_dialog_path);
     }
     document_name_set(save_dialog_title);
+    recovery_forget_when_saved();
 }
 
 // Opens the listed file as Open does, after the same question; a file gone is taken off.
@@ -319,6 +331,7 @@ void closing_handler(bool window_destroyed) {
     bool leave = true;
     if (app_state.result_code == 1) leave = save_before_leaving();
     if (app_state.result_code == 2) leave = false;
+    if (app_state.result_code == 3) recovery_forget();
     if (leave || window_destroyed) {
         settings_save();
         PostQuitMessage(0);
@@ -337,6 +350,11 @@ LRESULT CALLBACK editor_procedure(HWND editor, UINT message, WPARAM wparam, LPAR
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
         app_state.last_input_position = lparam;
+        break;
+    case EM_SETCHARFORMAT:
+    case EM_SETPARAFORMAT:
+        // the control tells of changes to the text only; a change of format is a change too
+        recovery_note_change();
         break;
     case WM_COMMAND:
         // the context menu belongs to the editor; its choices run as the main window's commands

@@ -124,8 +124,20 @@ void document_settings_apply() {
 
 // The control wraps the whole document again at every change of its size, so the document
 // named on the command line is read once the window has its final frame and layout.
+// Copies left by runs that ended without saving are offered first; the named document comes
+// after them, as any other document replaces one.
 void document_start() {
-    bool laid_out = app_state.command_line && command_line_open(app_state.command_line);
+    document_settings_apply();
+    editor_set_modified(app_state.editor, "OFF");
+    bool named = app_state.command_line && app_state.command_line[0];
+    if (recovery_offer()) {
+        if (!named || !document_may_be_replaced()) {
+            status_refresh();
+            return;
+        }
+        document_new_page();
+    }
+    bool laid_out = named && command_line_open(app_state.command_line);
     if (!laid_out) document_settings_apply();
     // the page's set-up is no change of the user's: nothing to save, nothing to undo
     editor_set_modified(app_state.editor, "OFF");
@@ -189,4 +201,10 @@ void status_refresh() {
         int width = part.label ? part.width : std::max(part.width, statusbar_text_width(app_state.status_bar, text));
         statusbar_add_part(app_state.status_bar, i + 1, width, part.look, text);
     }
+    // a recovery copy that cannot be written: one quiet line, emptied once copies go again
+    recovery_record& recovery = app_state.recovery;
+    if (!recovery.failing && !recovery.failure_shown) return;
+    const char* line = recovery.failing ? "     Återställningskopian kan ej sparas" : "";
+    statusbar_add_part(app_state.status_bar, 11, statusbar_text_width(app_state.status_bar, line) + 10, "FLAT", line);
+    recovery.failure_shown = true;
 }

@@ -62,6 +62,7 @@ HWND app_window_open(HINSTANCE instance) {
     settings_load();
     window_place_restore(window);
     document_start();
+    if (app_state.recovery.enabled) SetTimer(window, RECOVERY_TIMER, 1000, nullptr);
     return window;
 }
 
@@ -96,7 +97,11 @@ bool shortcut_run(const MSG& msg) {
 
 int app_main(HINSTANCE instance, HINSTANCE, char* tail, int) {
     command_line_store(tail);
-    if (app_window_open(instance) == nullptr) return 1;  // no window: no message can ever come
+    recovery_start(nullptr);
+    if (app_window_open(instance) == nullptr) {
+        app_state.recovery.enabled = false;  // nothing to keep a copy of
+        return 1;                            // no window: no message can ever come
+    }
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -104,5 +109,8 @@ int app_main(HINSTANCE instance, HINSTANCE, char* tail, int) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    // a document still modified was neither saved nor let go (its window was destroyed): its
+    // copy stays for the next start
+    if (!SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0)) recovery_forget();
     return (int)msg.wParam;
 }

@@ -1,5 +1,6 @@
 // The main window procedure: every message of the main window is routed from here.
 #include <windows.h>
+#include <richedit.h>
 
 #include "app/app.h"
 #include "app/app_state.h"
@@ -90,14 +91,21 @@ LRESULT CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         notify_handler(lparam);
         return 0;
     case WM_COMMAND:
-        if (HIWORD(wparam) == EN_CHANGE && (HWND)lparam == app_state.editor) change_handler();
-        else command_dispatch(wparam);
+        if (HIWORD(wparam) == EN_CHANGE && (HWND)lparam == app_state.editor) {
+            change_handler();
+            recovery_note_change();
+        } else {
+            command_dispatch(wparam);
+        }
+        return 0;
+    case WM_TIMER:
+        if (wparam != RECOVERY_TIMER) break;
+        recovery_tick();
         return 0;
     case WM_INITMENU:
         menu_handler();
         return 0;
-    default:
-        find_dialog_step(message, lparam);
-        return DefWindowProcA(window, message, wparam, lparam);
     }
+    find_dialog_step(message, lparam);
+    return DefWindowProcA(window, message, wparam, lparam);
 }

@@ -65,8 +65,18 @@ settings_forget
 # Windows path of a Linux path, as the program sees it.
 winpath() { printf 'Z:%s' "$(realpath -m "$1" | tr '/' '\\')"; }
 
+# The program's recovery copies in this Wine prefix. A start offers those left by an earlier
+# run that ended abruptly, so every start clears them unless the test keeps them (e2e_keep_copies).
+recovery_folder() {
+    local found
+    found=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local/"Brevduva Daraduder"/* 2>/dev/null | head -1)
+    printf '%s' "${found:-$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Brevduva Daraduder/Återställning}"
+}
+recovery_clear() { rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Local/"Brevduva Daraduder"; }
+
 # Starts the program with the given command-line tail and waits until its window is there.
 program_start() {
+    [ -n "${e2e_keep_copies:-}" ] || recovery_clear
     "$WINE" "$e2e_exe" "$@" >/dev/null 2>&1 &
     e2e_pid=$!
     program_window_wait
@@ -75,6 +85,7 @@ program_start() {
 # Starts the program with exactly this command line, program name included (no launcher
 # rewrites its quotes); the helper that starts it lives as long as the program.
 program_launch() {
+    [ -n "${e2e_keep_copies:-}" ] || recovery_clear
     "$WINE" "$e2e_build/e2e_probe.exe" launch "$(winpath "$e2e_exe")" "$1" >/dev/null 2>&1 &
     e2e_pid=$!
     program_window_wait

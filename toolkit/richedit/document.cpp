@@ -99,6 +99,13 @@ LONG write_beside(HWND editor, WPARAM format, text_encoding encoding, const char
     return count;
 }
 
+// The whole file written beside the target takes its place in one step, or is removed.
+LONG written_put_in_place(const char* written, const char* target) {
+    if (MoveFileExA(written, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+    DeleteFileA(written);
+    return TRANSFER_FAILED;
+}
+
 // The document as it stood before a load, as RTF in memory, so that a load that fails can put
 // it back: text, formats, selection and modified flag.
 struct document_copy {
@@ -223,16 +230,25 @@ int document_save(HWND editor, const char* path) {
         count = write_beside(editor, format, encoding, target, written);
     }
     if (existing != INVALID_HANDLE_VALUE) CloseHandle(existing);
-    if (count >= 0 && !MoveFileExA(written, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(written);
-        count = TRANSFER_FAILED;
-    }
+    if (count >= 0 && written_put_in_place(written, target) == TRANSFER_FAILED) count = TRANSFER_FAILED;
     SetCursor(previous);
     if (count == DOCUMENT_CANNOT_OPEN) return DOCUMENT_CANNOT_OPEN;
     // a failed write keeps the modified flag, so the document is still offered for saving
     if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;
     if (format == SF_TEXT) document_encoding = encoding;
     SendMessageA(editor, EM_SETMODIFY, 0, 0);
+    return count > 0 ? (int)count : DOCUMENT_NOTHING_MOVED;
+}
+
+bool document_is_rtf(const char* path) { return stream_format(path) == SF_RTF; }
+
+int document_write_copy(HWND editor, const char* path) {
+    char target[MAX_PATH], written[MAX_PATH];
+    DWORD length = GetFullPathNameA(path, MAX_PATH, target, nullptr);
+    if (length == 0 || length >= MAX_PATH) return DOCUMENT_CANNOT_OPEN;
+    LONG count = write_beside(editor, SF_RTF, document_encoding, target, written);
+    if (count >= 0 && written_put_in_place(written, target) == TRANSFER_FAILED) count = TRANSFER_FAILED;
+    if (count == DOCUMENT_CANNOT_OPEN) return DOCUMENT_CANNOT_OPEN;
     return count > 0 ? (int)count : DOCUMENT_NOTHING_MOVED;
 }
 

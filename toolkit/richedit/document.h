@@ -11,6 +11,11 @@ constexpr int DOCUMENT_NOTHING_MOVED = -3;
 // after the whole document has been written beside it (as "~NAME.tmp"), so a failing write
 // keeps the old file.
 int document_save(HWND editor, const char* path);
+// True when the path names an RTF file: its last three letters are "rtf" in any case.
+bool document_is_rtf(const char* path);
+// Writes the document as RTF as document_save writes a file (beside, then in its place), leaving
+// the modified flag and the document's encoding as they are: a copy, not a save.
+int document_write_copy(HWND editor, const char* path);
 // Replaces the editor's text with an existing file's, read as save chooses the format: the
 // characters read, 0 for an empty document. A load that fails (DOCUMENT_CANNOT_OPEN, or
 // DOCUMENT_NOTHING_MOVED for a file refused or read only in part) changes nothing in the editor.
