@@ -11,10 +11,10 @@ jobs=$(nproc)
 build_target() {
   local arch=$1 dir="$root/build/$1" targets=(--target all dist)
   [ "$arch" = i686 ] && targets=(--target brevduva dist)
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" \
-          -DCMAKE_BUILD_TYPE=Release >/dev/null
-  fi
+  # configured every time: make reads its rules before it would configure again, so a folder
+  # made before a target existed would not know it
+  cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
   # progress lines are dropped; warnings and errors stay, and a failed build fails the script
   cmake --build "$dir" -j "$jobs" "${targets[@]}" 2>&1 | { grep -v -E '^\[ *[0-9]+%\]|GLOB mismatch' || true; }
 }
