@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include "toolkit/richedit/print.h"
+
 struct app_state_record {
     // windows and menus
     HWND main_window;
@@ -37,7 +39,14 @@ struct app_state_record {
     int print_dialog_result;
     int result_code;
     int file_result;
+
+    // the page: paper and margins, and where the editor breaks its lines
+    page_setup page;
+    int wrap;  // WRAP_NONE, WRAP_WINDOW or WRAP_PAGE
+    HDC wrap_printer;  // the device the editor wraps for at the page
 };
+
+enum wrap_setting { WRAP_NONE = 0, WRAP_WINDOW = 1, WRAP_PAGE = 2 };
 
 constexpr int COMMAND_LINE_SIZE = 260;
 

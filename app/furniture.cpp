@@ -47,10 +47,18 @@ void menu_bar_build(HWND window) {
     for (const popup_slot& popup : popups) {
         HMENU menu = menu_add_popup(app_state.menu_bar, popup.caption);
         *popup.field = menu;
+        HMENU submenu = nullptr;
+        const char* submenu_caption = nullptr;
         for (const command_entry& entry : command_table) {
             if (std::strcmp(entry.popup, popup.caption) != 0) continue;
-            if (entry.id == 0) menu_add_separator(menu);
-            else menu_add_item(menu, entry.caption, entry.id);
+            HMENU into = menu;
+            if (entry.submenu) {  // the rows of one submenu stand together in the table
+                if (submenu_caption != entry.submenu) submenu = menu_add_popup(menu, entry.submenu);
+                submenu_caption = entry.submenu;
+                into = submenu;
+            }
+            if (entry.id == 0) menu_add_separator(into);
+            else menu_add_item(into, entry.caption, entry.id);
         }
     }
     menu_attach(window, app_state.menu_bar);
@@ -123,6 +131,7 @@ void document_settings_apply() {
 // The control wraps the whole document again at every change of its size, so the document
 // named on the command line is read once the window has its final frame and layout.
 void document_start() {
+    page_settings_load();  // the wrap is set before a document is laid out
     bool laid_out = app_state.command_line && command_line_open(app_state.command_line);
     if (!laid_out) document_settings_apply();
     // the page's set-up is no change of the user's: nothing to save, nothing to undo

@@ -9,6 +9,9 @@ HWND editor_create(HWND parent, int x, int y, int width, int height, const char*
 // The control's own procedure, for subclass procedures to pass messages on to.
 LRESULT CALLBACK editor_default_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam);
 void editor_select_all(HWND editor);
+// Where the control breaks its lines: "WINDOW" at its own width, "PAGE" at width twips measured
+// for the device target (a printer), anything else ("NONE") only at line breaks. 0 done, 1 failed.
+int editor_set_wrap(HWND editor, const char* mode, HDC target, int width);
 // The widest indent or tab stop the toolkit hands the control, in twips: 22 inches.
 constexpr int EDITOR_TWIPS_LIMIT = 31680;
 // The most tabs a paragraph may bring into the control: it takes a time growing with the square
