@@ -29,7 +29,7 @@ struct preview_state {
     bool counted;  // page_starts holds every page
     size_t page;
     bool whole;  // the whole page in the window, else 100 %
-    int scroll;
+    int scroll, scroll_x;  // pixels the page is moved up and left at 100 %
     bool open;
     preview_result result;
 };
@@ -85,7 +85,7 @@ void page_paint(preview_state* s, HDC dc, const RECT& client) {
     FillRect(dc, &client, (HBRUSH)GetStockObject(GRAY_BRUSH));
     double scale = scale_of(*s, client);
     int width = (int)(s->paper_w * scale), height = (int)(s->paper_h * scale);
-    int x = std::max(PAGE_GAP, (int)(client.right - width) / 2);
+    int x = std::max(PAGE_GAP, (int)(client.right - width) / 2) - s->scroll_x;
     int y = BAR_HEIGHT + PAGE_GAP - s->scroll;
     RECT paper = {x, y, x + width, y + height};
     FillRect(dc, &paper, (HBRUSH)GetStockObject(WHITE_BRUSH));
@@ -134,7 +134,7 @@ void window_paint(preview_state* s) {
 
 void zoom_switch(preview_state* s) {
     s->whole = !s->whole;
-    s->scroll = 0;
+    s->scroll = s->scroll_x = 0;
     SetWindowTextA(s->zoom_button, s->whole ? "100 %" : "Hela sidan");
     InvalidateRect(s->window, nullptr, FALSE);
 }
@@ -148,8 +148,11 @@ void key_handle(preview_state* s, WPARAM key) {
     case 'Z': zoom_switch(s); break;
     case VK_DOWN:
     case VK_UP:
+    case VK_RIGHT:
+    case VK_LEFT:
         if (!s->whole) {
-            s->scroll = std::max(0, s->scroll + (key == VK_DOWN ? SCROLL_STEP : -SCROLL_STEP));
+            int& moved = (key == VK_DOWN || key == VK_UP) ? s->scroll : s->scroll_x;
+            moved = std::max(0, moved + ((key == VK_DOWN || key == VK_RIGHT) ? SCROLL_STEP : -SCROLL_STEP));
             InvalidateRect(s->window, nullptr, FALSE);
         }
         break;
@@ -169,7 +172,13 @@ LRESULT CALLBACK preview_procedure(HWND window, UINT message, WPARAM wparam, LPA
     if (s == nullptr) return DefWindowProcA(window, message, wparam, lparam);
     switch (message) {
     case WM_PAINT: window_paint(s); return 0;
-    case WM_ERASEBKGND: return 1;
+    case WM_ERASEBKGND: {  // the strip of buttons; the page is drawn whole in WM_PAINT
+        RECT bar;
+        GetClientRect(window, &bar);
+        bar.bottom = BAR_HEIGHT;
+        FillRect((HDC)wparam, &bar, GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
     case WM_SIZE: InvalidateRect(window, nullptr, TRUE); return 0;
     case WM_TIMER: count_slice(s); return 0;
     case WM_KEYDOWN: key_handle(s, wparam); return 0;
