@@ -140,9 +140,10 @@ TEST_F(PageSettings, PageSetupDialogSetsPaperAndMarginsAndTheyAreKept) {
     print_output_guard guard;
     PRINT_OUTPUT_REQUIRE();
     dialog_helper_queue([](HWND dialog) {
+        // the turn comes first: turning the paper turns its margins with it
+        SendMessageA(GetDlgItem(dialog, LANDSCAPE_BUTTON), BM_CLICK, 0, 0);
         const char* margins[] = {"25", "20", "15", "12"};
         for (int i = 0; i < 4; ++i) SetDlgItemTextA(dialog, MARGIN_FIELDS[i], margins[i]);
-        PostMessageA(GetDlgItem(dialog, LANDSCAPE_BUTTON), BM_CLICK, 0, 0);
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
     app_command(CMD_PAGE_SETUP);
