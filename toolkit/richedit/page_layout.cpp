@@ -666,13 +666,10 @@ LONG page_layout_format(HWND editor, int render, const FORMATRANGE* range) {
 
 namespace {
 
-// Draws a piece with the widths it was measured with.
+// Draws a piece with each character at the place it was measured at: the printer's driver
+// and the preview's screen would otherwise space the characters by their own widths.
 void piece_draw(HDC dc, const layout_piece& piece, int x, int y) {
     int count = piece.end - piece.start;
-    if (cache.screen == nullptr) {
-        TextOutW(dc, x, y, text_at(piece.start), count);
-        return;
-    }
     static std::vector<int> steps;
     steps.resize(count);
     text_extents(piece.start, count, piece.font, steps.data());

@@ -269,24 +269,32 @@ HDC printer_open(const page_setup& setup, int source) {
 // The margins are measured from the paper's edge; where the printable area begins further in,
 // the text begins there.
 RECT print_text_area(HDC printer, const page_setup& setup) {
-    int dpi_x = GetDeviceCaps(printer, LOGPIXELSX), dpi_y = GetDeviceCaps(printer, LOGPIXELSY);
-    if (dpi_x <= 0 || dpi_y <= 0) return RECT{};
-    int paper_w = GetDeviceCaps(printer, PHYSICALWIDTH), paper_h = GetDeviceCaps(printer, PHYSICALHEIGHT);
-    int off_x = GetDeviceCaps(printer, PHYSICALOFFSETX), off_y = GetDeviceCaps(printer, PHYSICALOFFSETY);
-    int res_x = GetDeviceCaps(printer, HORZRES), res_y = GetDeviceCaps(printer, VERTRES);
+    print_device_metrics device = {GetDeviceCaps(printer, LOGPIXELSX),     GetDeviceCaps(printer, LOGPIXELSY),
+                                   GetDeviceCaps(printer, PHYSICALWIDTH),  GetDeviceCaps(printer, PHYSICALHEIGHT),
+                                   GetDeviceCaps(printer, PHYSICALOFFSETX), GetDeviceCaps(printer, PHYSICALOFFSETY),
+                                   GetDeviceCaps(printer, HORZRES),        GetDeviceCaps(printer, VERTRES)};
+    return print_text_area_of(device, setup);
+}
+
+RECT print_text_area_of(const print_device_metrics& device, const page_setup& setup) {
+    if (device.dpi_x <= 0 || device.dpi_y <= 0) return RECT{};
+    int paper_w = device.paper_width, paper_h = device.paper_height;
+    int off_x = device.offset_x, off_y = device.offset_y;
     if (paper_w <= 0 || paper_h <= 0) {  // a device that knows no paper: its printable area is the paper
-        paper_w = res_x;
-        paper_h = res_y;
+        paper_w = device.printable_width;
+        paper_h = device.printable_height;
         off_x = off_y = 0;
     }
-    int left = std::max(hundredths_to_pixels(setup.margin_left, dpi_x), off_x) - off_x;
-    int top = std::max(hundredths_to_pixels(setup.margin_top, dpi_y), off_y) - off_y;
-    int right = std::min(paper_w - hundredths_to_pixels(setup.margin_right, dpi_x), off_x + res_x) - off_x;
-    int bottom = std::min(paper_h - hundredths_to_pixels(setup.margin_bottom, dpi_y), off_y + res_y) - off_y;
+    int left = std::max(hundredths_to_pixels(setup.margin_left, device.dpi_x), off_x) - off_x;
+    int top = std::max(hundredths_to_pixels(setup.margin_top, device.dpi_y), off_y) - off_y;
+    int right = std::min(paper_w - hundredths_to_pixels(setup.margin_right, device.dpi_x),
+                         off_x + device.printable_width) - off_x;
+    int bottom = std::min(paper_h - hundredths_to_pixels(setup.margin_bottom, device.dpi_y),
+                          off_y + device.printable_height) - off_y;
     if (right <= left || bottom <= top) return RECT{};
     // twips rounded inwards, so that the layout's pixels stay inside the margins
-    RECT area = {pixels_to_twips(left, dpi_x) + 1, pixels_to_twips(top, dpi_y) + 1, pixels_to_twips(right, dpi_x),
-                 pixels_to_twips(bottom, dpi_y)};
+    RECT area = {pixels_to_twips(left, device.dpi_x) + 1, pixels_to_twips(top, device.dpi_y) + 1,
+                 pixels_to_twips(right, device.dpi_x), pixels_to_twips(bottom, device.dpi_y)};
     return area;
 }
 

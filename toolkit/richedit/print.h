@@ -39,6 +39,15 @@ HDC printer_open(const page_setup& setup, int source);
 // (the origin the printer draws from). Empty when the margins leave no room.
 RECT print_text_area(HDC printer, const page_setup& setup);
 
+// What the text area is worked out from: the printer's device capabilities, in pixels.
+struct print_device_metrics {
+    int dpi_x, dpi_y;
+    int paper_width, paper_height;    // PHYSICALWIDTH, PHYSICALHEIGHT; 0: the printable area
+    int offset_x, offset_y;           // PHYSICALOFFSETX, PHYSICALOFFSETY: the unprintable border
+    int printable_width, printable_height;  // HORZRES, VERTRES
+};
+RECT print_text_area_of(const print_device_metrics& device, const page_setup& setup);
+
 INT_PTR CALLBACK print_stop_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL CALLBACK print_abort_procedure(HDC printer, int error);
 

@@ -157,6 +157,12 @@ void key_handle(preview_state* s, WPARAM key) {
         }
         break;
     case VK_ESCAPE: s->open = false; break;
+    case 'P':  // as in the main window
+        if (GetKeyState(VK_CONTROL) < 0) {
+            s->result = PREVIEW_PRINT;
+            s->open = false;
+        }
+        break;
     }
 }
 

@@ -20,6 +20,7 @@ constexpr int PREVIEW_PAGE_ID = 4;  // the "Sida N av M" text
 // Shows the editor's text as the default printer prints it on the setup's paper, in a window
 // of its own over owner, until it is closed; owner is disabled meanwhile. Keys: PgDn and PgUp
 // turn pages, Home and End go to the first and last page, Z switches between the whole page
-// and 100 %, the arrow keys move a page that is larger than the window, Escape closes.
+// and 100 %, the arrow keys move a page that is larger than the window, ctrl+P prints (as the
+// "Skriv ut" button does), Escape closes.
 // Pages are laid out as they are shown; the count goes on between the user's keys.
 preview_result print_preview_run(HWND owner, HWND editor, const page_setup& setup);
