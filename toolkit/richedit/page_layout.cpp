@@ -678,11 +678,12 @@ void piece_draw(HDC dc, const layout_piece& piece, int x, int y) {
 }
 
 // Draws the page measured last at left, top (device units of the measuring device) on dc,
-// never outside the page's rectangle.
-void page_draw(HDC dc, const RECT& rc) {
+// never outside the page's rectangle. sideways: the room allowed beside it (a screen's glyphs
+// drawn small can run a little past the printer's).
+void page_draw(HDC dc, const RECT& rc, int sideways) {
     int left = to_x(rc.left), top = to_y(rc.top);
     int saved = SaveDC(dc);
-    IntersectClipRect(dc, left, top, to_x(rc.right), to_y(rc.bottom));
+    IntersectClipRect(dc, left - sideways, top, to_x(rc.right) + sideways, to_y(rc.bottom));
     SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
     SetBkMode(dc, TRANSPARENT);
     int selected = -1;
@@ -705,14 +706,14 @@ void page_draw(HDC dc, const RECT& rc) {
 
 int page_layout_display(HWND editor, const RECT* rc) {
     if (cache.editor != editor || !cache.measured || rc == nullptr) return 1;
-    page_draw(cache.dc, *rc);
+    page_draw(cache.dc, *rc, 0);
     cache.selected_font = -1;
     return 0;
 }
 
 int page_layout_display_on(HWND editor, const RECT* rc, HDC target) {
     if (cache.editor != editor || !cache.measured || rc == nullptr || target == nullptr) return 1;
-    page_draw(target, *rc);
+    page_draw(target, *rc, to_x(rc->left));
     return 0;
 }
 
