@@ -11,6 +11,7 @@ namespace {
 
 constexpr int TWIPS_PER_INCH = 1440;
 constexpr int MEASURE_CHUNK = 256;  // characters measured per GDI call
+constexpr int FOLLOW_ASK_SHARE = 20;  // a line within a twentieth of its width from the right edge
 constexpr DWORD FORMAT_NEEDED = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_COLOR | CFM_SIZE |
                                 CFM_FACE | CFM_CHARSET | CFM_OFFSET;
 constexpr DWORD EFFECTS_USED =
@@ -553,7 +554,6 @@ void line_align(const layout_line& line, WORD alignment, int x_after, int right)
 // Where the followed editor's line that holds start ends: the start of its next line, or the
 // end of the text.
 LONG editor_line_end(LONG start) {
-    if (followed_editor == nullptr || followed_editor != cache.editor) return cache.limit;
     LRESULT line = SendMessageA(followed_editor, EM_EXLINEFROMCHAR, 0, start);
     LRESULT next = SendMessageA(followed_editor, EM_LINEINDEX, line + 1, 0);
     return next > start ? (LONG)next : cache.limit;
@@ -566,15 +566,14 @@ LONG line_layout(LONG start, int width, layout_line* line, bool* ends_paragraph)
     int x = starts_paragraph(start) ? p.first_indent : p.rest_indent;
     int right = width - p.right_indent;
     line_first_piece = line->first_piece = cache.pieces.size();
-    LONG bound = std::min(p.end, editor_line_end(start));
-    LONG at = start, end = bound;
-    while (at < bound) {
+    LONG at = start, end = p.end;
+    while (at < p.end) {
         if (char_at(at) == '\t') {
             x = next_tab(p, x);
             if (++at, x > right) { end = at; break; }  // the tab hangs; the text after it moves down
             continue;
         }
-        LONG stop = stretch_end(at, bound);
+        LONG stop = stretch_end(at, p.end);
         LONG reached = measure(at, stop, right, &x, run_at(at).font);
         if (reached < stop) {
             end = line_break_at(start, reached);
@@ -582,6 +581,11 @@ LONG line_layout(LONG start, int width, layout_line* line, bool* ends_paragraph)
             break;
         }
         at = stop;
+    }
+    // The followed editor's line may end sooner. Asking costs a walk through the editor's
+    // paragraphs, so it is asked only about lines that fill most of their width.
+    if (followed_editor == cache.editor && (end < p.end || x > right - right / FOLLOW_ASK_SHARE)) {
+        end = std::min(end, editor_line_end(start));
     }
     pieces_cut(line->first_piece, end);
     line->piece_count = cache.pieces.size() - line->first_piece;
