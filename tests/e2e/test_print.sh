@@ -186,10 +186,10 @@ pdf_size() {
     pdfinfo "$1" | awk '/^Page size:/ { w = $3; h = $5 } /^Page rot:/ { r = $3 }
         END { if (r == 90 || r == 270) { t = w; w = h; h = t } printf "%.0f x %.0f", w, h }'
 }
-# Every word box of $words inside margins of m points on a paper of w x h points (0.5 points of
-# rounding allowed); the words outside are listed.
+# Every word box of $words inside margins of m points on a paper of w x h points (0.05 points
+# allowed for the PDF's rounding); the words outside are listed.
 inside_margins() {
-    awk -v w="$1" -v h="$2" -v m="$3" '$2 < m - 0.5 || $3 < m - 0.5 || $4 > w - m + 0.5 || $5 > h - m + 0.5 {
+    awk -v w="$1" -v h="$2" -v m="$3" '$2 < m - 0.05 || $3 < m - 0.05 || $4 > w - m + 0.05 || $5 > h - m + 0.05 {
         print "outside the margins: " $0; bad++ } END { exit bad > 0 }' "$words" >&2
 }
 # The first word of each printed line, page after page.

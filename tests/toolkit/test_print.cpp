@@ -155,10 +155,11 @@ TEST(PrintArithmetic, TextAreaKeepsTheMarginsAndTheUnprintableBorder) {
         page_setup setup;
         RECT area;
     } rows[] = {
-        {no_border, {0, 0, 1000, 1000, 1000, 1000}, {567, 567, 11338, 16272}},
+        // 10 mm: 118.1 pixels, rounded up to 119, so that the margin is never narrower
+        {no_border, {0, 0, 1000, 1000, 1000, 1000}, {572, 572, 11333, 16267}},
         {border, {0, 0, 300, 300, 300, 300}, {1, 1, 11184, 16118}},   // margins inside the border
-        {border, {0, 0, 2500, 2500, 2500, 2500}, {1057, 1057, 10128, 15062}},
-        {no_paper, {0, 0, 1000, 1000, 1000, 1000}, {567, 567, 9034, 13834}},
+        {border, {0, 0, 2500, 2500, 2500, 2500}, {1062, 1062, 10123, 15058}},
+        {no_paper, {0, 0, 1000, 1000, 1000, 1000}, {572, 572, 9029, 13829}},
         {no_border, {0, 0, 15000, 1000, 10000, 1000}, {0, 0, 0, 0}},  // no room left
     };
     for (const auto& row : rows) {

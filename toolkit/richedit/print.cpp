@@ -56,7 +56,8 @@ HDC printer_from_source(int source) {
     return printer;
 }
 
-int hundredths_to_pixels(int hundredths, int dpi) { return MulDiv(hundredths, dpi, 2540); }
+// Rounded up: a margin is never narrower than asked for.
+int hundredths_to_pixels(int hundredths, int dpi) { return (int)(((long long)hundredths * dpi + 2539) / 2540); }
 int pixels_to_twips(int pixels, int dpi) { return MulDiv(pixels, TWIPS_PER_INCH, dpi); }
 
 int job_start(HDC printer, const char* name) {
