@@ -46,6 +46,16 @@ void command_save_as();
 void command_print();
 void command_print_dialog();
 void closing_handler(bool window_destroyed);
+
+// page commands
+// Reads the page setup and the wrap setting kept from the last run (the defaults where a value
+// is missing or out of range) and sets the editor's wrap.
+void page_settings_load();
+void command_page_setup();
+void command_preview();
+void command_wrap_none();
+void command_wrap_window();
+void command_wrap_page();
 LRESULT CALLBACK editor_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam);
 
 // editing, search and settings commands

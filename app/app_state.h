@@ -17,6 +17,7 @@ struct recovery_record {
     DWORD last_change;
     DWORD next_attempt;         // after a failed copy, no new attempt before this
 };
+#include "toolkit/richedit/print.h"
 
 struct app_state_record {
     // windows and menus
@@ -61,7 +62,13 @@ struct app_state_record {
     int file_result;
 
     recovery_record recovery;
+    // the page: paper and margins, and where the editor breaks its lines
+    page_setup page;
+    int wrap;  // WRAP_NONE, WRAP_WINDOW or WRAP_PAGE
+    HDC wrap_printer;  // the device the editor wraps for at the page
 };
+
+enum wrap_setting { WRAP_NONE = 0, WRAP_WINDOW = 1, WRAP_PAGE = 2 };
 
 constexpr int COMMAND_LINE_SIZE = 260;
 

@@ -16,6 +16,8 @@ enum command_id {
     CMD_RECENT_2 = 122,
     CMD_RECENT_3 = 123,
     CMD_RECENT_4 = 124,
+    CMD_PAGE_SETUP = 117,
+    CMD_PREVIEW = 118,
     CMD_CONTEXT_MENU = 200,
     CMD_UNDO = 201,
     CMD_CUT = 202,
@@ -41,17 +43,22 @@ enum command_id {
     CMD_ITALIC = 806,
     CMD_UNDERLINE = 807,
     CMD_PARAGRAPH = 808,
+    CMD_WRAP_NONE = 710,
+    CMD_WRAP_WINDOW = 711,
+    CMD_WRAP_PAGE = 712,
     CMD_STATUS_REFRESH = 901,
 };
 
 // One row per menu line, in menu order. A row with id 0 is a separator line.
-// bitmap and tooltip are null for commands without a toolbar button.
+// bitmap and tooltip are null for commands without a toolbar button; submenu names the
+// pull-down inside the popup that the item goes into (null: the popup itself).
 struct command_entry {
     int id;
     const char* popup;
     const char* caption;
     const char* bitmap;
     const char* tooltip;
+    const char* submenu = nullptr;
 };
 
 constexpr const char* POPUP_FILE = "&Arkiv";
@@ -60,6 +67,7 @@ constexpr const char* POPUP_SEARCH = "&Sök";
 constexpr const char* POPUP_SETTINGS = "&Inställningar";
 constexpr const char* POPUP_FORMAT = "&Format";
 constexpr const char* POPUP_ABOUT = "&Om";
+constexpr const char* SUBMENU_WRAP = "&Radbrytning";
 
 constexpr command_entry command_table[] = {
     {CMD_NEW, POPUP_FILE, "&Nytt", RES_NEW_BMP, "Nytt dokument öppnas, om det\nfinns något innan raderas det."},
@@ -69,6 +77,8 @@ constexpr command_entry command_table[] = {
     {0, POPUP_FILE, nullptr, nullptr, nullptr},
     {CMD_PRINT, POPUP_FILE, "Sk&riv ut", RES_PRINT_BMP, "Skriv ut dokument direkt."},
     {CMD_PRINT_DIALOG, POPUP_FILE, "S&kriv ut...", nullptr, nullptr},
+    {CMD_PAGE_SETUP, POPUP_FILE, "&Utskriftsformat...", nullptr, nullptr},
+    {CMD_PREVIEW, POPUP_FILE, "&Förhandsgranska", nullptr, nullptr},
     {0, POPUP_FILE, nullptr, nullptr, nullptr},
     // the recent files' lines go just above Exit, with a separator of their own, when there are any
     {CMD_EXIT, POPUP_FILE, "&Avsluta ", nullptr, nullptr},
@@ -93,6 +103,9 @@ constexpr command_entry command_table[] = {
     {CMD_BACKGROUND, POPUP_SETTINGS, "Väl&j bakgrundsfärg...", RES_COLOR_BMP, "Dialogruta för att välja bakgrundsfärg."},
     {CMD_MARGIN, POPUP_SETTINGS, "Välj marginal...", nullptr, nullptr},
     {CMD_TAB_STEP, POPUP_SETTINGS, "Välj tabulatorsteg...", nullptr, nullptr},
+    {CMD_WRAP_NONE, POPUP_SETTINGS, "Ingen", nullptr, nullptr, SUBMENU_WRAP},
+    {CMD_WRAP_WINDOW, POPUP_SETTINGS, "Efter fönstret", nullptr, nullptr, SUBMENU_WRAP},
+    {CMD_WRAP_PAGE, POPUP_SETTINGS, "Efter sidan", nullptr, nullptr, SUBMENU_WRAP},
 
     {CMD_ALIGN_LEFT, POPUP_FORMAT, "&Vänsterjustera", nullptr, nullptr},
     {CMD_ALIGN_CENTER, POPUP_FORMAT, "&Centrera", nullptr, nullptr},

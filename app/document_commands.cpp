@@ -295,7 +295,7 @@ void command_save_as() {
 
 void command_print() {
     if (print_is_running()) return;
-    app_state.result_code = editor_print(app_state.editor, 10, 10, 0, 0, app_state.document_name, 0);
+    app_state.result_code = editor_print_setup(app_state.editor, app_state.page, app_state.document_name, 0);
     switch (app_state.result_code) {
     case 1: notice("PRINTMEDDELANDE", "Utskrift stoppad av användare!"); break;
     case 2: notice("PRINTMEDDELANDE", "Finns inget att skriva ut!"); break;
@@ -317,7 +317,7 @@ void command_print_dialog() {
         app_state.result_code = 0;
         return;
     }
-    app_state.result_code = editor_print(app_state.editor, 10, 0, 0, 0, app_state.document_name, 1);
+    app_state.result_code = editor_print_setup(app_state.editor, app_state.page, app_state.document_name, 1);
     if (app_state.result_code == 1) notice("PRINTMEDDELANDE", "Utskrift stoppad av användare!");
     if (app_state.result_code == 3) notice("PRINTMEDDELANDE", "Något gick fel. Försök igen !");
     app_state.result_code = 0;

@@ -48,10 +48,18 @@ void menu_bar_build(HWND window) {
     for (const popup_slot& popup : popups) {
         HMENU menu = menu_add_popup(app_state.menu_bar, popup.caption);
         *popup.field = menu;
+        HMENU submenu = nullptr;
+        const char* submenu_caption = nullptr;
         for (const command_entry& entry : command_table) {
             if (std::strcmp(entry.popup, popup.caption) != 0) continue;
-            if (entry.id == 0) menu_add_separator(menu);
-            else menu_add_item(menu, entry.caption, entry.id);
+            HMENU into = menu;
+            if (entry.submenu) {  // the rows of one submenu stand together in the table
+                if (submenu_caption != entry.submenu) submenu = menu_add_popup(menu, entry.submenu);
+                submenu_caption = entry.submenu;
+                into = submenu;
+            }
+            if (entry.id == 0) menu_add_separator(into);
+            else menu_add_item(into, entry.caption, entry.id);
         }
     }
     menu_attach(window, app_state.menu_bar);
@@ -127,6 +135,7 @@ void document_settings_apply() {
 // Copies left by runs that ended without saving are offered first; the named document comes
 // after them, as any other document replaces one.
 void document_start() {
+    page_settings_load();  // the wrap is set before a document is laid out
     document_settings_apply();
     editor_set_modified(app_state.editor, "OFF");
     bool named = app_state.command_line && app_state.command_line[0];

@@ -21,6 +21,8 @@ const command_route command_routes[] = {
     {CMD_EXIT, [] { closing_handler(false); }},
     {CMD_SAVE_AS, command_save_as},
     {CMD_PRINT_DIALOG, command_print_dialog},
+    {CMD_PAGE_SETUP, command_page_setup},
+    {CMD_PREVIEW, command_preview},
     {CMD_CONTEXT_MENU, command_context_menu},
     {CMD_UNDO, command_undo},
     {CMD_REDO, command_redo},
@@ -50,6 +52,9 @@ const command_route command_routes[] = {
     {CMD_BACKGROUND, command_background},
     {CMD_MARGIN, command_margin},
     {CMD_TAB_STEP, command_tab_step},
+    {CMD_WRAP_NONE, command_wrap_none},
+    {CMD_WRAP_WINDOW, command_wrap_window},
+    {CMD_WRAP_PAGE, command_wrap_page},
     {CMD_STATUS_REFRESH, status_refresh},
 };
 

@@ -141,16 +141,6 @@ double read_timed(const char* self, const char* name, const std::string& path) {
     return (int)code;
 }
 
-// Long paragraphs: the same prose with a line break only every few thousand characters.
-std::string long_lines_write(const char* name, size_t bytes) {
-    std::string text = bench::document_text(bytes, false);
-    size_t kept = 0;
-    for (size_t i = 0; i + 1 < text.size(); i++) {
-        if (text[i] == '\r' && text[i + 1] == '\n' && ++kept % 50 != 0) text.replace(i, 2, "  ");
-    }
-    return bench::temporary_file_write(name, text);
-}
-
 template <size_t N>
 void table_print(const char* self, const char* title, const std::string& path, const setting (&settings)[N], int runs) {
     std::vector<double> times[N];
@@ -179,8 +169,8 @@ int main(int argc, char** argv) {
     std::string text = bench::document_write("settings9mb.txt", 9500000, false);
     std::string rtf = bench::document_write("settings9mb.rtf", 9500000, true);
     // wrapped, long paragraphs take a time growing faster than their length: two sizes show it
-    std::string long_small = long_lines_write("settings1mb-long.txt", 1000000);
-    std::string long_large = long_lines_write("settings3mb-long.txt", 3000000);
+    std::string long_small = bench::long_lines_write("settings1mb-long.txt", 1000000);
+    std::string long_large = bench::long_lines_write("settings3mb-long.txt", 3000000);
     if (text.empty() || rtf.empty() || long_small.empty() || long_large.empty()) {
         std::fprintf(stderr, "cannot write the documents\n");
         return 1;

@@ -2,7 +2,10 @@
 // document, from start until its window is idle, beside one bare EM_STREAMIN of the same file
 // into the same control with the same face (minimal_editor, which times its own EM_STREAMIN).
 // The two programs take turns, so drift on a busy machine hits both alike; medians.
-//   bench_open [runs]   (run under Wine from the build folder; default 3 runs)
+// A third row opens long paragraphs (about 3,000 characters), where the wrap setting costs most.
+//   bench_open [runs] [wrap]   (run under Wine from the build folder; default 3 runs; wrap 0, 1
+//   or 2 sets the word processor's Radbrytning to Ingen, Efter fönstret or Efter sidan for the
+//   runs and removes the setting afterwards)
 #include <windows.h>
 
 #include <cstdio>
@@ -11,9 +14,12 @@
 #include <vector>
 
 #include "bench_programs.h"
+#include "toolkit/dialogs/user_settings.h"
 
 int main(int argc, char** argv) {
     int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    int wrap = argc > 2 ? std::atoi(argv[2]) : -1;
+    if (wrap >= 0) settings_write_int("Wrap", wrap);
     std::string own = bench::program_path("brevduva.exe"), bare = bench::program_path("minimal_editor.exe");
     if (own.empty() || bare.empty()) {
         std::fprintf(stderr, "needs brevduva.exe and minimal_editor.exe in the current folder\n");
@@ -24,13 +30,17 @@ int main(int argc, char** argv) {
         const char* name;
         size_t bytes;
         bool rtf;
-    } rows[] = {{"open 9.5 MB text", "open9mb.txt", 9500000, false}, {"open 9.5 MB RTF", "open9mb.rtf", 9500000, true}};
+        bool long_paragraphs;
+    } rows[] = {{"open 9.5 MB text", "open9mb.txt", 9500000, false, false},
+                {"open 9.5 MB RTF", "open9mb.rtf", 9500000, true, false},
+                {"open 1 MB long par.", "open1mb-long.txt", 1000000, false, true}};
     std::printf("median of %d runs (ms); ratio = brevduva from start until idle / bare EM_STREAMIN (target <= 1.10)\n",
                 runs);
     std::printf("%-18s %10s %12s %12s %7s %9s %9s\n", "", "brevduva", "EM_STREAMIN", "bare start", "ratio",
                 "peak MB", "bare MB");
     for (const auto& row : rows) {
-        std::string path = bench::document_write(row.name, row.bytes, row.rtf);
+        std::string path = row.long_paragraphs ? bench::long_lines_write(row.name, row.bytes)
+                                               : bench::document_write(row.name, row.bytes, row.rtf);
         if (path.empty()) {
             std::fprintf(stderr, "cannot write %s\n", row.name);
             return 1;
@@ -57,5 +67,6 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         DeleteFileA(path.c_str());
     }
+    if (wrap >= 0) settings_delete("Wrap");
     return 0;
 }

@@ -174,6 +174,16 @@ inline std::string document_write(const char* name, size_t bytes, bool rtf) {
     return temporary_file_write(name, document_text(bytes, rtf));
 }
 
+// Long paragraphs: the same prose with a line break only every few thousand characters.
+inline std::string long_lines_write(const char* name, size_t bytes) {
+    std::string text = document_text(bytes, false);
+    size_t kept = 0;
+    for (size_t i = 0; i + 1 < text.size(); i++) {
+        if (text[i] == '\r' && text[i + 1] == '\n' && ++kept % 50 != 0) text.replace(i, 2, "  ");
+    }
+    return temporary_file_write(name, text);
+}
+
 // A program in the current folder by its full path, or empty when it is not there.
 inline std::string program_path(const char* name) {
     char full[MAX_PATH];

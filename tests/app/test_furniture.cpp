@@ -125,13 +125,16 @@ TEST(MenuBar, PopupsAndItemsByteForByte) {
         EXPECT_EQ(GetSubMenu(app_state.menu_bar, i), fields[i]);
     }
     expect_menu(app_state.file_menu, {{"&Nytt", 101}, {"&Öppna...", 102}, {"&Spara", 103}, {"Sp&ara som...", 113},
-                                      {"", 0}, {"Sk&riv ut", 104}, {"S&kriv ut...", 116}, {"", 0}, {"&Avsluta ", 105}});
+                                      {"", 0}, {"Sk&riv ut", 104}, {"S&kriv ut...", 116}, {"&Utskriftsformat...", 117},
+                                      {"&Förhandsgranska", 118}, {"", 0}, {"&Avsluta ", 105}});
     expect_menu(app_state.edit_menu, {{"&Ångra", 201}, {"&Gör om", 207}, {"", 0}, {"&Klipp ut", 202}, {"K&opiera", 203},
                                       {"Kl&istra in", 204}, {"&Radera", 205}, {"", 0}, {"&Markera allt", 206}});
     expect_menu(app_state.search_menu, {{"Sök markerat UPP ", 501}, {"Sök markerat NER ", 502}, {"", 0},
                                         {"Sök dialog...", 503}, {"&Ersätt...", 504}});
     expect_menu(app_state.settings_menu, {{"&Välj typsnitt...", 701}, {"Väl&j bakgrundsfärg...", 702},
-                                          {"Välj marginal...", 703}, {"Välj tabulatorsteg...", 704}});
+                                          {"Välj marginal...", 703}, {"Välj tabulatorsteg...", 704},
+                                          {"&Radbrytning", (UINT)-1}});
+    expect_menu(GetSubMenu(app_state.settings_menu, 4), {{"Ingen", 710}, {"Efter fönstret", 711}, {"Efter sidan", 712}});
     expect_menu(app_state.format_menu, {{"&Vänsterjustera", 801}, {"&Centrera", 802}, {"&Högerjustera", 803}, {"", 0},
                                         {"&Punktlista", 804}, {"", 0}, {"&Fet", 805}, {"&Kursiv", 806},
                                         {"&Understruken", 807}, {"", 0}, {"&Stycke...", 808}});

@@ -2,11 +2,13 @@
 // printer they use, and the commands that wait while a run is spooling.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/commands.h"
 #include "support/app_fixture.h"
 #include "support/print_output.h"
+#include "toolkit/dialogs/user_settings.h"
 #include "toolkit/richedit/print.h"
 
 namespace {
@@ -91,13 +93,13 @@ TEST_F(PrintCommands, CancelledPrintDialogShowsNothing) {
     EXPECT_FALSE(print_output_exists(title));
 }
 
-TEST_F(PrintCommands, ConfirmedPrintDialogPrintsAtTopMarginZero) {
+TEST_F(PrintCommands, ConfirmedPrintDialogPrintsAtTheSameMargins) {
     print_output_guard guard;
     PRINT_OUTPUT_REQUIRE();
-    std::string direct = print_output_title("toppmarginal_tio");
+    std::string direct = print_output_title("marginal_direkt");
     set_document("Överst", direct.c_str());
     app_command(CMD_PRINT);
-    std::string dialog = print_output_title("toppmarginal_noll");
+    std::string dialog = print_output_title("marginal_dialog");
     lstrcpyA(app_state.document_name, dialog.c_str());
     dialog_helper_queue_button(IDOK);
     app_command(CMD_PRINT_DIALOG);
@@ -108,9 +110,94 @@ TEST_F(PrintCommands, ConfirmedPrintDialogPrintsAtTopMarginZero) {
     std::vector<printed_word> a = print_output_words(pdf_direct), b = print_output_words(pdf_dialog);
     ASSERT_FALSE(a.empty());
     ASSERT_FALSE(b.empty());
-    // 10 mm less top margin: the word stands about 28 points higher on the page
-    EXPECT_NEAR(a[0].top - b[0].top, 10 * 72.0 / 25.4, 3.0);
+    // 10 mm from the paper's left and top edges, with both commands
+    EXPECT_NEAR(a[0].left, 10 * 72.0 / 25.4, 1.0);
+    EXPECT_NEAR(a[0].top, b[0].top, 1.0);
     EXPECT_NEAR(a[0].left, b[0].left, 1.0);
+}
+
+// The page setup dialog's margin fields and orientation buttons.
+constexpr int MARGIN_FIELDS[] = {0x483, 0x484, 0x485, 0x486};  // left, top, right, bottom
+constexpr int LANDSCAPE_BUTTON = 0x421;
+
+class PageSettings : public PrintCommands {
+protected:
+    void SetUp() override {
+        PrintCommands::SetUp();
+        settings_key_set("Software\\Brevduva Daraduder test sidan");
+        settings_clear();
+    }
+    void TearDown() override {
+        settings_clear();
+        settings_key_set(SETTINGS_KEY_DEFAULT);
+        page_settings_load();
+        PrintCommands::TearDown();
+    }
+    static UINT menu_state(int id) { return GetMenuState(app_state.menu_bar, id, MF_BYCOMMAND); }
+};
+
+TEST_F(PageSettings, PageSetupDialogSetsPaperAndMarginsAndTheyAreKept) {
+    print_output_guard guard;
+    PRINT_OUTPUT_REQUIRE();
+    dialog_helper_queue([](HWND dialog) {
+        // the turn comes first: turning the paper turns its margins with it
+        SendMessageA(GetDlgItem(dialog, LANDSCAPE_BUTTON), BM_CLICK, 0, 0);
+        const char* margins[] = {"25", "20", "15", "12"};
+        for (int i = 0; i < 4; ++i) SetDlgItemTextA(dialog, MARGIN_FIELDS[i], margins[i]);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    app_command(CMD_PAGE_SETUP);
+    EXPECT_TRUE(dialog_helper_unexpected().empty());
+    page_setup chosen = app_state.page;
+    EXPECT_EQ(chosen.orientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(chosen.margin_left, 2500);
+    EXPECT_EQ(chosen.margin_top, 2000);
+    EXPECT_EQ(chosen.margin_right, 1500);
+    EXPECT_EQ(chosen.margin_bottom, 1200);
+    // the next start reads the same
+    app_state.page = PAGE_SETUP_DEFAULT;
+    page_settings_load();
+    EXPECT_EQ(memcmp(&app_state.page, &chosen, sizeof chosen), 0);
+    // cancelled: nothing changes
+    dialog_helper_queue_button(IDCANCEL);
+    app_command(CMD_PAGE_SETUP);
+    EXPECT_EQ(memcmp(&app_state.page, &chosen, sizeof chosen), 0);
+}
+
+TEST_F(PageSettings, KeptValuesOutOfRangeGiveTheDefaults) {
+    const page_setup bad[] = {
+        {0, 0, -1, 1000, 1000, 1000}, {0, 3, 1000, 1000, 1000, 1000}, {-5, 0, 1000, 1000, 1000, 1000},
+        {0, 0, 1000, 1000, 1000, 100001},
+    };
+    for (const page_setup& b : bad) {
+        settings_write_bytes("PageSetup", &b, sizeof b);
+        settings_write_int("Wrap", 3);
+        page_settings_load();
+        EXPECT_EQ(app_state.page.margin_left, 1000);
+        EXPECT_EQ(app_state.page.margin_bottom, 1000);
+        EXPECT_EQ(app_state.page.orientation, 0);
+        EXPECT_EQ(app_state.page.paper, 0);
+        EXPECT_EQ(app_state.wrap, 0);
+        EXPECT_TRUE(menu_state(CMD_WRAP_NONE) & MF_CHECKED);
+    }
+    settings_write_bytes("PageSetup", "kort", 4);  // a value of another size
+    page_settings_load();
+    EXPECT_EQ(app_state.page.margin_top, 1000);
+}
+
+TEST_F(PageSettings, WrapChoiceIsCheckedAndKept) {
+    const struct {
+        int command, wrap;
+    } rows[] = {{CMD_WRAP_WINDOW, 1}, {CMD_WRAP_NONE, 0}, {CMD_WRAP_PAGE, 2}, {CMD_WRAP_NONE, 0}};
+    for (const auto& row : rows) {
+        app_command(row.command);
+        int kept = -1;
+        EXPECT_EQ(settings_read_int("Wrap", &kept), SETTINGS_OK);
+        EXPECT_EQ(kept, row.wrap);
+        for (int id : {CMD_WRAP_NONE, CMD_WRAP_WINDOW, CMD_WRAP_PAGE}) {
+            EXPECT_EQ((menu_state(id) & MF_CHECKED) != 0, id == row.command) << id;
+        }
+    }
 }
 
 TEST_F(PrintCommands, StopButtonSaysStoppedAndCommandsWaitDuringTheRun) {

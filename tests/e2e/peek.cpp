@@ -3,6 +3,8 @@
 //   e2e_peek text    - the document's text (Windows-1252 bytes)
 //   e2e_peek status  - the status bar's ten parts, separated by '|'
 //   e2e_peek dialog  - caption and message text of the topmost dialog box, if any
+//   e2e_peek lines   - the document's lines as the editor shows them, one an output line
+//   e2e_peek preview - the print preview's title and its "Sida N av M", one a line
 // Prints nothing and exits 1 when the window is not there.
 #include <windows.h>
 #include <commctrl.h>
@@ -67,6 +69,23 @@ int main(int argc, char** argv) {
         out = text_of(dialog);
         HWND label = GetDlgItem(dialog, 0xFFFF);
         if (label) out += "\n" + text_of(label);
+    } else if (std::strcmp(what, "preview") == 0) {
+        HWND preview = FindWindowA(nullptr, "Förhandsgranskning");
+        if (!preview) return 1;
+        out = text_of(preview) + "\n" + text_of(GetDlgItem(preview, 4));
+    } else if (std::strcmp(what, "lines") == 0) {
+        HWND editor = child_of(main_window, "RICHEDIT");
+        if (!editor) return 1;
+        std::string text = text_of(editor);
+        LRESULT count = SendMessageA(editor, EM_GETLINECOUNT, 0, 0);
+        for (LRESULT line = 0; line < count; ++line) {
+            LRESULT start = SendMessageA(editor, EM_LINEINDEX, line, 0);
+            LRESULT next = line + 1 < count ? SendMessageA(editor, EM_LINEINDEX, line + 1, 0) : (LRESULT)text.size();
+            if (start < 0 || next < start || (size_t)next > text.size()) break;
+            std::string row = text.substr(start, next - start);
+            while (!row.empty() && (row.back() == '\r' || row.back() == '\n')) row.pop_back();
+            out += row + "\n";
+        }
     } else {
         HWND editor = child_of(main_window, "RICHEDIT");
         if (!editor) return 1;

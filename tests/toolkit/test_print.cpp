@@ -145,6 +145,32 @@ TEST(PrintArithmetic, MillimetresBecomeTruncatedTwips) {
     EXPECT_EQ(print_page_twips(0, 0, 0, 0, 200, 200).top, 0);
 }
 
+// A4 at 300 dpi (2480 x 3508 pixels); margins from the paper's edge, never inside the border.
+TEST(PrintArithmetic, TextAreaKeepsTheMarginsAndTheUnprintableBorder) {
+    const print_device_metrics no_border = {300, 300, 2480, 3508, 0, 0, 2480, 3508};
+    const print_device_metrics border = {300, 300, 2480, 3508, 75, 75, 2330, 3358};  // a quarter inch
+    const print_device_metrics no_paper = {300, 300, 0, 0, 0, 0, 2000, 3000};
+    const struct {
+        print_device_metrics device;
+        page_setup setup;
+        RECT area;
+    } rows[] = {
+        // 10 mm: 118.1 pixels, rounded up to 119, so that the margin is never narrower
+        {no_border, {0, 0, 1000, 1000, 1000, 1000}, {572, 572, 11333, 16267}},
+        {border, {0, 0, 300, 300, 300, 300}, {1, 1, 11184, 16118}},   // margins inside the border
+        {border, {0, 0, 2500, 2500, 2500, 2500}, {1062, 1062, 10123, 15058}},
+        {no_paper, {0, 0, 1000, 1000, 1000, 1000}, {572, 572, 9029, 13829}},
+        {no_border, {0, 0, 15000, 1000, 10000, 1000}, {0, 0, 0, 0}},  // no room left
+    };
+    for (const auto& row : rows) {
+        RECT area = print_text_area_of(row.device, row.setup);
+        EXPECT_EQ(area.left, row.area.left);
+        EXPECT_EQ(area.top, row.area.top);
+        EXPECT_EQ(area.right, row.area.right);
+        EXPECT_EQ(area.bottom, row.area.bottom);
+    }
+}
+
 TEST(PrintArithmetic, ProfileEntrySplitsIntoDeviceDriverAndPort) {
     char *device, *driver, *port;
     char plain[] = "PDF,wineps.drv,CUPS:PDF";

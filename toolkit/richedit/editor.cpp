@@ -322,3 +322,20 @@ void editor_clear_undo(HWND editor) {
 int clipboard_has_text() {
     return IsClipboardFormatAvailable(CF_TEXT) ? 1 : 0;
 }
+
+int editor_set_wrap(HWND editor, const char* mode, HDC target, int width) {
+    LRESULT done;
+    if (lstrcmpA(mode, "WINDOW") == 0) {
+        done = SendMessageA(editor, EM_SETTARGETDEVICE, 0, 0);
+    } else if (lstrcmpA(mode, "PAGE") == 0 && width > 0) {
+        done = SendMessageA(editor, EM_SETTARGETDEVICE, (WPARAM)target, width);
+    } else {
+        done = SendMessageA(editor, EM_SETTARGETDEVICE, 0, 1);  // a width with no device: no wrapping
+    }
+    // lines that were scrolled sideways start at the left edge again
+    POINT scrolled = {};
+    SendMessageA(editor, EM_GETSCROLLPOS, 0, (LPARAM)&scrolled);
+    scrolled.x = 0;
+    SendMessageA(editor, EM_SETSCROLLPOS, 0, (LPARAM)&scrolled);
+    return done ? 0 : 1;
+}

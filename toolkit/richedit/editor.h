@@ -13,6 +13,9 @@ void editor_select_all(HWND editor);
 // font's size from its height in pixels, which misses most sizes (10 points come out 9.75 at
 // 96 dots per inch, 10.2 at 120).
 void editor_set_text_size(HWND editor, int points);
+// Where the control breaks its lines: "WINDOW" at its own width, "PAGE" at width twips measured
+// for the device target (a printer), anything else ("NONE") only at line breaks. 0 done, 1 failed.
+int editor_set_wrap(HWND editor, const char* mode, HDC target, int width);
 // The widest indent or tab stop the toolkit hands the control, in twips: 22 inches.
 constexpr int EDITOR_TWIPS_LIMIT = 31680;
 // The most tabs a paragraph may bring into the control: it takes a time growing with the square

@@ -11,6 +11,7 @@ namespace {
 
 constexpr int TWIPS_PER_INCH = 1440;
 constexpr int MEASURE_CHUNK = 256;  // characters measured per GDI call
+constexpr int FOLLOW_ASK_SHARE = 20;  // a line within a twentieth of its width from the right edge
 constexpr DWORD FORMAT_NEEDED = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_COLOR | CFM_SIZE |
                                 CFM_FACE | CFM_CHARSET | CFM_OFFSET;
 constexpr DWORD EFFECTS_USED =
@@ -60,6 +61,7 @@ struct layout_font {
     int descent;
     int raise;    // device units the run stands above the line's baseline (below when negative)
     bool symbols_unmapped;  // a Symbol face this device shows no symbol codes in: drawn in the stand-in
+    HFONT screen_font;  // the same at the screen's resolution, when widths are the screen's
 };
 
 struct layout_run {  // characters [start, end) share one font
@@ -93,6 +95,11 @@ struct layout_cache {
     HDC dc;
     int selected_font;  // the font selected into dc while measuring, -1 none
     int dpi_x, dpi_y;
+    // Where lines follow an editor's, widths are measured as that editor measures them, on the
+    // screen, and scaled to the device: the printed line holds what the screen's line holds.
+    HDC screen;  // null: widths are the device's own
+    int screen_dpi_x, screen_dpi_y;
+    int screen_selected_font;
     UINT char_format_size, para_format_size;  // the records the control answers
     LONG base, limit;  // text holds the characters [base, limit)
     bool base_starts_paragraph;
@@ -109,6 +116,7 @@ struct layout_cache {
 };
 
 layout_cache cache;
+HWND followed_editor;  // lines break no later than this editor's lines
 
 int to_x(LONG twips) { return MulDiv(twips, cache.dpi_x, TWIPS_PER_INCH); }
 int to_y(LONG twips) { return MulDiv(twips, cache.dpi_y, TWIPS_PER_INCH); }
@@ -118,7 +126,14 @@ WCHAR char_at(LONG position) { return cache.text[position - cache.base]; }
 const WCHAR* text_at(LONG position) { return cache.text.c_str() + (position - cache.base); }
 
 void cache_release() {
-    for (const layout_font& f : cache.fonts) DeleteObject(f.font);
+    if (cache.screen) {
+        SelectObject(cache.screen, GetStockObject(SYSTEM_FONT));
+        ReleaseDC(nullptr, cache.screen);
+    }
+    for (const layout_font& f : cache.fonts) {
+        DeleteObject(f.font);
+        if (f.screen_font) DeleteObject(f.screen_font);
+    }
     cache = layout_cache();
 }
 
@@ -225,9 +240,9 @@ bool symbols_unmapped(const CHARFORMAT2A& format) {
     return GetGlyphIndicesW(cache.dc, L"\xF061", 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) != 1 || glyph == 0xFFFF;
 }
 
-HFONT font_create(const CHARFORMAT2A& format, const char* face, BYTE charset, BYTE pitch_and_family) {
+HFONT font_create(const CHARFORMAT2A& format, const char* face, BYTE charset, BYTE pitch_and_family, int dpi_y) {
     LOGFONTA lf = {};
-    int height = std::max(1, to_y(format.yHeight));
+    int height = std::max(1, MulDiv(format.yHeight, dpi_y, TWIPS_PER_INCH));
     lf.lfHeight = -((format.dwEffects & (CFE_SUPERSCRIPT | CFE_SUBSCRIPT)) ? std::max(1, height * 2 / 3) : height);
     lf.lfWeight = (format.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = (format.dwEffects & CFE_ITALIC) ? 1 : 0;
@@ -243,13 +258,13 @@ int font_for(const CHARFORMAT2A& format) {
     for (size_t i = 0; i < cache.fonts.size(); ++i) {
         if (same_font(cache.fonts[i].format, format)) return (int)i;
     }
-    layout_font f = {format, font_create(format, format.szFaceName, format.bCharSet, format.bPitchAndFamily), 0, 0,
-                     font_raise(format), false};
+    layout_font f = {format, font_create(format, format.szFaceName, format.bCharSet, format.bPitchAndFamily, cache.dpi_y),
+                     0, 0, font_raise(format), false, nullptr};
     int saved = SaveDC(cache.dc);
     SelectObject(cache.dc, f.font);
     if (symbols_unmapped(format)) {  // the stand-in shows the characters the codes stand for
         DeleteObject(f.font);
-        f.font = font_create(format, SYMBOL_STAND_IN, DEFAULT_CHARSET, VARIABLE_PITCH | FF_ROMAN);
+        f.font = font_create(format, SYMBOL_STAND_IN, DEFAULT_CHARSET, VARIABLE_PITCH | FF_ROMAN, cache.dpi_y);
         f.symbols_unmapped = true;
         SelectObject(cache.dc, f.font);
     }
@@ -259,6 +274,12 @@ int font_for(const CHARFORMAT2A& format) {
     cache.selected_font = -1;
     f.ascent = metrics.tmAscent;
     f.descent = metrics.tmDescent;
+    if (cache.screen) {
+        f.screen_font = f.symbols_unmapped
+                            ? font_create(format, SYMBOL_STAND_IN, DEFAULT_CHARSET, VARIABLE_PITCH | FF_ROMAN, cache.screen_dpi_y)
+                            : font_create(format, format.szFaceName, format.bCharSet, format.bPitchAndFamily,
+                                          cache.screen_dpi_y);
+    }
     cache.fonts.push_back(f);
     return (int)cache.fonts.size() - 1;
 }
@@ -366,6 +387,12 @@ bool cache_fill(HWND editor, HDC dc, LONG start, LONG limit) {
     cache.dpi_x = GetDeviceCaps(dc, LOGPIXELSX);
     cache.dpi_y = GetDeviceCaps(dc, LOGPIXELSY);
     cache.selected_font = -1;
+    if (followed_editor == editor) {
+        cache.screen = GetDC(nullptr);
+        cache.screen_dpi_x = GetDeviceCaps(cache.screen, LOGPIXELSX);
+        cache.screen_dpi_y = GetDeviceCaps(cache.screen, LOGPIXELSY);
+        cache.screen_selected_font = -1;
+    }
     CHARRANGE kept;
     SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&kept);
     LRESULT events = SendMessageA(editor, EM_SETEVENTMASK, 0, 0);
@@ -393,7 +420,7 @@ LONG range_limit(HWND editor, const CHARRANGE& range) {
 
 bool cache_covers(HWND editor, HDC dc, LONG start, LONG limit) {
     return cache.editor == editor && cache.dc == dc && cache.limit == limit && start >= cache.base &&
-           start <= cache.limit && !cache.text.empty();
+           start <= cache.limit && !cache.text.empty() && (cache.screen != nullptr) == (followed_editor == editor);
 }
 
 // ---- laying out ----------------------------------------------------------------------
@@ -456,18 +483,33 @@ LONG line_break_at(LONG start, LONG over) {
     return std::max(over, start + 1);
 }
 
+// The distance from the first character's start to the end of each of count characters, in
+// device units: the device's own widths, or the screen's scaled to the device.
+void text_extents(LONG start, int count, int font, int* extents) {
+    SIZE size;
+    if (cache.screen == nullptr) {
+        font_select(font);
+        GetTextExtentExPointW(cache.dc, text_at(start), count, 0, nullptr, extents, &size);
+        return;
+    }
+    if (cache.screen_selected_font != font) {
+        SelectObject(cache.screen, cache.fonts[font].screen_font);
+        cache.screen_selected_font = font;
+    }
+    GetTextExtentExPointW(cache.screen, text_at(start), count, 0, nullptr, extents, &size);
+    for (int i = 0; i < count; ++i) extents[i] = MulDiv(extents[i], cache.dpi_x, cache.screen_dpi_x);
+}
+
 // Measures from start as far as fits before right; returns the first position that did not
 // fit, or end. Adds what fitted as pieces and advances x.
 LONG measure(LONG start, LONG end, int right, int* x, int font) {
     static std::vector<int> extents;
     extents.resize(MEASURE_CHUNK);
-    font_select(font);
     while (start < end) {
         int count = (int)std::min<LONG>(end - start, MEASURE_CHUNK);
-        int fit = 0;
-        SIZE size;
-        GetTextExtentExPointW(cache.dc, text_at(start), count, std::max(0, right - *x), &fit, extents.data(), &size);
-        fit = std::min(std::max(fit, 0), count);
+        text_extents(start, count, font, extents.data());
+        int room = right - *x;
+        int fit = (int)(std::upper_bound(extents.begin(), extents.begin() + count, room) - extents.begin());
         piece_add(start, start + fit, *x, font);
         if (fit > 0) *x += extents[fit - 1];
         start += fit;
@@ -478,8 +520,8 @@ LONG measure(LONG start, LONG end, int right, int* x, int font) {
 
 // The end of the text run that can be measured in one go from at: the run's end, the
 // paragraph's end or the next tab, whichever comes first.
-LONG stretch_end(LONG at, const layout_paragraph& p) {
-    LONG stop = std::min(run_at(at).end, p.end);
+LONG stretch_end(LONG at, LONG bound) {
+    LONG stop = std::min(run_at(at).end, bound);
     const WCHAR* from = text_at(at);
     const WCHAR* tab = std::find(from, from + (stop - at), L'\t');
     return at + (LONG)(tab - from);
@@ -492,10 +534,10 @@ int line_text_end(const layout_line& line, int x_after) {
         LONG end = piece.end;
         while (end > piece.start && char_at(end - 1) == ' ') --end;
         if (end == piece.start) continue;
-        font_select(piece.font);
-        SIZE size = {};
-        GetTextExtentPoint32W(cache.dc, text_at(piece.start), end - piece.start, &size);
-        return piece.x + size.cx;
+        static std::vector<int> extents;
+        extents.resize(end - piece.start);
+        text_extents(piece.start, end - piece.start, piece.font, extents.data());
+        return piece.x + extents.back();
     }
     return x_after;
 }
@@ -507,6 +549,14 @@ void line_align(const layout_line& line, WORD alignment, int x_after, int right)
     int shift = alignment == PFA_CENTER ? room / 2 : room;
     if (shift <= 0) return;
     for (size_t i = line.first_piece; i < line.first_piece + line.piece_count; ++i) cache.pieces[i].x += shift;
+}
+
+// Where the followed editor's line that holds start ends: the start of its next line, or the
+// end of the text.
+LONG editor_line_end(LONG start) {
+    LRESULT line = SendMessageA(followed_editor, EM_EXLINEFROMCHAR, 0, start);
+    LRESULT next = SendMessageA(followed_editor, EM_LINEINDEX, line + 1, 0);
+    return next > start ? (LONG)next : cache.limit;
 }
 
 // Lays out one line from start; returns where the next line starts. ends_paragraph tells
@@ -523,7 +573,7 @@ LONG line_layout(LONG start, int width, layout_line* line, bool* ends_paragraph)
             if (++at, x > right) { end = at; break; }  // the tab hangs; the text after it moves down
             continue;
         }
-        LONG stop = stretch_end(at, p);
+        LONG stop = stretch_end(at, p.end);
         LONG reached = measure(at, stop, right, &x, run_at(at).font);
         if (reached < stop) {
             end = line_break_at(start, reached);
@@ -531,6 +581,11 @@ LONG line_layout(LONG start, int width, layout_line* line, bool* ends_paragraph)
             break;
         }
         at = stop;
+    }
+    // The followed editor's line may end sooner. Asking costs a walk through the editor's
+    // paragraphs, so it is asked only about lines that fill most of their width.
+    if (followed_editor == cache.editor && (end < p.end || x > right - right / FOLLOW_ASK_SHARE)) {
+        end = std::min(end, editor_line_end(start));
     }
     pieces_cut(line->first_piece, end);
     line->piece_count = cache.pieces.size() - line->first_piece;
@@ -613,27 +668,57 @@ LONG page_layout_format(HWND editor, int render, const FORMATRANGE* range) {
     return next;
 }
 
-int page_layout_display(HWND editor, const RECT* rc) {
-    if (cache.editor != editor || !cache.measured || rc == nullptr) return 1;
-    int left = to_x(rc->left), top = to_y(rc->top);
-    int saved = SaveDC(cache.dc);
-    cache.selected_font = -1;
-    if (cache.cut) IntersectClipRect(cache.dc, 0, 0, GetDeviceCaps(cache.dc, HORZRES), to_y(rc->bottom));
-    SetTextAlign(cache.dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
-    SetBkMode(cache.dc, TRANSPARENT);
+namespace {
+
+// Draws a piece with each character at the place it was measured at: the printer's driver
+// and the preview's screen would otherwise space the characters by their own widths.
+void piece_draw(HDC dc, const layout_piece& piece, int x, int y) {
+    int count = piece.end - piece.start;
+    static std::vector<int> steps;
+    steps.resize(count);
+    text_extents(piece.start, count, piece.font, steps.data());
+    for (int i = count - 1; i > 0; --i) steps[i] -= steps[i - 1];
+    ExtTextOutW(dc, x, y, 0, nullptr, text_at(piece.start), count, steps.data());
+}
+
+// Draws the page measured last at left, top (device units of the measuring device) on dc,
+// never outside the page's rectangle. sideways: the room allowed beside it (a screen's glyphs
+// drawn small can run a little past the printer's).
+void page_draw(HDC dc, const RECT& rc, int sideways) {
+    int left = to_x(rc.left), top = to_y(rc.top);
+    int saved = SaveDC(dc);
+    IntersectClipRect(dc, left - sideways, top, to_x(rc.right) + sideways, to_y(rc.bottom));
+    SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
+    SetBkMode(dc, TRANSPARENT);
+    int selected = -1;
     for (const layout_line& line : cache.lines) {
         for (size_t i = line.first_piece; i < line.first_piece + line.piece_count; ++i) {
             const layout_piece& piece = cache.pieces[i];
             const layout_font& font = cache.fonts[piece.font];
-            if (piece.font != cache.selected_font) {  // each font has one colour
-                SetTextColor(cache.dc, (font.format.dwEffects & CFE_AUTOCOLOR) ? RGB(0, 0, 0) : font.format.crTextColor);
-                font_select(piece.font);
+            if (piece.font != selected) {  // each font has one colour
+                SetTextColor(dc, (font.format.dwEffects & CFE_AUTOCOLOR) ? RGB(0, 0, 0) : font.format.crTextColor);
+                SelectObject(dc, font.font);
+                selected = piece.font;
             }
-            TextOutW(cache.dc, left + piece.x, top + line.baseline - font.raise, text_at(piece.start),
-                     piece.end - piece.start);
+            piece_draw(dc, piece, left + piece.x, top + line.baseline - font.raise);
         }
     }
-    RestoreDC(cache.dc, saved);
+    RestoreDC(dc, saved);
+}
+
+}  // namespace
+
+int page_layout_display(HWND editor, const RECT* rc) {
+    if (cache.editor != editor || !cache.measured || rc == nullptr) return 1;
+    page_draw(cache.dc, *rc, 0);
     cache.selected_font = -1;
     return 0;
 }
+
+int page_layout_display_on(HWND editor, const RECT* rc, HDC target) {
+    if (cache.editor != editor || !cache.measured || rc == nullptr || target == nullptr) return 1;
+    page_draw(target, *rc, to_x(rc->left));
+    return 0;
+}
+
+void page_layout_follow_lines(HWND editor) { followed_editor = editor; }

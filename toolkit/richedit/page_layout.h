@@ -16,3 +16,14 @@ LONG page_layout_format(HWND editor, int render, const FORMATRANGE* range);
 // Works like EM_DISPLAYBAND: draws the page measured last, placed at rc (twips). 0 when drawn,
 // 1 when no page has been measured for this editor.
 int page_layout_display(HWND editor, const RECT* rc);
+
+// Draws the page measured last onto another device context, placed at rc (twips of the
+// measuring device); the target's mapping mode turns the measuring device's units into its own
+// (a preview on the screen). 0 when drawn, 1 when no page has been measured for this editor.
+int page_layout_display_on(HWND editor, const RECT* rc, HDC target);
+
+// With an editor given, lines break no later than that editor's own lines do (it wraps at the
+// page's text width), so each printed line begins with the word its line on the screen begins
+// with; a line that does not fit on paper still breaks earlier. Null: lines break by the page
+// alone.
+void page_layout_follow_lines(HWND editor);

@@ -18,6 +18,8 @@ namespace {
 
 constexpr long PAGE_LIMIT = 999999;
 constexpr double TWIPS_PER_MILLIMETRE = 56.693;
+constexpr int TWIPS_PER_INCH = 1440;
+constexpr int MARGIN_LIMIT = 100000;  // a metre
 
 // Stop state of the run in progress.
 HWND stop_dialog;
@@ -53,6 +55,10 @@ HDC printer_from_source(int source) {
     print_dialog_record.hDC = nullptr;
     return printer;
 }
+
+// Rounded up: a margin is never narrower than asked for.
+int hundredths_to_pixels(int hundredths, int dpi) { return (int)(((long long)hundredths * dpi + 2539) / 2540); }
+int pixels_to_twips(int pixels, int dpi) { return MulDiv(pixels, TWIPS_PER_INCH, dpi); }
 
 int job_start(HDC printer, const char* name) {
     if (printer == nullptr) return 0;
@@ -197,18 +203,21 @@ int print_dialog_run(HWND editor) {
 }
 
 int editor_print(HWND editor, int left, int top, int right, int bottom, const char* name, int source) {
+    page_setup setup = {0, 0, std::max(0, left) * 100, std::max(0, top) * 100, std::max(0, right) * 100,
+                        std::max(0, bottom) * 100};
+    return editor_print_setup(editor, setup, name, source);
+}
+
+int editor_print_setup(HWND editor, const page_setup& setup, const char* name, int source) {
     if (running) return 3;  // a run's message pump reached here: one run at a time
     print_run run = {};
     run.editor = editor;
     run.kept_cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     stop_flag = 0;
     stop_dialog = nullptr;
-    run.printer = printer_from_source(source);
+    run.printer = printer_open(setup, source);
     RECT page = {};
-    if (run.printer) {
-        page = print_page_twips(left, top, right, bottom, GetDeviceCaps(run.printer, HORZSIZE),
-                                GetDeviceCaps(run.printer, VERTSIZE));
-    }
+    if (run.printer) page = print_text_area(run.printer, setup);
     if (!job_start(run.printer, name)) {
         SetCursor(run.kept_cursor);
         if (run.printer) DeleteDC(run.printer);
@@ -228,6 +237,66 @@ int editor_print(HWND editor, int left, int top, int right, int bottom, const ch
     }
     run_finish(&run);
     return result;
+}
+
+bool page_setup_valid(const page_setup& setup) {
+    auto margin_ok = [](int m) { return m >= 0 && m <= MARGIN_LIMIT; };
+    return setup.paper >= 0 && setup.paper <= DMPAPER_USER + 1000 &&
+           (setup.orientation == 0 || setup.orientation == DMORIENT_PORTRAIT ||
+            setup.orientation == DMORIENT_LANDSCAPE) &&
+           margin_ok(setup.margin_left) && margin_ok(setup.margin_top) && margin_ok(setup.margin_right) &&
+           margin_ok(setup.margin_bottom);
+}
+
+HDC printer_open(const page_setup& setup, int source) {
+    HDC printer = printer_from_source(source);
+    if (printer == nullptr || (setup.paper == 0 && setup.orientation == 0)) return printer;
+    // only the fields named change: the printer keeps the rest of its settings
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    mode.dmSpecVersion = DM_SPECVERSION;
+    if (setup.paper) {
+        mode.dmFields |= DM_PAPERSIZE;
+        mode.dmPaperSize = (short)setup.paper;
+    }
+    if (setup.orientation) {
+        mode.dmFields |= DM_ORIENTATION;
+        mode.dmOrientation = (short)setup.orientation;
+    }
+    ResetDCA(printer, &mode);  // a printer that keeps its own paper still prints
+    return printer;
+}
+
+// The margins are measured from the paper's edge; where the printable area begins further in,
+// the text begins there.
+RECT print_text_area(HDC printer, const page_setup& setup) {
+    print_device_metrics device = {GetDeviceCaps(printer, LOGPIXELSX),     GetDeviceCaps(printer, LOGPIXELSY),
+                                   GetDeviceCaps(printer, PHYSICALWIDTH),  GetDeviceCaps(printer, PHYSICALHEIGHT),
+                                   GetDeviceCaps(printer, PHYSICALOFFSETX), GetDeviceCaps(printer, PHYSICALOFFSETY),
+                                   GetDeviceCaps(printer, HORZRES),        GetDeviceCaps(printer, VERTRES)};
+    return print_text_area_of(device, setup);
+}
+
+RECT print_text_area_of(const print_device_metrics& device, const page_setup& setup) {
+    if (device.dpi_x <= 0 || device.dpi_y <= 0) return RECT{};
+    int paper_w = device.paper_width, paper_h = device.paper_height;
+    int off_x = device.offset_x, off_y = device.offset_y;
+    if (paper_w <= 0 || paper_h <= 0) {  // a device that knows no paper: its printable area is the paper
+        paper_w = device.printable_width;
+        paper_h = device.printable_height;
+        off_x = off_y = 0;
+    }
+    int left = std::max(hundredths_to_pixels(setup.margin_left, device.dpi_x), off_x) - off_x;
+    int top = std::max(hundredths_to_pixels(setup.margin_top, device.dpi_y), off_y) - off_y;
+    int right = std::min(paper_w - hundredths_to_pixels(setup.margin_right, device.dpi_x),
+                         off_x + device.printable_width) - off_x;
+    int bottom = std::min(paper_h - hundredths_to_pixels(setup.margin_bottom, device.dpi_y),
+                          off_y + device.printable_height) - off_y;
+    if (right <= left || bottom <= top) return RECT{};
+    // twips rounded inwards, so that the layout's pixels stay inside the margins
+    RECT area = {pixels_to_twips(left, device.dpi_x) + 1, pixels_to_twips(top, device.dpi_y) + 1,
+                 pixels_to_twips(right, device.dpi_x), pixels_to_twips(bottom, device.dpi_y)};
+    return area;
 }
 
 INT_PTR CALLBACK print_stop_procedure(HWND dialog, UINT message, WPARAM, LPARAM) {

@@ -10,11 +10,43 @@ extern PRINTDLGA print_dialog_record;
 // Shows the print dialog owned by the editor's parent. 1 when confirmed, 0 when cancelled or failed.
 int print_dialog_run(HWND editor);
 
-// Margins in millimetres; right and bottom count only when 0 or less (they shrink the page).
+// The paper and the margins pages are laid out on. Margins are hundredths of a millimetre from
+// the paper's edge; the printer's unprintable border is never written on, however small they are.
+struct page_setup {
+    int paper;        // DMPAPER_ code; 0: the printer's own paper
+    int orientation;  // DMORIENT_PORTRAIT or DMORIENT_LANDSCAPE; 0: the printer's own
+    int margin_left, margin_top, margin_right, margin_bottom;
+};
+constexpr int PAGE_MARGIN_DEFAULT = 1000;  // 10 mm
+constexpr page_setup PAGE_SETUP_DEFAULT = {0, 0, PAGE_MARGIN_DEFAULT, PAGE_MARGIN_DEFAULT, PAGE_MARGIN_DEFAULT,
+                                           PAGE_MARGIN_DEFAULT};
+// Whether every field of a setup read from outside is in range.
+bool page_setup_valid(const page_setup& setup);
+
+// Margins in millimetres from the paper's edge on all four sides, on the printer's own paper.
 // source 0: the default printer from the profile; 1: the printer of the last print_dialog_run.
 // 0 printed to the end, 1 stopped by the user, 2 nothing to print (empty editor),
 // 3 the job cannot be started or the page has no room at all (nothing is printed then).
 int editor_print(HWND editor, int left, int top, int right, int bottom, const char* name, int source);
+// The same on the paper and with the margins of a page setup.
+int editor_print_setup(HWND editor, const page_setup& setup, const char* name, int source);
+
+// A printer device context set to the setup's paper and orientation: the default printer's
+// (source 0) or the last print dialog's (1, handed over to the caller). Null when there is none.
+HDC printer_open(const page_setup& setup, int source);
+
+// The part of the printer's page inside the margins, in twips from the printable area's corner
+// (the origin the printer draws from). Empty when the margins leave no room.
+RECT print_text_area(HDC printer, const page_setup& setup);
+
+// What the text area is worked out from: the printer's device capabilities, in pixels.
+struct print_device_metrics {
+    int dpi_x, dpi_y;
+    int paper_width, paper_height;    // PHYSICALWIDTH, PHYSICALHEIGHT; 0: the printable area
+    int offset_x, offset_y;           // PHYSICALOFFSETX, PHYSICALOFFSETY: the unprintable border
+    int printable_width, printable_height;  // HORZRES, VERTRES
+};
+RECT print_text_area_of(const print_device_metrics& device, const page_setup& setup);
 
 INT_PTR CALLBACK print_stop_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL CALLBACK print_abort_procedure(HDC printer, int error);

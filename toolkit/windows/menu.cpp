@@ -69,6 +69,16 @@ int menu_item_put_before(HMENU menu, const char* caption, int id, int before_id)
 
 int menu_item_remove(HMENU menu, int id) { return RemoveMenu(menu, (UINT)id, MF_BYCOMMAND) ? 0 : 1; }
 
+int menu_item_check_radio(HMENU menu, int first, int last, int id) {
+    if (CheckMenuRadioItem(menu, (UINT)first, (UINT)last, (UINT)id, MF_BYCOMMAND)) return 0;
+    // the platform looks one level deep only: ask each pull-down
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        HMENU popup = GetSubMenu(menu, i);
+        if (popup && menu_item_check_radio(popup, first, last, id) == 0) return 0;
+    }
+    return 1;
+}
+
 int menu_popup_in_rect(HWND control, HMENU menu_bar, LPARAM position, int index,
                        int left, int top, int right, int bottom) {
     // Mouse coordinates travel as two unsigned 16-bit halves.

@@ -16,5 +16,8 @@ int menu_item_check(HMENU menu, int id, bool checked);
 int menu_item_put_before(HMENU menu, const char* caption, int id, int before_id);
 // Removes the item with this id; 1 when there is none.
 int menu_item_remove(HMENU menu, int id);
+// Marks the item id as the one chosen among the items first to last (a dot before it), searched
+// through the menu's pull-downs too.
+int menu_item_check_radio(HMENU menu, int first, int last, int id);
 int menu_popup_in_rect(HWND control, HMENU menu_bar, LPARAM position, int index,
                        int left, int top, int right, int bottom);
