@@ -56,8 +56,9 @@ struct timing {
 };
 
 // From CreateProcess until the main window is there, the program waits for input, and its
-// editor answers with its length (which also waits for the editor's work to be done).
-inline timing time_until_idle(const char* exe, const char* document) {
+// editor answers with its length (which also waits for the editor's work to be done). With
+// copy_all, the time from then on of selecting the whole text and copying it.
+inline timing time_until_idle(const char* exe, const char* document, bool copy_all = false) {
     std::string line = std::string("\"") + exe + "\"";
     if (document) line += std::string(" ") + document;
     STARTUPINFOA startup = {};
@@ -80,6 +81,13 @@ inline timing time_until_idle(const char* exe, const char* document) {
     if (window) {
         t.ms = now_ms() - start;
         t.characters = (long)length;
+        if (editor && copy_all) {
+            double copy_start = now_ms();
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(editor, EM_SETSEL, 0, -1, SMTO_NORMAL, 300000, &ignored);
+            SendMessageTimeoutA(editor, WM_COPY, 0, 0, SMTO_NORMAL, 300000, &ignored);
+            t.ms = now_ms() - copy_start;
+        }
         char title[256] = {};
         GetWindowTextA(window, title, sizeof title);
         t.title = title;
