@@ -29,9 +29,9 @@ struct generator {
     int below(int n) { return (int)(random() % (unsigned)n); }
     // mostly small, sometimes about the size of the reader's buffers, rarely far beyond
     int count() {
-        int kind = below(10);
-        if (kind < 6) return below(8);
-        if (kind < 9) return 200 + below(1200);
+        int kind = below(20);
+        if (kind < 14) return below(8);
+        if (kind < 19) return 200 + below(1200);
         return 2000 + below(6000);
     }
     std::string number() {
@@ -89,7 +89,7 @@ struct generator {
             case 5: {
                 // one piece written many times over: endless groups, tabs, format changes
                 std::string one = piece(depth + 1);
-                for (int n = count(); n > 0 && s.size() < 200000; n--) s += one;
+                for (int n = count(); n > 0 && s.size() < 60000; n--) s += one;
                 return s;
             }
             default: {
@@ -116,7 +116,7 @@ struct generator {
                 case 0: s.erase(at, size); break;
                 case 1: s.insert(at, piece(0)); break;
                 case 2:
-                    for (int k = count(); k > 0 && s.size() < 300000; k--) s.insert(at, slice);
+                    for (int k = count(); k > 0 && s.size() < 100000; k--) s.insert(at, slice);
                     break;
                 default: s[at] = (char)below(256);
             }
@@ -152,6 +152,7 @@ TEST(RtfGenerated, NoGeneratedFileEndsOrHangsTheProgram) {
         std::string file = i % 3 == 2 ? g.mutated(model) : g.document();
         SCOPED_TRACE("file " + std::to_string(i) + " of seed " +
                      std::to_string(environment_number("BREVDUVA_RTF_SEED", 20261208)));
+        editor_set_text(editor, "");  // the time is the file's own, not that of putting the last one back
         DWORD start = GetTickCount();
         ASSERT_TRUE(file_write(path, file));
         document_load(editor, path.c_str());
@@ -171,7 +172,7 @@ TEST(RtfGenerated, NoGeneratedFileEndsOrHangsTheProgram) {
 }
 
 // The hostile files kept beside the end-to-end scenarios, and files of other word processors:
-// each is refused whole (its name says so) or read, and then copied and saved within sound values.
+// each is refused whole or read, and then copied and saved within sound values.
 TEST(RtfGenerated, KeptFilesAreRefusedOrReadAndThenCopiedAndSaved) {
     char source[MAX_PATH];
     DWORD length = GetEnvironmentVariableA("BREVDUVA_SOURCE_DIR", source, sizeof source);
@@ -183,34 +184,36 @@ TEST(RtfGenerated, KeptFilesAreRefusedOrReadAndThenCopiedAndSaved) {
     std::string saved = temp_folder() + "sparad.rtf";
     const struct {
         const char* name;
+        bool refused;
         const char* text;  // null: any text
     } files[] = {
-        {"bad-escapes", nullptr},
-        {"binary-data", nullptr},
-        {"broken-table", nullptr},
-        {"field-and-table", "Se webbsidan nu.\rA\tB\rSlut"},
-        {"huge-numbers", nullptr},
-        {"long-font-name", nullptr},
-        {"long-font-name-escaped", nullptr},
-        {"long-style-name", nullptr},
-        {"negative-indents", nullptr},
-        {"negative-tab", "F\xf6re\tefter"},
-        {"other-word-processor", "Se webbsidan nu.\rA\tB\rC\tD\rSlut"},
-        {"refused-control-word", "Osparat"},
-        {"refused-nesting", "Osparat"},
-        {"refused-tabs", "Osparat"},
-        {"unterminated", nullptr},
+        {"bad-escapes", true, "Osparat"},
+        {"binary-data", false, nullptr},
+        {"broken-table", false, nullptr},
+        {"field-and-table", false, "Se webbsidan nu.\r\nA\tB\r\nSlut"},
+        {"huge-numbers", false, nullptr},
+        {"long-font-name", false, nullptr},
+        {"long-font-name-escaped", false, nullptr},
+        {"long-style-name", false, nullptr},
+        {"negative-indents", false, nullptr},
+        {"negative-tab", false, "F\xf6re\tefter"},
+        {"other-word-processor", false, "Se webbsidan nu.\r\nA\tB\r\nC\tD\r\nSlut"},
+        {"refused-control-word", true, "Osparat"},
+        {"refused-nesting", true, "Osparat"},
+        {"refused-tabs", true, "Osparat"},
+        {"unterminated", true, "Osparat"},
     };
     for (const auto& f : files) {
         SCOPED_TRACE(f.name);
         editor_set_text(editor, "Osparat");
         int read = document_load(editor, (corpus + f.name + ".rtf").c_str());
-        bool refused = std::string(f.name).rfind("refused-", 0) == 0;
-        EXPECT_EQ(read == DOCUMENT_NOTHING_MOVED, refused);
+        EXPECT_EQ(read == DOCUMENT_NOTHING_MOVED, f.refused);
         std::string text(editor_text_length(editor) + 1, '\0');
         GetWindowTextA(editor, &text[0], (int)text.size());
         text.resize(lstrlenA(text.c_str()));
-        if (f.text) EXPECT_EQ(text, f.text);
+        if (f.text) {
+            EXPECT_EQ(text, f.text);
+        }
         std::string written = editor_copied_and_saved(editor, saved);
         EXPECT_FALSE(written.empty());
         for (const char* negative : {"\\tx-", "\\li-", "\\fi-", "\\ri-"}) {

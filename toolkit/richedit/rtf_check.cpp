@@ -78,7 +78,11 @@ void put_number(rtf_filter* f, long long n) {
 }
 
 // Always ended by a space, so that dropping the next word never joins this one to what follows.
+// The reader ends a name at it; a word left out ends none.
 void put_word(rtf_filter* f, const char* name, bool has_number, long long number) {
+    f->text_run = 0;
+    if (f->star_waiting) put_text(f, "\\*");
+    f->star_waiting = false;
     put(f, '\\');
     put_text(f, name);
     if (has_number) put_number(f, number);
@@ -100,11 +104,8 @@ void count_tab(rtf_filter* f) {
     if (++f->tabs > TAB_LIMIT && f->whole_check) f->refused = true;
 }
 
-// Anything but text ends what the reader collects as a name, and what an \\uN skips.
-void text_run_end(rtf_filter* f) {
-    f->text_run = 0;
-    f->skip_left = 0;
-}
+// What the reader is fed besides text ends what it collects as a name.
+void text_run_end(rtf_filter* f) { f->text_run = 0; }
 
 // One text token of the reader's, `plain` when it is a character below 128 written as it is.
 void text_token(rtf_filter* f, int c, bool plain) {
@@ -141,6 +142,7 @@ void paragraph_end(rtf_filter* f) {
 }
 
 void group_open(rtf_filter* f) {
+    f->star_waiting = false;
     if (++f->depth > DEPTH_LIMIT) f->refused = true;
     f->group_start = true;
     text_run_end(f);
@@ -149,6 +151,7 @@ void group_open(rtf_filter* f) {
 }
 
 void group_close(rtf_filter* f) {
+    f->star_waiting = false;
     if (f->depth > 0) f->depth--;
     if (f->hidden_depth > f->depth) f->hidden_depth = 0;
     if (f->table_depth > f->depth) f->table_depth = 0;
@@ -193,19 +196,18 @@ void body_word(rtf_filter* f, const char* word, bool has_number, long long numbe
     if (f->paragraph_words && (strcmp(word, "pard") == 0 || strcmp(word, "rtf") == 0)) put_text(f, f->paragraph_words);
 }
 
-void word_end(rtf_filter* f) {
+void word_take(rtf_filter* f) {
     f->word[f->word_letters] = '\0';
     const char* word = f->word;
     long long number = f->negative ? -f->number : f->number;
     f->mode = TEXT;
     if (f->group_start) destination_seen(f, word);
     f->group_start = false;
-    text_run_end(f);  // a control word ends a name in the reader's buffer
     // a tab wherever it stands: the count may only ever be too high
     bool is_unicode = strcmp(word, "u") == 0;
     if (strcmp(word, "tab") == 0 || (is_unicode && (number == 9 || number == 9 - 65536))) count_tab(f);
     if (strcmp(word, "uc") == 0 && f->has_number && number >= 0) f->unicode_skip = number > 255 ? 255 : (int)number;
-    if (is_unicode) f->skip_left = f->unicode_skip;
+    f->skip_left = is_unicode ? f->unicode_skip : 0;
     if (!is_one_of(word, TEXT_WORDS)) change_count(f);
     if (strcmp(word, "bin") == 0) {
         // binary data the reader would take for text and groups; it shows none of it
@@ -227,6 +229,12 @@ void word_end(rtf_filter* f) {
     }
     if (in_body(f)) return body_word(f, word, f->has_number, number);
     if (strcmp(word, "fi") != 0) put_word(f, word, f->has_number, number);
+}
+
+// A \* goes in only with the word it marks: the reader, fed one before anything else, hangs.
+void word_end(rtf_filter* f) {
+    word_take(f);
+    f->star_waiting = false;
 }
 
 void filter_byte(rtf_filter* f, int c);
@@ -251,6 +259,7 @@ void text_byte(rtf_filter* f, int c) {
             text_seen(f);
             return put(f, (char)c);
         default:
+            f->star_waiting = false;
             text_token(f, c, c < 128);
             text_seen(f);
             put(f, (char)c);
@@ -289,7 +298,12 @@ void escape_byte(rtf_filter* f, int c) {
             f->group_start = true;  // the word after it names the group
         }
         if ((c == '\r' || c == '\n') && in_body(f)) paragraph_end(f);
+        if (c == '*') {
+            f->star_waiting = true;  // goes in only with the word it marks
+            return;
+        }
     }
+    f->star_waiting = false;
     put(f, '\\');
     put(f, (char)c);
 }

@@ -27,7 +27,7 @@ struct rtf_filter {
     int hex_left;
     long long binary_left;
     int depth;
-    bool group_start;
+    bool group_start, star_waiting;
     int hidden_depth, table_depth, star_depth;  // the outermost group of each kind, 0 when none
     int text_run;          // text the reader could take for one name: broken up before it grows too long
     int unicode_skip, skip_left;  // what stands in for each \uN letter, and what is left of it
