@@ -2,7 +2,8 @@
 """Draws the program's pictures from text art.
 
 Each file in the art folder is one picture: NAME.bmp.txt becomes NAME.bmp and the bitmap
-resource NAME (listed in pictures.rc), NAME.ico.txt becomes NAME.ico. A file holds optional lines 'bits 4' or 'bits 8' (colour depth of a
+resource NAME (listed in pictures.rc), NAME.ico.txt becomes NAME.ico and, for a Linux desktop,
+NAME-16.png, NAME-32.png, NAME-48.png and NAME-256.png. A file holds optional lines 'bits 4' or 'bits 8' (colour depth of a
 bitmap, 4 by default), comment lines starting with '#', and then the rows of the picture,
 one character a pixel, from the top row down. The characters name the sixteen standard
 colours:
@@ -15,6 +16,7 @@ In a bitmap '.' is silver (the button face); in an icon '.' is transparent.
 import os
 import struct
 import sys
+import zlib
 
 PALETTE = [
     ("k", (0x00, 0x00, 0x00)), ("r", (0x80, 0x00, 0x00)), ("g", (0x00, 0x80, 0x00)),
@@ -116,6 +118,55 @@ def write_ico(rows, path):
         f.write(image)
 
 
+PNG_SIZES = (16, 32, 48, 256)
+
+
+def rgba_rows(rows):
+    """Colour and opacity of every pixel, '.' transparent."""
+    return [[(0, 0, 0, 0) if ch == "." else PALETTE[INDEX[ch]][1] + (255,) for ch in row] for row in rows]
+
+
+def scale(pixels, size):
+    """The picture at size by size: each new pixel is the average of the part of the old picture
+    it covers, weighted by opacity, so edges soften when made smaller and stay sharp when made
+    larger by a whole factor."""
+    height, width = len(pixels), len(pixels[0])
+    out = []
+    for y in range(size):
+        y0, y1 = y * height / size, (y + 1) * height / size
+        row = []
+        for x in range(size):
+            x0, x1 = x * width / size, (x + 1) * width / size
+            total = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(int(y0), min(height, int(-(-y1 // 1)))):
+                wy = min(y1, sy + 1) - max(y0, sy)
+                for sx in range(int(x0), min(width, int(-(-x1 // 1)))):
+                    w = wy * (min(x1, sx + 1) - max(x0, sx))
+                    r, g, b, a = pixels[sy][sx]
+                    total[0] += r * a * w
+                    total[1] += g * a * w
+                    total[2] += b * a * w
+                    total[3] += a * w
+            area = (y1 - y0) * (x1 - x0)
+            alpha = total[3]
+            if alpha == 0:
+                row.append((0, 0, 0, 0))
+            else:
+                row.append(tuple(round(c / alpha) for c in total[:3]) + (round(alpha / area),))
+        out.append(row)
+    return out
+
+
+def write_png(pixels, path):
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in pixels)
+    header = struct.pack(">IIBBBBB", len(pixels[0]), len(pixels), 8, 6, 0, 0, 0)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
+                + chunk(b"IEND", b""))
+
+
 def main():
     art_dir, out_dir = sys.argv[1], sys.argv[2]
     os.makedirs(out_dir, exist_ok=True)
@@ -129,6 +180,8 @@ def main():
         elif name.endswith(".ico.txt"):
             _, rows = read_art(src)
             write_ico(rows, os.path.join(out_dir, name[:-4]))
+            for size in PNG_SIZES:
+                write_png(scale(rgba_rows(rows), size), os.path.join(out_dir, f"{name[:-8]}-{size}.png"))
     # one BITMAP line per picture; the resource is named as its art file
     with open(os.path.join(out_dir, "pictures.rc"), "w", encoding="ascii") as f:
         for b in bitmaps:

@@ -6,10 +6,11 @@ which=${1:-all}
 jobs=$(nproc)
 
 # The 64-bit build is complete (program, tests, benchmarks); this kernel cannot run 32-bit
-# programs, so the 32-bit build makes the program alone.
+# programs, so the 32-bit build makes the program alone. Both pack the program's zip and
+# installer (the dist target, into build/ARCH/dist).
 build_target() {
-  local arch=$1 dir="$root/build/$1" targets=()
-  [ "$arch" = i686 ] && targets=(--target brevduva)
+  local arch=$1 dir="$root/build/$1" targets=(--target all dist)
+  [ "$arch" = i686 ] && targets=(--target brevduva dist)
   if [ ! -f "$dir/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" \
           -DCMAKE_BUILD_TYPE=Release >/dev/null
