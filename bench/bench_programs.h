@@ -102,12 +102,20 @@ inline void program_end(running_program& running) {
     running.process = {};
 }
 
-inline timing time_until_idle(const char* exe, const char* document) {
+// With copy_all, the time from then on of selecting the whole text and copying it.
+inline timing time_until_idle(const char* exe, const char* document, bool copy_all = false) {
     running_program running;
     timing t = {-1, 0, 0, ""};
     if (program_start_idle(exe, document, &running)) {
         t.ms = now_ms() - running.start;
         t.characters = running.characters;
+        if (running.editor && copy_all) {
+            double copy_start = now_ms();
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(running.editor, EM_SETSEL, 0, -1, SMTO_NORMAL, 300000, &ignored);
+            SendMessageTimeoutA(running.editor, WM_COPY, 0, 0, SMTO_NORMAL, 300000, &ignored);
+            t.ms = now_ms() - copy_start;
+        }
         char title[256] = {};
         GetWindowTextA(running.window, title, sizeof title);
         t.title = title;

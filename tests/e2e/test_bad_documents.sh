@@ -4,10 +4,9 @@
 # text, an empty file, several files picked at once (the dialog then names their folder), a
 # name with Swedish letters and blanks, and files at and beyond the 10,000,000-character limit.
 # Each ends in its message with the document, its title and its unsaved state as they were, or
-# in the file's document, and the program keeps running. The RTF files of rtf_corpus, hostile
-# ones (overlong names, negative and huge numbers, broken tables, binary data, deep nesting,
-# endless tabs) and files with links and tables written by other word processors, are each
-# opened, copied and saved.
+# in the file's document, and the program keeps running. A hostile RTF file and one with a link
+# and a table are opened, copied and saved as a user would; the whole of rtf_corpus, and
+# generated hostile files, go through the same path in process (tests/toolkit/test_rtf_generated).
 . "$(dirname "$0")/lib.sh" "$1"
 
 d=$e2e_out
@@ -58,7 +57,7 @@ for bad in djup ord avklippt slump; do
     check "and still unsaved" same "$(probe modified)" 1
 done
 
-scenario "hostile RTF files are refused or read within sound values, others' files show their text; copy and save work after each"
+scenario "a hostile RTF file is refused, another's file shows its text; copy and save work after each"
 program_kill
 program_start "$(winpath "$d/bra.txt")" || exit 1
 corpus="$e2e_source/tests/e2e/rtf_corpus"
@@ -80,7 +79,7 @@ open_answering() {
     done
     return 1
 }
-for f in "$corpus"/*.rtf; do
+for f in "$corpus"/refused-nesting.rtf "$corpus"/field-and-table.rtf; do
     name=$(basename "$f" .rtf)
     before=$(text)
     open_answering "$f" && shown=yes || shown=no

@@ -501,6 +501,8 @@ void paste_by(HWND editor, const std::string& way) {
     if (way == "ctrl+V") key_with(editor, VK_CONTROL, 'V');
     if (way == "special") SendMessageA(editor, EM_PASTESPECIAL, 0, 0);
     if (way == "special RTF") SendMessageA(editor, EM_PASTESPECIAL, RegisterClipboardFormatA("Rich Text Format"), 0);
+    if (way == "shift+Insert") key_with(editor, VK_SHIFT, VK_INSERT);
+    if (way == "special other") SendMessageA(editor, EM_PASTESPECIAL, RegisterClipboardFormatA("RTF As Text"), 0);
 }
 
 // Pasted RTF is read as a file is (the values it is brought to are tested with the files).
@@ -513,9 +515,13 @@ TEST_F(Editor, PastedRtfOfAnotherProgramIsMadeSoundOrPastedAsItsText) {
     } rows[] = {
         {"menu", "{\\rtf1\\ansi\\pard\\li-1000\\tx-2000 ny\\tab rad\\par}", "ny rad", "any\trad\r\nb"},
         {"special RTF", "{\\rtf1\\ansi\\pard\\tx-1 ny\\tab rad\\par}", "", "any\trad\r\nb"},
+        // a name longer than the reader's buffer is broken up before it
+        {"menu", "{\\rtf1{\\fonttbl{\\f0 " + std::string(1100, 'F') + ";}}\\f0 fet}", "vanlig", "afetb"},
         // beyond the reader: the other program's plain text instead
-        {"menu", "{\\rtf1{\\fonttbl{\\f0 " + std::string(1100, 'F') + ";}}\\f0 fet}", "vanlig", "avanligb"},
         {"ctrl+V", too_deep, "djup", "adjupb"},
+        {"shift+Insert", too_deep, "djup", "adjupb"},
+        // any other format would reach the control unchecked: nothing
+        {"special other", "{\\rtf1 x}", "x", "ab"},
         // a paragraph of more tabs than the control takes: nothing at all
         {"menu", "", std::string(5000, '\t'), "ab"},
         {"special", "{\\rtf1 " + std::string(5000, '\t') + "}", std::string(5000, '\t'), "ab"},

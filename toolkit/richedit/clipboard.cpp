@@ -19,7 +19,7 @@ struct clipboard_content {
     std::string rtf;   // no terminator: other programs receive the block's every byte
 };
 
-// The control copies and cuts on ctrl+C and ctrl+X itself (ctrl+Insert and shift+Delete it does not take).
+// The control would copy and cut on ctrl+C and ctrl+X (ctrl+Insert and shift+Delete it does not take).
 bool is_copy_or_cut(UINT message, WPARAM wparam) {
     if (message == WM_COPY || message == WM_CUT) return true;
     return message == WM_KEYDOWN && (wparam == 'C' || wparam == 'X') && (GetKeyState(VK_CONTROL) & 0x8000);
@@ -85,10 +85,12 @@ bool selection_empty(HWND editor) {
     return range.cpMax <= range.cpMin;
 }
 
-// The control pastes on ctrl+V itself (shift+Insert it does not take), and for EM_PASTESPECIAL.
+// The control pastes on ctrl+V and shift+Insert itself, and for EM_PASTESPECIAL in any format.
 bool is_paste(UINT message, WPARAM wparam) {
     if (message == WM_PASTE || message == EM_PASTESPECIAL) return true;
-    return message == WM_KEYDOWN && wparam == 'V' && (GetKeyState(VK_CONTROL) & 0x8000);
+    if (message != WM_KEYDOWN) return false;
+    bool control = GetKeyState(VK_CONTROL) & 0x8000, shift = GetKeyState(VK_SHIFT) & 0x8000;
+    return (wparam == 'V' && control) || (wparam == VK_INSERT && shift && !control);
 }
 
 // Hands the clipboard's block of the format, and its size, to use; false when there is none.
@@ -148,26 +150,27 @@ bool key_allowed(HWND editor, UINT message, WPARAM wparam, LPARAM lparam) {
 // Another program's RTF is read as a file is: refused when it would overrun the control's
 // reader (its plain text is pasted instead), brought within sound values otherwise, so that
 // nothing pasted can end the program at the next copy or save. Text with a paragraph of more
-// tabs than the control takes is refused with the warning beep. Anything else is the control's.
+// tabs than the control takes is refused with the warning beep. Nothing else is pasted: every
+// other format (pictures, objects, RTF under other names) would reach the control unchecked.
 LRESULT paste_checked(HWND editor, WNDPROC control, UINT message, WPARAM wparam, LPARAM lparam) {
     UINT asked = message == EM_PASTESPECIAL ? (UINT)wparam : 0;
     bool rtf = (asked == 0 || asked == rtf_format()) && IsClipboardFormatAvailable(rtf_format());
-    bool text = asked == 0 || asked == CF_TEXT || asked == CF_UNICODETEXT;
-    if ((!rtf && !text) || (GetWindowLongA(editor, GWL_STYLE) & ES_READONLY)) {
-        return CallWindowProcA(control, editor, message, wparam, lparam);
+    bool text_asked = asked == 0 || asked == CF_TEXT || asked == CF_UNICODETEXT || asked == CF_OEMTEXT;
+    bool text = IsClipboardFormatAvailable(CF_UNICODETEXT);
+    if (GetWindowLongA(editor, GWL_STYLE) & ES_READONLY) return 0;
+    if (!rtf && !(text_asked && text)) {
+        if (asked != 0 && asked != rtf_format() && !text_asked) MessageBeep(MB_ICONEXCLAMATION);
+        return 0;
     }
-    if (message == WM_KEYDOWN) {
-        if (!key_allowed(editor, message, wparam, lparam)) return 0;
-        message = WM_PASTE;  // told once already: from here on a paste like the menu's
-        wparam = lparam = 0;
-    }
+    // a key is told to the parent once, as the control tells it; from here on a paste like the menu's
+    if (message == WM_KEYDOWN && !key_allowed(editor, message, wparam, lparam)) return 0;
     if (rtf && rtf_paste(editor, control)) return 0;
     if (!clipboard_tabs_within_limit(editor)) {
         MessageBeep(MB_ICONEXCLAMATION);
         return 0;
     }
-    if (rtf) return CallWindowProcA(control, editor, EM_PASTESPECIAL, CF_UNICODETEXT, 0);
-    return CallWindowProcA(control, editor, message, wparam, lparam);
+    if (!text) return 0;
+    return CallWindowProcA(control, editor, EM_PASTESPECIAL, CF_UNICODETEXT, 0);
 }
 
 }  // namespace
@@ -177,10 +180,10 @@ LRESULT clipboard_transfer(HWND editor, WNDPROC control, UINT message, WPARAM wp
     if (!is_copy_or_cut(message, wparam) || selection_empty(editor)) {
         return CallWindowProcA(control, editor, message, wparam, lparam);
     }
-    // taken before the control acts: a cut removes the selection
-    clipboard_content content = selection_content(editor);
-    DWORD before = GetClipboardSequenceNumber();
-    LRESULT result = CallWindowProcA(control, editor, message, wparam, lparam);
-    if (GetClipboardSequenceNumber() != before) content_place(editor, content);
-    return result;
+    if (message == WM_KEYDOWN && !key_allowed(editor, message, wparam, lparam)) return 0;
+    // never the control's own copy: it takes a time growing with the square of the lines copied
+    content_place(editor, selection_content(editor));
+    bool cut = message == WM_CUT || (message == WM_KEYDOWN && wparam == 'X');
+    if (cut) CallWindowProcA(control, editor, WM_CLEAR, 0, 0);  // one step to undo; none when read-only
+    return 0;
 }

@@ -9,9 +9,18 @@
 namespace {
 
 // Measured on the control: 33 nested groups, or a font or style name of about 1,040
-// characters, end the program; the names keep a margin below the reader's buffer.
+// characters, end the program. The reader collects a name from any run of text (letters,
+// \'hh, \: and escaped braces, with line ends and NULs between them left out) wherever its
+// table reader happens to be, which a malformed table can carry far into the body; so every
+// run of text is broken with an empty group, which ends a name and shows nothing, before it
+// reaches the reader's buffer. A break waits for a plain character, so as not to part the two
+// bytes of one letter, but never past the limit.
 constexpr int DEPTH_LIMIT = 32;
+constexpr int NAME_BREAK = 512;
 constexpr int NAME_LIMIT = 768;
+// A paragraph of endless format changes (groups, control words) keeps the control busy for
+// minutes: its runs are laid out in a time growing with the square of their number.
+constexpr int CHANGE_LIMIT = 20000;
 constexpr int TAB_LIMIT = EDITOR_PARAGRAPH_TABS_LIMIT;
 constexpr long long NUMBER_LIMIT = 2147483647;  // the reader's numbers wrap round past 32 bits
 
@@ -42,7 +51,13 @@ const char* const LAYOUT_WORDS[] = {"li",    "fi",     "tx",   "tb",   "tqr",  "
 const char* const TEXT_WORDS[] = {"tab",   "line",  "u",      "emdash", "endash",   "emspace",   "enspace",
                                   "qmspace", "bullet", "lquote", "rquote", "ldblquote", "rdblquote", nullptr};
 
-void put(rtf_filter* f, char c) { f->output[f->output_size++] = c; }
+void put(rtf_filter* f, char c) {
+    if (f->output_size < (int)sizeof f->output) {
+        f->output[f->output_size++] = c;
+    } else {
+        f->refused = true;
+    }
+}
 
 void put_text(rtf_filter* f, const char* text) {
     while (*text) put(f, *text++);
@@ -63,7 +78,11 @@ void put_number(rtf_filter* f, long long n) {
 }
 
 // Always ended by a space, so that dropping the next word never joins this one to what follows.
+// The reader ends a name at it; a word left out ends none.
 void put_word(rtf_filter* f, const char* name, bool has_number, long long number) {
+    f->text_run = 0;
+    if (f->star_waiting) put_text(f, "\\*");
+    f->star_waiting = false;
     put(f, '\\');
     put_text(f, name);
     if (has_number) put_number(f, number);
@@ -78,10 +97,6 @@ long long twips_within(long long value) {
 }
 
 bool in_body(const rtf_filter* f) { return f->hidden_depth == 0; }
-// Inside a table, but not in a group the reader skips within it.
-bool in_names(const rtf_filter* f) {
-    return f->table_depth > 0 && (f->star_depth == 0 || f->star_depth <= f->table_depth);
-}
 
 // Only the check of a whole file refuses a paragraph for its tabs: the document that a failed
 // load puts back is read through the filter too, and must come back whole.
@@ -89,42 +104,60 @@ void count_tab(rtf_filter* f) {
     if (++f->tabs > TAB_LIMIT && f->whole_check) f->refused = true;
 }
 
-void count_name_character(rtf_filter* f, int c) {
-    if (!in_names(f)) return;
-    if (c == ';') {
-        f->name_length = 0;
-    } else if (++f->name_length > NAME_LIMIT) {
-        f->refused = true;
+// What the reader is fed besides text ends what it collects as a name.
+void text_run_end(rtf_filter* f) { f->text_run = 0; }
+
+// One text token of the reader's, `plain` when it is a character below 128 written as it is.
+void text_token(rtf_filter* f, int c, bool plain) {
+    bool skipped = f->skip_left > 0;
+    if (skipped) f->skip_left--;
+    if (c == ';' && plain) {
+        f->text_run = 0;
+        return;
     }
+    bool room = f->depth < DEPTH_LIMIT;  // the break is one group deeper
+    if (room && ((f->text_run >= NAME_BREAK && plain && !skipped) || f->text_run >= NAME_LIMIT)) {
+        put_text(f, "{}");
+        f->text_run = 0;
+    }
+    if (++f->text_run > NAME_LIMIT) f->refused = true;
+}
+
+// A control word or symbol, or a group's brace: one more format change in the paragraph.
+void change_count(rtf_filter* f) {
+    if (++f->changes > CHANGE_LIMIT && f->whole_check) f->refused = true;
 }
 
 // A character of the text: the tabs of the cells before it go in first.
-void text_seen(rtf_filter* f, int c) {
+void text_seen(rtf_filter* f) {
     f->group_start = false;
-    count_name_character(f, c);
     if (!in_body(f)) return;
     for (; f->pending_tabs > 0; f->pending_tabs--) put(f, '\t');
 }
 
 void paragraph_end(rtf_filter* f) {
     f->tabs = 0;
+    f->changes = 0;
     f->pending_tabs = 0;  // a row's last cell needs no tab after it
 }
 
 void group_open(rtf_filter* f) {
+    f->star_waiting = false;
     if (++f->depth > DEPTH_LIMIT) f->refused = true;
     f->group_start = true;
-    f->name_length = 0;
+    text_run_end(f);
+    change_count(f);
     put(f, '{');
 }
 
 void group_close(rtf_filter* f) {
+    f->star_waiting = false;
     if (f->depth > 0) f->depth--;
     if (f->hidden_depth > f->depth) f->hidden_depth = 0;
     if (f->table_depth > f->depth) f->table_depth = 0;
     if (f->star_depth > f->depth) f->star_depth = 0;
     f->group_start = false;
-    f->name_length = 0;
+    text_run_end(f);
     put(f, '}');
 }
 
@@ -158,20 +191,24 @@ void body_word(rtf_filter* f, const char* word, bool has_number, long long numbe
     }
     if (strcmp(word, "pard") == 0) f->left_indent = f->first_indent = 0;
     if (strcmp(word, "par") == 0) paragraph_end(f);
-    if (is_one_of(word, TEXT_WORDS)) text_seen(f, 'x');
-    if (strcmp(word, "tab") == 0) count_tab(f);
+    if (is_one_of(word, TEXT_WORDS)) text_seen(f);
     put_word(f, word, has_number, number);
     if (f->paragraph_words && (strcmp(word, "pard") == 0 || strcmp(word, "rtf") == 0)) put_text(f, f->paragraph_words);
 }
 
-void word_end(rtf_filter* f) {
+void word_take(rtf_filter* f) {
     f->word[f->word_letters] = '\0';
     const char* word = f->word;
     long long number = f->negative ? -f->number : f->number;
     f->mode = TEXT;
     if (f->group_start) destination_seen(f, word);
     f->group_start = false;
-    f->name_length = 0;  // a control word ends a name in the reader's buffer
+    // a tab wherever it stands: the count may only ever be too high
+    bool is_unicode = strcmp(word, "u") == 0;
+    if (strcmp(word, "tab") == 0 || (is_unicode && (number == 9 || number == 9 - 65536))) count_tab(f);
+    if (strcmp(word, "uc") == 0 && f->has_number && number >= 0) f->unicode_skip = number > 255 ? 255 : (int)number;
+    f->skip_left = is_unicode ? f->unicode_skip : 0;
+    if (!is_one_of(word, TEXT_WORDS)) change_count(f);
     if (strcmp(word, "bin") == 0) {
         // binary data the reader would take for text and groups; it shows none of it
         if (f->has_number && number > 0) {
@@ -194,6 +231,12 @@ void word_end(rtf_filter* f) {
     if (strcmp(word, "fi") != 0) put_word(f, word, f->has_number, number);
 }
 
+// A \* goes in only with the word it marks: the reader, fed one before anything else, hangs.
+void word_end(rtf_filter* f) {
+    word_take(f);
+    f->star_waiting = false;
+}
+
 void filter_byte(rtf_filter* f, int c);
 
 void text_byte(rtf_filter* f, int c) {
@@ -208,9 +251,17 @@ void text_byte(rtf_filter* f, int c) {
         case '\r':
         case '\n':
             return put(f, (char)c);
+        case '\0':
+            return;  // the reader would end its read there: the text after it is read all the same
+        case '\t':
+            text_run_end(f);
+            count_tab(f);
+            text_seen(f);
+            return put(f, (char)c);
         default:
-            text_seen(f, c);
-            if (c == '\t' && in_body(f)) count_tab(f);
+            f->star_waiting = false;
+            text_token(f, c, c < 128);
+            text_seen(f);
             put(f, (char)c);
     }
 }
@@ -227,22 +278,32 @@ void escape_byte(rtf_filter* f, int c) {
     }
     bool group_start = f->group_start;
     f->group_start = false;
-    if (c == '\'' || c == '\\' || c == '{' || c == '}') {
-        text_seen(f, c);  // a character of the text, escaped
+    if (c == '\'' || c == '\\' || c == '{' || c == '}' || c == ':') {
+        text_token(f, c, false);  // a character of the text, escaped
+        text_seen(f);
         if (c == '\'') {
             f->mode = HEX;
             f->hex_left = 2;
+            f->hex_value = 0;
         }
+    } else if (c == '\0') {
+        return;  // left out like a NUL in the text
     } else {
-        if (c == '~' || c == '_') text_seen(f, c);  // a hard space or hyphen in the text
-        f->name_length = 0;  // any other symbol ends a name in the reader's buffer
+        text_run_end(f);  // any other symbol ends a name in the reader's buffer
+        if (c == '~' || c == '_') text_seen(f);  // a hard space or hyphen in the text
+        if (c != '\r' && c != '\n') change_count(f);
         if (c == '*' && group_start) {
             if (f->star_depth == 0) f->star_depth = f->depth;
             if (f->hidden_depth == 0) f->hidden_depth = f->depth;
             f->group_start = true;  // the word after it names the group
         }
         if ((c == '\r' || c == '\n') && in_body(f)) paragraph_end(f);
+        if (c == '*') {
+            f->star_waiting = true;  // goes in only with the word it marks
+            return;
+        }
     }
+    f->star_waiting = false;
     put(f, '\\');
     put(f, (char)c);
 }
@@ -286,7 +347,10 @@ void filter_byte(rtf_filter* f, int c) {
         case HEX:
             if (is_hex(c) && --f->hex_left >= 0) {
                 put(f, (char)c);
-                if (f->hex_left == 0) f->mode = TEXT;
+                f->hex_value = f->hex_value * 16 + (is_digit(c) ? c - '0' : (c | 0x20) - 'a' + 10);
+                if (f->hex_left > 0) return;
+                f->mode = TEXT;
+                if (f->hex_value == '\t') count_tab(f);
                 return;
             }
             f->mode = TEXT;
@@ -305,13 +369,15 @@ bool input_fill(rtf_filter* f) {
     return read > 0;
 }
 
-// Plain text at the body's level goes through as it is, without the byte-by-byte tokens.
-DWORD plain_run(const rtf_filter* f) {
-    if (f->mode != TEXT || f->pending_tabs > 0 || in_names(f)) return 0;
+// Plain text goes through as it is, without the byte-by-byte tokens, up to where its run of
+// text may need a break.
+DWORD plain_run(rtf_filter* f) {
+    if (f->mode != TEXT || f->pending_tabs > 0 || f->skip_left > 0) return 0;
     DWORD end = f->input_at;
-    while (end < f->input_size) {
+    while (end < f->input_size && f->text_run < NAME_BREAK) {
         BYTE c = f->input[end];
-        if (c == '\\' || c == '{' || c == '}' || c == '\t' || c == '\r' || c == '\n') break;
+        if (c == '\\' || c == '{' || c == '}' || c == '\t' || c == '\r' || c == '\n' || c == '\0') break;
+        f->text_run = c == ';' ? 0 : f->text_run + 1;
         end++;
     }
     return end - f->input_at;
@@ -321,6 +387,7 @@ DWORD plain_run(const rtf_filter* f) {
 
 void rtf_filter_start(rtf_filter* filter, EDITSTREAMCALLBACK source, DWORD_PTR cookie) {
     memset(filter, 0, sizeof *filter);
+    filter->unicode_skip = 1;
     filter->source = source;
     filter->source_cookie = cookie;
 }

@@ -18,7 +18,7 @@ struct rtf_filter {
     DWORD input_at, input_size;
     bool input_ended, read_failed, refused;
     char output[4608];  // what one byte of the file turns into: a control word, the tabs of the cells
-    int output_at, output_size;
+    int output_at, output_size;  // past the output's end the read is refused, never written beyond
     int mode;
     char word[RTF_WORD_LIMIT + 1];
     int word_letters, word_length;
@@ -27,9 +27,12 @@ struct rtf_filter {
     int hex_left;
     long long binary_left;
     int depth;
-    bool group_start;
+    bool group_start, star_waiting;
     int hidden_depth, table_depth, star_depth;  // the outermost group of each kind, 0 when none
-    int name_length, tabs, pending_tabs;
+    int text_run;          // text the reader could take for one name: broken up before it grows too long
+    int unicode_skip, skip_left;  // what stands in for each \uN letter, and what is left of it
+    int hex_value;
+    int tabs, pending_tabs, changes;
     long long left_indent, first_indent;
     // Null, or control words fed after the opening \rtf and every \pard in the body, the indents
     // and tab stops of the paragraphs' own then left out: the layout a load puts them all on.

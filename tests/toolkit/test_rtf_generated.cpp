@@ -1,0 +1,224 @@
+// A seeded generator of hostile RTF, from a small grammar (every destination, wherever it may
+// stand, every way of writing a character, runs and repeats of any length, unbalanced groups)
+// and from mutations of the control's own files. Every file goes through the guard into the
+// real control by a load, some by a paste too, and the document is then written out again:
+// none may end the program or keep it busy past the budget.
+// BREVDUVA_RTF_SEED and BREVDUVA_RTF_FILES choose another set (scripts/rtf-attack.sh).
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include <random>
+#include <string>
+
+#include "support/test_util.h"
+#include "toolkit/richedit/document.h"
+#include "toolkit/richedit/editor.h"
+
+namespace {
+
+constexpr DWORD BUDGET_MS = 5000;  // a window that answers no more than this is taken for hung
+
+unsigned environment_number(const char* name, unsigned otherwise) {
+    char value[32];
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? (unsigned)strtoul(value, nullptr, 10) : otherwise;
+}
+
+struct generator {
+    std::mt19937 random;
+    int below(int n) { return (int)(random() % (unsigned)n); }
+    // mostly small, sometimes about the size of the reader's buffers, rarely far beyond
+    int count() {
+        int kind = below(20);
+        if (kind < 14) return below(8);
+        if (kind < 19) return 200 + below(1200);
+        return 2000 + below(6000);
+    }
+    std::string number() {
+        const char* numbers[] = {"0", "1", "9", "-1", "-65527", "255", "32767", "65536", "2147483647",
+                                 "-2147483648", "4294967296", "99999999999999999999"};
+        return numbers[below(sizeof numbers / sizeof numbers[0])];
+    }
+    std::string character() {
+        switch (below(14)) {
+            case 0: return "\\'" + std::string(1, "0123456789abcdef"[below(16)]) + "9";
+            case 1: return "\\u" + number() + "?";
+            case 2: return "\\:";
+            case 3: return below(2) ? "\\{" : "\\}";
+            case 4: return "\\\\";
+            case 5: return std::string(1, '\0');
+            case 6: return below(2) ? "\r\n" : "\n";
+            case 7: return ";";
+            case 8: return "\t";
+            case 9: return "\\'" + std::string(1, "89abcdef"[below(8)]) + "1";
+            default: return std::string(1, (char)('A' + below(26)));
+        }
+    }
+    std::string word() {
+        const char* words[] = {"fonttbl", "stylesheet", "colortbl", "info", "pict", "fldinst", "field", "fldrslt",
+                               "listtable", "listname", "f", "s", "cs", "b", "i", "ul", "plain", "pard", "par",
+                               "line", "tab", "cell", "row", "trowd", "cellx", "intbl", "nestcell", "li", "fi",
+                               "ri", "tx", "tb", "uc", "u", "fs", "cf", "rtf", "ansi", "deff", "red", "object",
+                               "objdata", "shppict", "nonshppict", "xe", "footnote", "header", "upr", "ud"};
+        std::string w = "\\" + std::string(words[below(sizeof words / sizeof words[0])]);
+        if (below(2)) w += number();
+        return w + (below(2) ? " " : "");
+    }
+    std::string symbol() {
+        const char* symbols[] = {"\\*", "\\~", "\\-", "\\_", "\\|", "\\\r", "\\\n", "\\"};
+        return symbols[below(sizeof symbols / sizeof symbols[0])];
+    }
+    std::string binary() {
+        int size = below(40);
+        std::string data;
+        for (int i = 0; i < size; i++) data += (char)below(256);
+        return "\\bin" + std::to_string(size) + " " + data;
+    }
+    // a piece of the body, or of a table, at any depth
+    std::string piece(int depth) {
+        int kind = below(depth > 8 ? 6 : 9);
+        std::string s;
+        switch (kind) {
+            case 0:
+            case 1:
+                for (int n = count(); n > 0; n--) s += character();
+                return s;
+            case 2: return word();
+            case 3: return symbol();
+            case 4: return below(4) ? word() + " " + std::string(count(), 'x') : binary();
+            case 5: {
+                // one piece written many times over: endless groups, tabs, format changes
+                std::string one = piece(depth + 1);
+                for (int n = count(); n > 0 && s.size() < 60000; n--) s += one;
+                return s;
+            }
+            default: {
+                s = "{";
+                if (below(3) == 0) s += "\\*";
+                for (int n = below(5); n >= 0; n--) s += piece(depth + 1);
+                if (below(12)) s += "}";  // now and then a group left open
+                return s;
+            }
+        }
+    }
+    std::string document() {
+        std::string s = below(20) ? "{\\rtf1\\ansi " : "{";
+        for (int n = below(8); n >= 0; n--) s += piece(0);
+        return s + (below(10) ? "}" : "");
+    }
+    // a file as the control writes it, cut, repeated or spliced at random places
+    std::string mutated(const std::string& model) {
+        std::string s = model;
+        for (int n = 1 + below(4); n > 0 && !s.empty(); n--) {
+            size_t at = below((int)s.size()), size = below(64);
+            std::string slice = s.substr(at, size);
+            switch (below(4)) {
+                case 0: s.erase(at, size); break;
+                case 1: s.insert(at, piece(0)); break;
+                case 2:
+                    for (int k = count(); k > 0 && s.size() < 100000; k--) s.insert(at, slice);
+                    break;
+                default: s[at] = (char)below(256);
+            }
+        }
+        return s;
+    }
+};
+
+DWORD CALLBACK discard(DWORD_PTR, LPBYTE, LONG count, LONG* done) {
+    *done = count;
+    return 0;
+}
+
+}  // namespace
+
+TEST(RtfGenerated, NoGeneratedFileEndsOrHangsTheProgram) {
+    HWND parent = CreateWindowExA(0, "STATIC", "Prov", WS_OVERLAPPEDWINDOW, 10, 10, 640, 480, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    HWND editor = editor_create(parent, 0, 0, 0, 0, "VHSCROLL", 10000000);
+    ASSERT_NE(editor, nullptr);
+    std::string path = temp_folder() + "prov.rtf";
+    generator g{std::mt19937(environment_number("BREVDUVA_RTF_SEED", 20261208))};
+    unsigned files = environment_number("BREVDUVA_RTF_FILES", 2000);
+    // a model the control wrote itself: tables, fonts, styles, a field
+    file_write(path,
+               "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1 Times;}}{\\colortbl;\\red255\\green0\\blue0;}"
+               "{\\stylesheet{\\s0 Normal;}}\\pard\\li720\\fi-360\\tx1440 a\\tab b\\par{\\field{\\*\\fldinst HYPERLINK "
+               "x}{\\fldrslt l\\'e4nk}}\\trowd\\cellx1000\\cellx2000 c1\\cell c2\\cell\\row\\b fet\\b0\\par}");
+    ASSERT_GT(document_load(editor, path.c_str()), 0);
+    std::string model = editor_copied_and_saved(editor, path);
+    DWORD slowest = 0;
+    for (unsigned i = 0; i < files; i++) {
+        std::string file = i % 3 == 2 ? g.mutated(model) : g.document();
+        SCOPED_TRACE("file " + std::to_string(i) + " of seed " +
+                     std::to_string(environment_number("BREVDUVA_RTF_SEED", 20261208)));
+        editor_set_text(editor, "");  // the time is the file's own, not that of putting the last one back
+        DWORD start = GetTickCount();
+        ASSERT_TRUE(file_write(path, file));
+        document_load(editor, path.c_str());
+        if (i % 16 == 0 && clipboard_text_set("x", file)) {
+            editor_select_all(editor);
+            SendMessageA(editor, WM_PASTE, 0, 0);
+        }
+        EDITSTREAM out = {0, 0, discard};
+        SendMessageA(editor, EM_STREAMOUT, SF_RTF, (LPARAM)&out);
+        DWORD spent = GetTickCount() - start;
+        if (spent > slowest) slowest = spent;
+        EXPECT_LT(spent, BUDGET_MS);
+        if (spent >= BUDGET_MS) file_write(path + "." + std::to_string(i) + ".slow", file);
+    }
+    printf("%u files, the slowest %lu ms\n", files, slowest);
+    DestroyWindow(parent);
+}
+
+// The hostile files kept beside the end-to-end scenarios, and files of other word processors:
+// each is refused whole or read, and then copied and saved within sound values.
+TEST(RtfGenerated, KeptFilesAreRefusedOrReadAndThenCopiedAndSaved) {
+    char source[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("BREVDUVA_SOURCE_DIR", source, sizeof source);
+    ASSERT_TRUE(length > 0 && length < sizeof source);
+    std::string corpus = std::string(source) + "/tests/e2e/rtf_corpus/";
+    HWND parent = CreateWindowExA(0, "STATIC", "Prov", WS_OVERLAPPEDWINDOW, 10, 10, 640, 480, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    HWND editor = editor_create(parent, 0, 0, 0, 0, "VHSCROLL", 10000000);
+    std::string saved = temp_folder() + "sparad.rtf";
+    const struct {
+        const char* name;
+        bool refused;
+        const char* text;  // null: any text
+    } files[] = {
+        {"bad-escapes", true, "Osparat"},
+        {"binary-data", false, nullptr},
+        {"broken-table", false, nullptr},
+        {"field-and-table", false, "Se webbsidan nu.\r\nA\tB\r\nSlut"},
+        {"huge-numbers", false, nullptr},
+        {"long-font-name", false, nullptr},
+        {"long-font-name-escaped", false, nullptr},
+        {"long-style-name", false, nullptr},
+        {"negative-indents", false, nullptr},
+        {"negative-tab", false, "F\xf6re\tefter"},
+        {"other-word-processor", false, "Se webbsidan nu.\r\nA\tB\r\nC\tD\r\nSlut"},
+        {"refused-control-word", true, "Osparat"},
+        {"refused-nesting", true, "Osparat"},
+        {"refused-tabs", true, "Osparat"},
+        {"unterminated", true, "Osparat"},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        editor_set_text(editor, "Osparat");
+        int read = document_load(editor, (corpus + f.name + ".rtf").c_str());
+        EXPECT_EQ(read == DOCUMENT_NOTHING_MOVED, f.refused);
+        std::string text(editor_text_length(editor) + 1, '\0');
+        GetWindowTextA(editor, &text[0], (int)text.size());
+        text.resize(lstrlenA(text.c_str()));
+        if (f.text) {
+            EXPECT_EQ(text, f.text);
+        }
+        std::string written = editor_copied_and_saved(editor, saved);
+        EXPECT_FALSE(written.empty());
+        for (const char* negative : {"\\tx-", "\\li-", "\\fi-", "\\ri-"}) {
+            EXPECT_EQ(written.find(negative), std::string::npos) << negative;
+        }
+    }
+    DestroyWindow(parent);
+}
