@@ -67,8 +67,13 @@ void recovery_forget_when_saved() {
 }
 
 // Yes to the save question: the document may be let go only when it was really saved.
+// A document with a file of its own is written there, as Spara does; a new one gets the dialog.
 bool save_before_leaving() {
-    app_save_as(app_state.main_window, app_state.editor);
+    if (app_state.document_path[0]) {
+        command_save();
+    } else {
+        app_save_as(app_state.main_window, app_state.editor);
+    }
     return !document_is_modified();
 }
 

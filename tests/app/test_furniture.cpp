@@ -471,7 +471,7 @@ TEST(KeptSettings, HostileValuesAreIgnoredAndSoundOnesComeBack) {
     EXPECT_STREQ(app_state.margin_text, "1");
     EXPECT_EQ(app_state.tab_step, 30);
     EXPECT_EQ(app_state.background_colour, 0x00FFFFFFu);
-    EXPECT_EQ(GetMenuItemCount(app_state.file_menu), 9);
+    EXPECT_EQ(GetMenuItemCount(app_state.file_menu), 11);
     for (auto& name : app_state.recent_files) EXPECT_STREQ(name, "");
 
     // sound values come back: the name in Arkiv above Exit, the margin in force
@@ -480,9 +480,9 @@ TEST(KeptSettings, HostileValuesAreIgnoredAndSoundOnesComeBack) {
     settings_load();
     EXPECT_EQ(app_state.margin, 12);
     char caption[64] = {};
-    GetMenuStringA(app_state.file_menu, 8, caption, sizeof caption, MF_BYPOSITION);
+    GetMenuStringA(app_state.file_menu, 10, caption, sizeof caption, MF_BYPOSITION);
     EXPECT_STREQ(caption, "&1 brev && svar.rtf");
-    EXPECT_EQ(GetMenuItemID(app_state.file_menu, 9), (UINT)CMD_EXIT);
+    EXPECT_EQ(GetMenuItemID(app_state.file_menu, 11), (UINT)CMD_EXIT);
     settings_clear();
     app_state.recent_files[0][0] = '\0';
     recent_menu_refresh();

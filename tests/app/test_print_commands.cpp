@@ -110,8 +110,8 @@ TEST_F(PrintCommands, ConfirmedPrintDialogPrintsAtTheSameMargins) {
     std::vector<printed_word> a = print_output_words(pdf_direct), b = print_output_words(pdf_dialog);
     ASSERT_FALSE(a.empty());
     ASSERT_FALSE(b.empty());
-    // 10 mm from the paper's left and top edges, with both commands
-    EXPECT_NEAR(a[0].left, 10 * 72.0 / 25.4, 1.0);
+    // 10 mm from the paper's left and top edges, and the document's own margin of 1 point
+    EXPECT_NEAR(a[0].left, 10 * 72.0 / 25.4 + 1, 1.0);
     EXPECT_NEAR(a[0].top, b[0].top, 1.0);
     EXPECT_NEAR(a[0].left, b[0].left, 1.0);
 }
