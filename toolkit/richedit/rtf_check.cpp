@@ -152,7 +152,7 @@ void group_open(rtf_filter* f) {
 
 void group_close(rtf_filter* f) {
     f->star_waiting = false;
-    if (f->depth > 0) f->depth--;
+    if (f->depth > 0 && --f->depth == 0) f->outer_closed = true;
     if (f->hidden_depth > f->depth) f->hidden_depth = 0;
     if (f->table_depth > f->depth) f->table_depth = 0;
     if (f->star_depth > f->depth) f->star_depth = 0;
@@ -435,7 +435,10 @@ bool rtf_source_within_reader_limits(EDITSTREAMCALLBACK source, DWORD_PTR cookie
     LONG done = 0;
     while (rtf_filter_read((DWORD_PTR)&filter, scratch, sizeof scratch, &done) == 0 && done > 0) {
     }
-    return !filter.refused && !filter.read_failed;
+    // the control fails a read that ends inside a group, after taking all of it in; emptying
+    // itself of a large part then takes a time growing with the square of its paragraphs
+    bool ends_inside = filter.depth > 0 && !filter.outer_closed;
+    return !filter.refused && !filter.read_failed && !ends_inside;
 }
 
 bool rtf_within_reader_limits(HANDLE file) {
