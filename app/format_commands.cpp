@@ -80,7 +80,8 @@ INT_PTR CALLBACK paragraph_dialog_procedure(HWND dialog, UINT message, WPARAM wp
             paint_text(dialog, 20, 22 + i * 35, indent_labels[i], 0, app_state.editor_font, 0);
         }
         paint_text(dialog, 185, 22, "punkter", 0, app_state.editor_font, 0);
-        return 0;
+        // validated here, as the margin dialog does: the dialog's own painting would erase the labels
+        return DefWindowProcA(dialog, message, wparam, lparam);
     case WM_COMMAND:
         if (LOWORD(wparam) == PARAGRAPH_OK_ID) paragraph_dialog_accept(dialog);
         if (LOWORD(wparam) == IDCANCEL) dialog_close(dialog);
