@@ -70,7 +70,7 @@ void paragraph_dialog_accept(HWND dialog) {
     dialog_close(dialog);
 }
 
-INT_PTR CALLBACK paragraph_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR CALLBACK paragraph_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_INITDIALOG:
         paragraph_dialog_build(dialog);
