@@ -27,12 +27,14 @@ void notify_handler(LPARAM notification);
 void change_handler();
 void menu_handler();
 void focus_handler();
+// A new control took the editor's place, a large document emptied: it is the editor from now on.
+void editor_renewed_handler(HWND renewed);
 // Lays the status bar out with the values in force: margin and tab step of the caret's
 // paragraph, caret line and position, document size.
 void status_refresh();
 
 // document commands
-int app_open(HWND window, HWND editor);
+int app_open(HWND window, HWND* editor);
 int app_save_as(HWND window, HWND editor);
 // The document named on the command line, named like one opened through Open: read on the
 // starting margin and tab step when the file is there (true then), an empty document of that

@@ -104,7 +104,7 @@ void drop_open(HDROP drop) {
     char path[MAX_PATH];
     text_copy_limited(path, dropped_file_path, MAX_PATH - 1);
     if (!document_may_be_replaced()) return;
-    app_state.file_result = document_load(app_state.editor, path);
+    app_state.file_result = document_load(&app_state.editor, path);
     if (!load_failed_notice(app_state.file_result, "Det gick ej att öppna den släppta filen för läsning!",
                             "Det gick ej att hämta in den släppta filen!")) {
         document_opened(path, path);
@@ -130,7 +130,7 @@ bool document_may_be_replaced() {
     return app_state.result_code != 1 || save_before_leaving();
 }
 
-int app_open(HWND window, HWND editor) {
+int app_open(HWND window, HWND* editor) {
     // the dialog names the chosen file in the title; a file that does not come in gives it back
     char title[MAX_PATH] = "";
     GetWindowTextA(window, title, sizeof title);
@@ -199,7 +199,7 @@ void command_new() {
 }
 
 void document_new_page() {
-    app_state.file_result = editor_set_text(app_state.editor, "");
+    app_state.file_result = editor_set_text(&app_state.editor, "");
     if (app_state.file_result == 1) {
         notice("DOKUMENTFEL", "Det gick ej att öppna nytt dokument!");
         return;
@@ -222,7 +222,7 @@ void document_new_page() {
 // Asks before the dialog, so that the document is saved or let go before another is chosen.
 void command_open() {
     if (print_is_running() || !document_may_be_replaced()) return;
-    app_open(app_state.main_window, app_state.editor);
+    app_open(app_state.main_window, &app_state.editor);
 }
 
 bool command_line_open(const char* name) {
@@ -234,7 +234,7 @@ bool command_line_open(const char* name) {
     // a name not there yet in an existing folder is a new document, written at its first save
     bool missing = GetFileAttributesA(full_path) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND;
     int result = missing ? DOCUMENT_NOTHING_MOVED
-                         : document_load_on_margin(app_state.editor, full_path, app_state.margin, START_TAB_COUNT,
+                         : document_load_on_margin(&app_state.editor, full_path, app_state.margin, START_TAB_COUNT,
                                                    app_state.tab_step);
     if (!missing && result < 0) return false;
     document_named(full_path, file_name);
@@ -283,7 +283,7 @@ void command_recent(int index) {
         return;
     }
     if (!document_may_be_replaced()) return;
-    app_state.file_result = document_load(app_state.editor, path);
+    app_state.file_result = document_load(&app_state.editor, path);
     if (!load_failed_notice(app_state.file_result, "Det gick ej att öppna filen för läsning!",
                             "Det gick ej att hämta in filen!")) {
         const char* name = strrchr(path, '\\');

@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "toolkit/richedit/editor.h"
 
 namespace {
 
@@ -99,6 +100,8 @@ LRESULT CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         if (HIWORD(wparam) == EN_CHANGE && (HWND)lparam == app_state.editor) {
             change_handler();
             recovery_note_change();
+        } else if (HIWORD(wparam) == EDITOR_RENEWED) {
+            editor_renewed_handler((HWND)lparam);
         } else {
             command_dispatch(wparam);
         }

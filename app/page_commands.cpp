@@ -67,6 +67,13 @@ void page_settings_load() {
     else wrap_menu_check();
 }
 
+void editor_renewed_handler(HWND renewed) {
+    // the control itself wraps as the old one did; printed lines that followed the old one's
+    // follow the new one's (the program has one editor)
+    app_state.editor = renewed;
+    if (page_layout_followed()) page_layout_follow_lines(renewed);
+}
+
 void command_page_setup() {
     if (print_is_running()) return;
     if (page_dialog_run(app_state.main_window, &app_state.page) != 1) return;

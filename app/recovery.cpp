@@ -244,7 +244,7 @@ bool copy_offer(const char* copy, const char* note_path, const recovery_note& no
     DeleteFileA(note_path);
     note_write(r.note_path, own);
     r.kept = true;
-    if (document_load(app_state.editor, r.copy_path) <= 0) {
+    if (document_load(&app_state.editor, r.copy_path) <= 0) {
         refused_notice();
         recovery_forget();
         return false;

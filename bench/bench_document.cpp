@@ -163,7 +163,7 @@ void bench_file(HWND parent, const std::string& folder, const std::string& name,
     for (int i = 0; i < runs; i++) {
         HWND editor = fresh_editor(parent);
         HWND other = fresh_editor(parent);
-        alternate(i, [&] { return document_load(editor, source.c_str()); }, [&] { return bare_load(other, source); },
+        alternate(i, [&] { return document_load(&editor, source.c_str()); }, [&] { return bare_load(other, source); },
                   &load, &a, &b);
         EDITSTREAM warm_up = {0, 0, discard};
         SendMessageA(editor, EM_STREAMOUT, format_of(source), (LPARAM)&warm_up);
@@ -184,11 +184,11 @@ void bench_emptying(HWND parent, const std::string& folder, const std::string& n
     std::string source = folder + name;
     HWND editor = fresh_editor(parent);
     HWND other = fresh_editor(parent);
-    document_load(editor, source.c_str());
+    document_load(&editor, source.c_str());
     bare_load(other, source);
     timing t;
     int a = 0, b = 0;
-    t.toolkit.push_back(timed([&] { return editor_set_text(editor, ""); }, &a));
+    t.toolkit.push_back(timed([&] { return editor_set_text(&editor, ""); }, &a));
     t.bare.push_back(timed([&] { return (int)SendMessageA(other, WM_SETTEXT, 0, (LPARAM)""); }, &b));
     report("empty", name, t, a, b);
     DestroyWindow(editor);

@@ -101,9 +101,9 @@ int one_read(const std::string& name, const char* path) {
     bool rtf = strstr(path, ".rtf") != nullptr;
     double start = bench::now_ms();
     if (name == "margin") {
-        document_load_on_margin(editor, path, 1, 20, 30);
+        document_load_on_margin(&editor, path, 1, 20, 30);
     } else if (name == "pass") {
-        document_load(editor, path);
+        document_load(&editor, path);
         editor_set_indent_and_tabs(editor, 1, 20, 30);
     } else {
         if (name == "quiet") SendMessageA(editor, EM_SETEVENTMASK, 0, 0);

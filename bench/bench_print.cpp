@@ -113,7 +113,7 @@ HWND editor_with(const std::vector<std::string>& lines) {
     HWND editor = editor_create(parent, 0, 0, 0, 0, "VHSCROLL", 50000000);
     std::string text;
     for (size_t i = 0; i < lines.size(); ++i) text += lines[i] + (i + 1 < lines.size() ? "\r\n" : "");
-    editor_set_text(editor, text.c_str());
+    editor_set_text(&editor, text.c_str());
     CHARFORMATA format = {};
     format.cbSize = sizeof format;
     format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_COLOR | CFM_SIZE | CFM_FACE;

@@ -32,7 +32,7 @@ void type_letter(HWND editor) {
 void bench_document(HWND parent, const char* name, size_t bytes, bool rtf, int runs, double interval_ms) {
     std::string path = bench::document_write(name, bytes, rtf);
     HWND editor = editor_create(parent, 0, 0, 0, 0, "VHSCROLL", 10000000);
-    if (path.empty() || document_load(editor, path.c_str()) <= 0) {
+    if (path.empty() || document_load(&editor, path.c_str()) <= 0) {
         std::printf("%-12s cannot be read\n", name);
         return;
     }

@@ -139,6 +139,10 @@ keys ctrl+End
 type_text "x"
 check "a character more is refused" same "$(size)" 10000000
 check "the document is still unchanged" same "$(probe modified)" 0
+keys alt+a n                       # Arkiv, Nytt
+check "Nytt empties its 100,000 lines at once" wait_for 5 test "$(size)" = 0
+type_text "ny sida"
+check "and the new page takes what is typed" same "$(text)" "ny sida"
 program_kill
 
 scenario "a file beyond the limit is read whole and saved whole"

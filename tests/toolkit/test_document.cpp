@@ -81,7 +81,7 @@ protected:
 
     // Text put in as the user would leave it: changed and not yet saved.
     void type(const char* text) {
-        editor_set_text(editor, text);
+        editor_set_text(&editor, text);
         editor_set_modified(editor, "ON");
     }
     // Loads the file into a second editor, so nothing of the first one carries over. Like the
@@ -90,7 +90,7 @@ protected:
     HWND load_fresh(const std::string& path, int* result) {
         HWND other = make_editor(parent);
         SendMessageA(other, WM_SETFONT, (WPARAM)regular_font, 0);
-        *result = document_load(other, path.c_str());
+        *result = document_load(&other, path.c_str());
         return other;
     }
 
@@ -127,7 +127,7 @@ TEST_F(Document, FormatFollowsTheLastThreeLettersOfThePath) {
     ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
     type("Hej");
     EXPECT_EQ(document_save(editor, "ab"), 3);
-    EXPECT_EQ(document_load(editor, "ab"), 3);
+    EXPECT_EQ(document_load(&editor, "ab"), 3);
     SetCurrentDirectoryA(previous);
     EXPECT_EQ(file_read(folder + "ab"), "Hej");
 }
@@ -180,7 +180,7 @@ std::vector<generated_paragraph> document_generate(std::mt19937& random, bool wr
 
 // Puts the document into the editor as the user would have made it.
 void document_type(HWND editor, const std::vector<generated_paragraph>& paragraphs) {
-    editor_set_text(editor, "");
+    editor_set_text(&editor, "");
     for (size_t p = 0; p < paragraphs.size(); p++) {
         LONG paragraph_start = editor_text_length(editor);
         for (const generated_run& run : paragraphs[p].runs) {
@@ -509,7 +509,7 @@ TEST_F(Document, LockedFileCannotBeSavedOrLoadedAndNothingChanges) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     type("ändrad text");
     EXPECT_EQ(document_save(editor, path.c_str()), -2);
-    EXPECT_EQ(document_load(editor, path.c_str()), -2);
+    EXPECT_EQ(document_load(&editor, path.c_str()), -2);
     CloseHandle(held);
     EXPECT_EQ(editor_text(editor), "ändrad text");
     EXPECT_TRUE(is_modified(editor));
@@ -524,26 +524,26 @@ TEST_F(Document, ReadOnlyFileOpensButIsNotSavedOverAndMissingFolderGivesCannotOp
     type("ny text");
     EXPECT_EQ(document_save(editor, path.c_str()), -2);
     EXPECT_EQ(file_read(path), "skyddad");
-    EXPECT_EQ(document_load(editor, path.c_str()), 7);
+    EXPECT_EQ(document_load(&editor, path.c_str()), 7);
     EXPECT_EQ(editor_text(editor), "skyddad");
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     type("ny text");
     EXPECT_EQ(document_save(editor, (folder + "saknas\\brev.txt").c_str()), -2);
-    EXPECT_EQ(document_load(editor, (folder + "saknas\\brev.txt").c_str()), -2);
+    EXPECT_EQ(document_load(&editor, (folder + "saknas\\brev.txt").c_str()), -2);
     EXPECT_EQ(editor_text(editor), "ny text");
     EXPECT_TRUE(is_modified(editor));
 }
 
 TEST_F(Document, MissingFileIsNotCreatedAndEmptyFileGivesAnEmptyDocument) {
     type("något");
-    EXPECT_EQ(document_load(editor, (folder + "ny.txt").c_str()), -2);
+    EXPECT_EQ(document_load(&editor, (folder + "ny.txt").c_str()), -2);
     EXPECT_FALSE(file_exists(folder + "ny.txt"));
     EXPECT_EQ(editor_text(editor), "något");
     EXPECT_TRUE(is_modified(editor));
     for (const char* name : {"tom.txt", "tom.rtf"}) {
         ASSERT_TRUE(file_write(folder + name, ""));
         type("något");
-        EXPECT_EQ(document_load(editor, (folder + name).c_str()), 0) << name;
+        EXPECT_EQ(document_load(&editor, (folder + name).c_str()), 0) << name;
         EXPECT_EQ(editor_text(editor), "") << name;
         EXPECT_FALSE(is_modified(editor)) << name;
     }
@@ -569,7 +569,7 @@ TEST_F(Document, FailedLoadPutsTheDocumentBack) {
         editor_select(editor, 3, 5);
         std::string path = folder + "trasig.rtf";
         ASSERT_TRUE(file_write(path, content));
-        EXPECT_EQ(document_load(editor, path.c_str()), -3);
+        EXPECT_EQ(document_load(&editor, path.c_str()), -3);
         EXPECT_EQ(editor_text(editor), "Osparat\tbrev med fet text");
         EXPECT_TRUE(is_modified(editor));
         CHARRANGE selection = {};
@@ -596,7 +596,7 @@ TEST_F(Document, LoadReplacesTheTextAndClearsTheModifiedFlag) {
     std::string path = folder + "läs.txt";
     ASSERT_TRUE(file_write(path, "rad ett\r\nrad två"));
     type("gammal");
-    EXPECT_EQ(document_load(editor, path.c_str()), 16);
+    EXPECT_EQ(document_load(&editor, path.c_str()), 16);
     EXPECT_EQ(editor_text(editor), "rad ett\r\nrad två");
     EXPECT_FALSE(is_modified(editor));
 }
@@ -630,16 +630,16 @@ TEST_F(Document, LoadOnTheMarginLaysOutTextFilesAndLeavesRtfAsItIs) {
                 other = make_editor(parent);
                 SendMessageA(other, WM_SETFONT, (WPARAM)regular_font, 0);
                 if (!earlier_document) continue;
-                editor_set_text(other, "gammal text\r\nrad tv\xe5");
+                editor_set_text(&other, "gammal text\r\nrad tv\xe5");
                 CHARFORMATA bold = {sizeof(CHARFORMATA), CFM_BOLD | CFM_FACE | CFM_SIZE, CFE_BOLD, 400, 0, 0,
                                     ANSI_CHARSET, 0, "Times New Roman"};
                 SendMessageA(other, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&bold);
                 editor_set_indent_and_tabs(other, 40, 3, 50);
             }
-            int loaded = document_load(editors[0], path.c_str());
+            int loaded = document_load(&editors[0], path.c_str());
             bool plain = std::string(document.name).find(".txt") != std::string::npos;
             if (plain) editor_set_indent_and_tabs(editors[0], 1, 20, 30);
-            EXPECT_EQ(document_load_on_margin(editors[1], path.c_str(), 1, 20, 30), loaded);
+            EXPECT_EQ(document_load_on_margin(&editors[1], path.c_str(), 1, 20, 30), loaded);
             EXPECT_GT(loaded, 0);
             EXPECT_EQ(editor_can_undo(editors[1]), 0);
             EXPECT_FALSE(is_modified(editors[1]));
@@ -741,10 +741,10 @@ HDROP make_drop(const std::vector<std::string>& names) {
 TEST_F(Document, PlainTextReplacesALargeDocumentWhole) {
     std::string large;
     for (int i = 0; i < 8000; i++) large += "gammal rad " + std::to_string(i) + "\r\n";
-    editor_set_text(editor, large.c_str());
+    editor_set_text(&editor, large.c_str());
     std::string path = folder + "ny.txt";
     ASSERT_TRUE(file_write(path, "ny rad\r\nsista"));
-    EXPECT_GT(document_load(editor, path.c_str()), 0);
+    EXPECT_GT(document_load(&editor, path.c_str()), 0);
     std::string now(GetWindowTextLengthA(editor) + 1, '\0');
     GetWindowTextA(editor, &now[0], (int)now.size());
     EXPECT_STREQ(now.c_str(), "ny rad\r\nsista");

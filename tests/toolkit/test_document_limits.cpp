@@ -42,7 +42,7 @@ protected:
         ASSERT_NE(editor, nullptr);
         folder = temp_folder();
         // an edited, unsaved document that a refused file must leave alone
-        editor_set_text(editor, "Osparat");
+        editor_set_text(&editor, "Osparat");
         document_encoding = TEXT_CP1252;
         editor_set_modified(editor, "ON");
     }
@@ -51,7 +51,7 @@ protected:
     int load(const std::string& content) {
         std::string path = folder + "prov.rtf";
         file_write(path, content);
-        return document_load(editor, path.c_str());
+        return document_load(&editor, path.c_str());
     }
     void expect_refused(const std::string& content) {
         EXPECT_EQ(load(content), DOCUMENT_NOTHING_MOVED);
@@ -104,7 +104,9 @@ TEST_F(DocumentLimits, NamesTheReaderCouldCollectAnywhereLoadAndTabsBeyondItAreR
     for (const auto& n : names) {
         SCOPED_TRACE(n.what);
         EXPECT_GE(load(n.file), 0);
-        if (!n.text.empty()) EXPECT_EQ(editor_text(editor), n.text);
+        if (!n.text.empty()) {
+            EXPECT_EQ(editor_text(editor), n.text);
+        }
     }
     // the breaks show nothing: a long paragraph, letters of two bytes too, comes in whole
     std::string words = repeated("abc\\'e5\\'e4\\'f6 ", 20000);
@@ -113,7 +115,7 @@ TEST_F(DocumentLimits, NamesTheReaderCouldCollectAnywhereLoadAndTabsBeyondItAreR
     // every way of writing a tab counts
     for (const char* tab : {"\\tab ", "\t", "\\'09", "\\u9?", "\\u-65527?"}) {
         SCOPED_TRACE(tab);
-        editor_set_text(editor, "Osparat");
+        editor_set_text(&editor, "Osparat");
         editor_set_modified(editor, "ON");
         expect_refused("{\\rtf1 " + repeated(tab, 20000) + "x}");
     }
@@ -160,7 +162,7 @@ TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileOrAPasteAreMadeSoundBeforeCopyAn
             std::string rtf = std::string("{\\rtf1\\ansi ") + c.paragraph + "}";
             if (pasted) {
                 // as another program offers it
-                editor_set_text(editor, "");
+                editor_set_text(&editor, "");
                 ASSERT_TRUE(clipboard_text_set("a b", rtf));
                 editor_paste(editor);
             } else {
@@ -228,9 +230,9 @@ TEST_F(DocumentLimits, PlainTextIsRefusedOnlyForAParagraphOfEndlessTabs) {
     std::string path = folder + "prov.txt";
     for (const auto& f : files) {
         SCOPED_TRACE(f.what);
-        editor_set_text(editor, "Osparat");
+        editor_set_text(&editor, "Osparat");
         file_write(path, f.bytes);
-        EXPECT_EQ(document_load(editor, path.c_str()), f.read);
+        EXPECT_EQ(document_load(&editor, path.c_str()), f.read);
         if (f.read == DOCUMENT_NOTHING_MOVED) {
             EXPECT_EQ(editor_text(editor), "Osparat");
         }

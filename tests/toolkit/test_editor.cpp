@@ -92,29 +92,71 @@ std::string numbered_lines(int count) {
     return text;
 }
 
-TEST_F(Editor, CutDownLeavesExactlyTheEndOfALargeDocumentAndNothingToUndo) {
-    std::string large = numbered_lines(8000);  // about 230,000 characters
-    ASSERT_EQ(editor_set_text(editor, large.c_str()), 0);
-    ASSERT_EQ(text(), large);
-    editor_cut_down(editor);
-    std::string left = text();
-    EXPECT_LE(left.size(), 65536u);
-    EXPECT_GT(left.size(), 0u);
-    EXPECT_EQ(left, large.substr(large.size() - left.size()));
-    EXPECT_EQ(editor_can_undo(editor), 0);
-
-    // a small document is left alone
-    editor_set_text(editor, "kort");
-    editor_cut_down(editor);
-    EXPECT_EQ(text(), "kort");
+// A large document is emptied by a new control in the old one's place, which keeps everything
+// the toolkit set on the old one; a small one keeps its control.
+TEST_F(Editor, ALargeDocumentIsReplacedByANewControlThatKeepsTheSettings) {
+    const struct {
+        int lines;
+        const char* wrap;
+        bool renewed;
+        int wrapped_lines;  // of 800 words after the new text
+        DWORD scroll_bar;  // the one the text then shows
+    } cases[] = {{60, "NONE", false, 1, WS_HSCROLL},
+                 {2500, "NONE", true, 1, WS_HSCROLL},
+                 {2500, "WINDOW", true, 0, WS_VSCROLL}};
+    std::string words;
+    for (int i = 0; i < 800; i++) words += "ord ";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.lines) + " lines, wrap " + c.wrap);
+        editor_set_text_size(editor, 14);
+        editor_set_colours(editor, 999, RGB(1, 2, 3));
+        ASSERT_EQ(editor_set_wrap(editor, c.wrap, nullptr, 0), 0);
+        WNDPROC procedure = (WNDPROC)GetWindowLongPtrA(editor, GWLP_WNDPROC);
+        RECT before;
+        GetWindowRect(editor, &before);
+        editor_focus(editor);
+        ASSERT_EQ(editor_set_text(&editor, numbered_lines(c.lines).c_str()), 0);
+        HWND old = editor;
+        ASSERT_EQ(editor_set_text(&editor, words.c_str()), 0);
+        EXPECT_EQ(editor != old, c.renewed);
+        EXPECT_EQ(IsWindow(old) != FALSE, !c.renewed);
+        EXPECT_EQ(GetDlgItem(parent, 1), editor);
+        EXPECT_EQ(GetFocus(), editor);
+        EXPECT_EQ(text(), words);
+        EXPECT_EQ(editor_can_undo(editor), 0);
+        RECT after;
+        GetWindowRect(editor, &after);
+        EXPECT_TRUE(EqualRect(&before, &after));
+        EXPECT_EQ(GetWindowLongPtrA(editor, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL),
+                  WS_CHILD | WS_VISIBLE | ES_NOHIDESEL | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_MULTILINE);
+        EXPECT_EQ(GetWindowLongPtrA(editor, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), c.scroll_bar);
+        EXPECT_EQ(GetWindowLongPtrA(editor, GWL_EXSTYLE) & (WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES),
+                  WS_EX_CLIENTEDGE | WS_EX_ACCEPTFILES);
+        EXPECT_EQ((WNDPROC)GetWindowLongPtrA(editor, GWLP_WNDPROC), procedure);
+        EXPECT_EQ(SendMessageA(editor, EM_GETLIMITTEXT, 0, 0), LIMIT);
+        EXPECT_EQ(SendMessageA(editor, EM_GETEVENTMASK, 0, 0),
+                  ENM_CHANGE | ENM_UPDATE | ENM_SCROLL | ENM_KEYEVENTS | ENM_MOUSEEVENTS | ENM_REQUESTRESIZE |
+                      ENM_SELCHANGE | ENM_DROPFILES | ENM_PROTECTED);
+        CHARFORMATA characters = {};
+        characters.cbSize = sizeof characters;
+        SendMessageA(editor, EM_GETCHARFORMAT, SCF_DEFAULT, (LPARAM)&characters);
+        EXPECT_EQ(characters.yHeight, 280);
+        EXPECT_EQ(SendMessageA(editor, EM_SETBKGNDCOLOR, 0, RGB(1, 2, 3)), RGB(1, 2, 3));
+        LRESULT lines = SendMessageA(editor, EM_GETLINECOUNT, 0, 0);
+        if (c.wrapped_lines) {
+            EXPECT_EQ(lines, c.wrapped_lines);
+        } else {
+            EXPECT_GT(lines, 1);
+        }
+    }
 }
 
 TEST_F(Editor, SetTextReplacesALargeDocumentWhole) {
-    editor_set_text(editor, numbered_lines(8000).c_str());
-    ASSERT_EQ(editor_set_text(editor, "ny text\r\nandra"), 0);
+    editor_set_text(&editor, numbered_lines(8000).c_str());
+    ASSERT_EQ(editor_set_text(&editor, "ny text\r\nandra"), 0);
     EXPECT_EQ(text(), "ny text\r\nandra");
     EXPECT_EQ(editor_can_undo(editor), 0);
-    ASSERT_EQ(editor_set_text(editor, ""), 0);
+    ASSERT_EQ(editor_set_text(&editor, ""), 0);
     EXPECT_EQ(editor_text_length(editor), 0);
 }
 
@@ -131,7 +173,7 @@ TEST_F(Editor, CreatesChildOneWithItsStylesLimitEventsAndProcedure) {
     EXPECT_EQ(SendMessageA(editor, EM_GETEVENTMASK, 0, 0), 0x003F0007);
     EXPECT_EQ(GetWindowLongPtrA(editor, GWLP_WNDPROC), (LONG_PTR)editor_default_procedure);
     // messages still reach the control through the saved procedure
-    EXPECT_EQ(editor_set_text(editor, "Hej då"), 0);
+    EXPECT_EQ(editor_set_text(&editor, "Hej då"), 0);
     EXPECT_EQ(text(), "Hej då");
     EXPECT_EQ(editor_default_procedure(editor, WM_GETTEXTLENGTH, 0, 0), 6);
 }
@@ -167,7 +209,7 @@ TEST_F(Editor, FillsParentWhenTheFourNumbersSumToZero) {
 }
 
 TEST_F(Editor, SelectAllReachesTheEndAndSelectClampsToIt) {
-    editor_set_text(editor, "Första raden\r\nandra");
+    editor_set_text(&editor, "Första raden\r\nandra");
     SendMessageA(editor, EM_SETSEL, 0, -1);
     CHARRANGE whole = selection();
     editor_select(editor, 3, 3);
@@ -183,7 +225,7 @@ TEST_F(Editor, SelectAllReachesTheEndAndSelectClampsToIt) {
 }
 
 TEST_F(Editor, TabStopsFollowTheSpanCapAndNeverExceed32) {
-    editor_set_text(editor, "a\tb");
+    editor_set_text(&editor, "a\tb");
     const struct {
         int count, step, expected;
     } cases[] = {{20, 30, 20}, {30, 31, 29}, {30, 40, 22}, {5, 0, 5}, {40, 20, 32}, {-3, 10, 0}};
@@ -198,7 +240,7 @@ TEST_F(Editor, TabStopsFollowTheSpanCapAndNeverExceed32) {
 }
 
 TEST_F(Editor, IndentIsTheMarginOnEveryParagraphAfterRepeatedCalls) {
-    editor_set_text(editor, "ett\r\ntvå\r\ntre");
+    editor_set_text(&editor, "ett\r\ntvå\r\ntre");
     // a paragraph with an indent of its own must end up like the others
     editor_select(editor, 5, 5);
     PARAFORMAT own = {};
@@ -234,7 +276,7 @@ DWORD CALLBACK append_to_string(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG
 }
 
 TEST_F(Editor, NoMarginOrStepGivesTheControlANegativeIndentOrTabStop) {
-    editor_set_text(editor, "a\tb\r\nc");
+    editor_set_text(&editor, "a\tb\r\nc");
     const struct {
         int margin, count, step;
         LONG start, first_tab, second_tab;
@@ -264,7 +306,7 @@ TEST_F(Editor, NoMarginOrStepGivesTheControlANegativeIndentOrTabStop) {
 }
 
 TEST_F(Editor, CaretLineAndPositionCountLineBreaksByKeyword) {
-    editor_set_text(editor, "abc\r\ndef\r\nghijkl");
+    editor_set_text(&editor, "abc\r\ndef\r\nghijkl");
     editor_select(editor, 0, 0);
     EXPECT_EQ(editor_caret_line(editor), 1);
     editor_select(editor, 2, 2);
@@ -279,7 +321,7 @@ TEST_F(Editor, CaretLineAndPositionCountLineBreaksByKeyword) {
 }
 
 TEST_F(Editor, ColoursWith999LeaveTheTextAndRestoreTheSystemBackground) {
-    editor_set_text(editor, "röd och fet");
+    editor_set_text(&editor, "röd och fet");
     set_effects(0, 11, CFM_BOLD, 0);  // the control starts out bold
     set_effects(0, 3, CFM_COLOR | CFM_BOLD, CFE_BOLD, RGB(200, 0, 0));
     SendMessageA(editor, EM_SETBKGNDCOLOR, 0, RGB(0, 0, 255));
@@ -294,7 +336,7 @@ TEST_F(Editor, ColoursWith999LeaveTheTextAndRestoreTheSystemBackground) {
 }
 
 TEST_F(Editor, TextColourAppliesToAllTextWithTheSelectionsUniformEffects) {
-    editor_set_text(editor, "kursiv och fet");
+    editor_set_text(&editor, "kursiv och fet");
     set_effects(0, 14, CFM_ITALIC | CFM_BOLD, CFE_ITALIC);
     set_effects(11, 14, CFM_BOLD, CFE_BOLD);
     editor_select(editor, 0, 14);  // bold varies, italic does not
@@ -336,7 +378,7 @@ TEST_F(Editor, UndoOnAFreshEditorChangesNothingAndAfterAnEditRestores) {
     EXPECT_EQ(editor_can_undo(editor), 0);
     editor_undo(editor);
     EXPECT_EQ(text(), "");
-    editor_set_text(editor, "bas");
+    editor_set_text(&editor, "bas");
     editor_select(editor, 3, 3);
     SendMessageA(editor, EM_REPLACESEL, TRUE, (LPARAM)"tillägg");
     EXPECT_EQ(text(), "bastillägg");
@@ -356,7 +398,7 @@ TEST_F(Editor, ModifiedFlagFollowsOnAndOffOnly) {
 }
 
 TEST_F(Editor, SelectedTextIsBoundedByTheBufferSize) {
-    editor_set_text(editor, "åäö\r\nÅÄÖé slut");
+    editor_set_text(&editor, "åäö\r\nÅÄÖé slut");
     editor_select(editor, 1, 9);
     char expected[64] = {};
     SendMessageA(editor, EM_GETSELTEXT, 0, (LPARAM)expected);
@@ -378,7 +420,7 @@ TEST_F(Editor, SelectedTextIsBoundedByTheBufferSize) {
 }
 
 TEST_F(Editor, DeleteCutAndPasteWorkOnTheSelection) {
-    editor_set_text(editor, "ett två tre");
+    editor_set_text(&editor, "ett två tre");
     editor_select(editor, 3, 7);
     editor_delete_selection(editor);
     EXPECT_EQ(text(), "ett tre");
@@ -438,7 +480,7 @@ TEST_F(Editor, CopyAndCutPlaceExactlyTheSelection) {
     };
     for (const row& r : rows) {
         SCOPED_TRACE(std::string(r.way) + " " + std::to_string(r.start));
-        editor_set_text(editor, "alfa beta gamma X delta\r\nepsilon");
+        editor_set_text(&editor, "alfa beta gamma X delta\r\nepsilon");
         editor_select(editor, r.start, r.end);
         std::string way = r.way;
         if (way == "copy") editor_copy(editor);
@@ -476,7 +518,7 @@ TEST_F(Editor, TextSizeIsExactWhateverTheFontsPixels) {
         HFONT font = CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
         SendMessageA(editor, WM_SETFONT, (WPARAM)font, 0);
         editor_set_text_size(editor, 10);
-        editor_set_text(editor, "tio punkter");
+        editor_set_text(&editor, "tio punkter");
         CHARFORMATA format = {};
         format.cbSize = sizeof format;
         SendMessageA(editor, EM_GETCHARFORMAT, SCF_DEFAULT, (LPARAM)&format);
@@ -529,7 +571,7 @@ TEST_F(Editor, PastedRtfOfAnotherProgramIsMadeSoundOrPastedAsItsText) {
     std::string folder = temp_folder();
     for (const row& r : rows) {
         SCOPED_TRACE(std::string(r.way) + " " + r.rtf.substr(0, 40));
-        editor_set_text(editor, "ab");
+        editor_set_text(&editor, "ab");
         editor_select(editor, 1, 1);
         ASSERT_TRUE(clipboard_text_set(r.plain.c_str(), r.rtf));
         paste_by(editor, r.way);
@@ -544,7 +586,7 @@ TEST_F(Editor, PastedRtfOfAnotherProgramIsMadeSoundOrPastedAsItsText) {
 }
 
 TEST_F(Editor, OwnCopiedRtfPastesWithTheFormatsItWasCopiedWith) {
-    editor_set_text(editor, "fet kursiv\r\nrad två");
+    editor_set_text(&editor, "fet kursiv\r\nrad två");
     set_effects(0, 3, CFM_BOLD | CFM_COLOR, CFE_BOLD, RGB(200, 0, 0));
     set_effects(4, 10, CFM_ITALIC, CFE_ITALIC);
     editor_set_indent_and_tabs(editor, 5, 3, 40);
@@ -569,7 +611,7 @@ TEST_F(Editor, FocusGoesToTheEditor) {
 
 TEST_F(Editor, SymbolRunHasAGlyphForEachOfItsCodes) {
     // a, p and the degree sign in the Symbol face: alpha, pi and degree, not the missing-glyph box
-    editor_set_text(editor, "{\\rtf1{\\fonttbl{\\f0\\ftech\\fcharset2 Symbol;}}\\f0 ap\\'b0}");
+    editor_set_text(&editor, "{\\rtf1{\\fonttbl{\\f0\\ftech\\fcharset2 Symbol;}}\\f0 ap\\'b0}");
     CHARFORMATA format = characters_of(0, 3);
     ASSERT_STREQ(format.szFaceName, "Symbol");
     ASSERT_EQ(format.bCharSet, SYMBOL_CHARSET);

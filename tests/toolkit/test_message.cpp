@@ -43,7 +43,7 @@ std::string appended(char* buffer) { return std::string(buffer); }
 }  // namespace
 
 TEST_F(MessageBoxes, PromptAsksNothingWhenTheDocumentIsUnchanged) {
-    editor_set_text(editor, "sparat");
+    editor_set_text(&editor, "sparat");
     editor_set_modified(editor, "OFF");
     EXPECT_EQ(prompt_save_changes(editor, "SPARA?", QUESTION), 0);
     EXPECT_TRUE(dialog_helper_seen().empty());

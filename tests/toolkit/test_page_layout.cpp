@@ -70,7 +70,7 @@ protected:
     }
 
     void set_text(const std::string& text, int points = 12) {
-        ASSERT_EQ(editor_set_text(editor, text.c_str()), 0);
+        ASSERT_EQ(editor_set_text(&editor, text.c_str()), 0);
         format_range(0, -1, 0, points);
     }
     void format_range(LONG start, LONG end, DWORD effects, int points, COLORREF colour = 0) {

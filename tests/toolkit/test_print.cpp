@@ -95,7 +95,7 @@ protected:
     }
 
     void set_text(const std::string& text) {
-        ASSERT_EQ(editor_set_text(editor, text.c_str()), 0);
+        ASSERT_EQ(editor_set_text(&editor, text.c_str()), 0);
         format(0, -1, 0, 12);
     }
     void format(LONG start, LONG end, DWORD effects, int points) {
@@ -463,7 +463,7 @@ TEST_F(Print, AControlThatLaysOutPagesKeepsItsOwnLayout) {
     HWND paged = CreateWindowExA(0, paging_class(), "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 200, main,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(paged, nullptr);
-    ASSERT_EQ(editor_set_text(paged, "0123456789abcdefghijABCDE"), 0);
+    ASSERT_EQ(editor_set_text(&paged, "0123456789abcdefghijABCDE"), 0);
     paging = {};
     EXPECT_EQ(editor_print(paged, 10, 10, 0, 0, print_output_title("paged").c_str(), 0), 0);
     EXPECT_EQ(paging.measured, (std::vector<LONG>{0, 10, 20}));

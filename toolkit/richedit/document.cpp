@@ -120,8 +120,9 @@ bool document_keep(HWND editor, document_copy* copy) {
     return rtf_write(editor, 0, copy->rtf) != TRANSFER_FAILED;
 }
 
-void document_put_back(HWND editor, document_copy* copy) {
-    editor_cut_down(editor);
+void document_put_back(HWND* renewed, document_copy* copy) {
+    editor_renew_if_large(renewed);
+    HWND editor = *renewed;
     // through the filter like a file: the reader takes the writer's indents for a hanging pair
     rtf_memory source = {copy->rtf.data(), copy->rtf.size(), 0};
     rtf_filter filter;
@@ -191,13 +192,13 @@ LONG stream_in_laid_out(HWND editor, WPARAM format, EDITSTREAMCALLBACK source, D
 
 // Streams the opened file in over the document, which is put back when the control fails
 // midway; TRANSFER_FAILED then, or when the document could not be kept beforehand.
-LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback,
+LONG stream_in_or_keep(HWND* renewed, WPARAM format, HANDLE file, EDITSTREAMCALLBACK callback,
                        const paragraph_layout* layout) {
     document_copy kept;
     LONG count = TRANSFER_FAILED;
-    if (document_keep(editor, &kept)) {
-        // the control empties itself in a time growing with the square of a large text
-        editor_cut_down(editor);
+    if (document_keep(*renewed, &kept)) {
+        editor_renew_if_large(renewed);
+        HWND editor = *renewed;
         rtf_filter filter;
         rtf_filter_start(&filter, callback, (DWORD_PTR)file);
         bool rtf = format == SF_RTF;
@@ -205,7 +206,7 @@ LONG stream_in_or_keep(HWND editor, WPARAM format, HANDLE file, EDITSTREAMCALLBA
         DWORD_PTR cookie = rtf ? (DWORD_PTR)&filter : (DWORD_PTR)file;
         count = layout ? stream_in_laid_out(editor, format, source, cookie, *layout)
                        : stream_run(editor, EM_STREAMIN, format, cookie, source);
-        if (count == TRANSFER_FAILED) document_put_back(editor, &kept);
+        if (count == TRANSFER_FAILED) document_put_back(renewed, &kept);
     }
     return count;
 }
@@ -254,7 +255,7 @@ int document_write_copy(HWND editor, const char* path) {
 
 namespace {
 
-int document_read(HWND editor, const char* path, const paragraph_layout* layout) {
+int document_read(HWND* editor, const char* path, const paragraph_layout* layout) {
     WPARAM format = stream_format(path);
     HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, LOAD_FLAGS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return DOCUMENT_CANNOT_OPEN;
@@ -281,15 +282,15 @@ int document_read(HWND editor, const char* path, const paragraph_layout* layout)
     SetCursor(previous);
     if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;
     document_encoding = encoding;
-    SendMessageA(editor, EM_SETMODIFY, 0, 0);
+    SendMessageA(*editor, EM_SETMODIFY, 0, 0);
     return (int)count;
 }
 
 }  // namespace
 
-int document_load(HWND editor, const char* path) { return document_read(editor, path, nullptr); }
+int document_load(HWND* editor, const char* path) { return document_read(editor, path, nullptr); }
 
-int document_load_on_margin(HWND editor, const char* path, int margin, int count, int step) {
+int document_load_on_margin(HWND* editor, const char* path, int margin, int count, int step) {
     paragraph_layout layout = {margin, count, step};
     return document_read(editor, path, &layout);
 }

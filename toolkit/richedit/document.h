@@ -19,11 +19,13 @@ int document_write_copy(HWND editor, const char* path);
 // Replaces the editor's text with an existing file's, read as save chooses the format: the
 // characters read, 0 for an empty document. A load that fails (DOCUMENT_CANNOT_OPEN, or
 // DOCUMENT_NOTHING_MOVED for a file refused or read only in part) changes nothing in the editor.
-int document_load(HWND editor, const char* path);
+// A large document is emptied by a new control in its place (editor_renew_if_large), which
+// *editor then names, whether the load succeeds or not.
+int document_load(HWND* editor, const char* path);
 // document_load, with every paragraph of a plain-text file then laid out as
 // editor_set_indent_and_tabs lays it out and nothing to undo; on a large document much quicker
 // than the two in turn. An RTF file keeps its own indents and tab stops.
-int document_load_on_margin(HWND editor, const char* path, int margin, int count, int step);
+int document_load_on_margin(HWND* editor, const char* path, int margin, int count, int step);
 // 0 unless the drop holds exactly one file; else the length of its path, now in
 // dropped_file_path. Releases the drop handle either way.
 int drop_query_file(HDROP drop);

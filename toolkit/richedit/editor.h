@@ -56,10 +56,16 @@ void editor_set_colours(HWND editor, COLORREF text, COLORREF background);
 void editor_select(HWND editor, LONG start, LONG end);
 // Copies as much of the selection as fits, always NUL-terminated (nothing when buffer_size < 1).
 void editor_get_selected_text(HWND editor, char* buffer, int buffer_size);
-int editor_set_text(HWND editor, const char* text);
-// Cuts a large document down from its start in pieces, before the control replaces all of it:
-// the control takes a time growing with the square of the text to empty itself in one go.
-void editor_cut_down(HWND editor);
+// Replaces the whole text; *editor may then be a new control (editor_renew_if_large).
+int editor_set_text(HWND* editor, const char* text);
+// The control empties itself in a time growing with the square of its paragraphs and runs
+// (30,000 short lines take 19 s). Beyond 2,000 characters a new, empty control takes its place: the same
+// parent, id, place, styles, window procedure, limit, events, options, font, default characters,
+// background and wrap, and the focus when the old one had it. The parent is sent a WM_COMMAND
+// with EDITOR_RENEWED as its code and the new control as lparam before the old one is
+// destroyed. Undo steps and the modified flag start afresh. True when *editor was replaced.
+bool editor_renew_if_large(HWND* editor);
+constexpr WORD EDITOR_RENEWED = 0x0E01;
 // "ON" marks the document changed, "OFF" unchanged; anything else does nothing.
 void editor_set_modified(HWND editor, const char* keyword);
 // Undoes the last change, or beeps when there is nothing to undo.

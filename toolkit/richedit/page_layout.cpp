@@ -722,3 +722,5 @@ int page_layout_display_on(HWND editor, const RECT* rc, HDC target) {
 }
 
 void page_layout_follow_lines(HWND editor) { followed_editor = editor; }
+
+HWND page_layout_followed() { return followed_editor; }

@@ -27,3 +27,5 @@ int page_layout_display_on(HWND editor, const RECT* rc, HDC target);
 // with; a line that does not fit on paper still breaks earlier. Null: lines break by the page
 // alone.
 void page_layout_follow_lines(HWND editor);
+// The editor whose lines printed lines follow; null for none.
+HWND page_layout_followed();
