@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <psapi.h>
 #include <shlobj.h>
 
 #include <string>
@@ -11,6 +12,7 @@
 #include "support/app_fixture.h"
 #include "app/commands.h"
 #include "toolkit/dialogs/file_dialog.h"
+#include "toolkit/richedit/search.h"
 #include "toolkit/windows/window.h"
 
 namespace {
@@ -460,4 +462,49 @@ TEST_F(DocumentCommands, DestroyAlwaysEndsEvenAfterCancel) {
     // the routing of WM_DESTROY, without destroying the shared window
     main_window_procedure(app_window(), WM_DESTROY, 0, 0);
     EXPECT_TRUE(app_quit_posted());
+}
+
+// Long use, in process: round after round a new document is written, formatted, searched,
+// saved, opened again and the about box shown. The program's GDI and USER objects and its
+// memory stay flat from the first rounds to the last, and the last saved file is exactly the
+// last document. (The end-to-end soak drives the same day at the desk from outside.)
+TEST_F(DocumentCommands, LongUseKeepsObjectsAndMemoryFlat) {
+    std::string path = folder + "varv.txt";
+    auto resources = [] {
+        PROCESS_MEMORY_COUNTERS memory = {};
+        memory.cb = sizeof memory;
+        EXPECT_TRUE(K32GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory));
+        return std::vector<long long>{(long long)GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
+                                      (long long)GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS),
+                                      (long long)memory.PagefileUsage / 1024};
+    };
+    std::vector<long long> after_two;
+    constexpr int ROUNDS = 30;
+    for (int n = 1; n <= ROUNDS; n++) {
+        SCOPED_TRACE("round " + std::to_string(n));
+        app_command(CMD_NEW);
+        ASSERT_EQ(app_editor_text(), "");
+        std::string text = "Varv " + std::to_string(n) + ": brevduvan flyger\r\nRad tv\xe5 i varv " + std::to_string(n);
+        type_text(text.c_str());
+        SendMessageA(app_state.editor, EM_SETSEL, 0, 4);
+        app_command(CMD_BOLD);
+        EXPECT_EQ(editor_find(app_state.editor, "varv", 0, "D", nullptr), 0);
+        answer_file_dialog(path);
+        if (n > 1) dialog_helper_queue_button(IDYES);  // the file is there: written over
+        app_command(CMD_SAVE_AS);
+        ASSERT_EQ(SendMessageA(app_state.editor, EM_GETMODIFY, 0, 0), 0);
+        answer_file_dialog(path);
+        app_command(CMD_OPEN);
+        EXPECT_EQ(app_editor_text(), "Varv " + std::to_string(n) + ": brevduvan flyger\r\nRad tv\xe5 i varv " + std::to_string(n));
+        dialog_helper_queue_button(IDOK);
+        app_command(CMD_ABOUT);
+        EXPECT_EQ(dialog_helper_pending(), 0);
+        if (n == 2) after_two = resources();
+    }
+    std::vector<long long> last = resources();
+    EXPECT_LE(last[0] - after_two[0], 3) << "GDI objects";
+    EXPECT_LE(last[1] - after_two[1], 1) << "USER objects";
+    EXPECT_LT(last[2] - after_two[2], 4096) << "kB of memory";
+    EXPECT_EQ(file_read(path), "Varv 30: brevduvan flyger\r\nRad tv\xe5 i varv 30");
+    EXPECT_TRUE(dialog_helper_unexpected().empty());
 }

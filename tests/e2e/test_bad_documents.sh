@@ -50,7 +50,9 @@ scenario "malformed RTF gives its message and leaves the document, its title and
 program_start "$(winpath "$d/bra.txt")" || exit 1
 keys ctrl+End
 type_text " och ändrad"
-for bad in djup ord avklippt slump; do
+# refused before the control reads it, and read in part (the document is put back); the other
+# kinds of bad RTF go through the same path in process
+for bad in djup avklippt; do
     open_unreadable "$d/$bad.rtf"
     check "$bad.rtf leaves the edited text" same "$(text)" "Bra text och ändrad"
     check "and the title" same "$(peek title)" "$(winpath "$d/bra.txt")"

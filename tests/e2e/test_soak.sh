@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Long use, bounded in time (BREVDUVA_SOAK_SECONDS, 90 by default): round after round the user
-# starts a new document, writes, formats, searches, saves it, opens it again and prints it. The
-# program's GDI and USER objects and its memory must stay flat from the first rounds to the
-# last, and the last saved file must be exactly the last document.
+# Long use, driven from outside: round after round the user starts a new document, writes,
+# formats, searches, saves it, opens it again and prints it, and the last saved file must be
+# exactly the last document. Three rounds by default (the test run's long use runs in process:
+# DocumentCommands.LongUseKeepsObjectsAndMemoryFlat); given BREVDUVA_SOAK_SECONDS it goes on
+# that long, and the program's GDI and USER objects and its memory must stay flat from the
+# first rounds to the last.
 . "$(dirname "$0")/lib.sh" "$1"
 
-seconds=${BREVDUVA_SOAK_SECONDS:-90}
+seconds=${BREVDUVA_SOAK_SECONDS:-0}
+rounds=3
 d=$e2e_out
 saved="$d/varv.txt"
 started_printer=""
@@ -65,13 +68,13 @@ round() {
     dialog_gone
 }
 
-scenario "long use keeps objects and memory flat"
+scenario "a day at the desk, round after round"
 : >"$d/resources.log"
 program_start || exit 1
 end=$((SECONDS + seconds))
 n=0
 first=""
-while [ $SECONDS -lt $end ]; do
+while [ $n -lt $rounds ] || [ $SECONDS -lt $end ]; do
     n=$((n + 1))
     round "$n" || { check "round $n runs through" false; break; }
     now=$(measure "$n")
@@ -80,11 +83,13 @@ while [ $SECONDS -lt $end ]; do
 done
 last=$now
 echo "rounds: $n; after round 2: $first; at the end: $last"
-check "at least five rounds ran" test "$n" -ge 5
-check "GDI objects stay flat" test $(($(field "$last" gdi) - $(field "$first" gdi))) -le 3
-check "USER objects stay flat" test $(($(field "$last" user) - $(field "$first" user))) -le 1
-check "memory stays flat (under 4 MB of growth)" \
-    test $(($(field "$last" private_kb) - $(field "$first" private_kb))) -lt 4096
+check "every round ran" test "$n" -ge "$rounds"
+if [ "$seconds" -gt 0 ]; then
+    check "GDI objects stay flat" test $(($(field "$last" gdi) - $(field "$first" gdi))) -le 3
+    check "USER objects stay flat" test $(($(field "$last" user) - $(field "$first" user))) -le 1
+    check "memory stays flat (under 4 MB of growth)" \
+        test $(($(field "$last" private_kb) - $(field "$first" private_kb))) -lt 4096
+fi
 
 scenario "the last saved file is exactly the last document"
 printf 'Varv %s: brevduvan flyger\r\nRad två i varv %s' "$n" "$n" | iconv -f UTF-8 -t CP1252 >"$d/väntat.txt"
