@@ -2,7 +2,8 @@
 // stand, every way of writing a character, runs and repeats of any length, unbalanced groups)
 // and from mutations of the control's own files. Every file goes through the guard into the
 // real control by a load, some by a paste too, and the document is then written out again:
-// none may end the program or keep it busy past the budget.
+// none may end the program or keep it busy past the budget. The guard's tokens of a few files
+// are written out and compared with what the reader makes of them.
 // BREVDUVA_RTF_SEED and BREVDUVA_RTF_FILES choose another set (scripts/rtf-attack.sh).
 #include <gtest/gtest.h>
 #include <richedit.h>
@@ -13,6 +14,7 @@
 #include "support/test_util.h"
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/rtf_tokens.h"
 
 namespace {
 
@@ -130,6 +132,37 @@ DWORD CALLBACK discard(DWORD_PTR, LPBYTE, LONG count, LONG* done) {
     return 0;
 }
 
+// Braces, \word and its number then a space (! when over-long), \symbol, \'hh=value and a space,
+// text as it is (~ before a \uN's stand-in), # for a byte of \bin data.
+std::string tokens_written(const std::string& rtf) {
+    rtf_tokens tokens;
+    rtf_tokens_start(&tokens);
+    std::string out;
+    rtf_token token = {};
+    for (size_t at = 0; token.kind != RTF_END;) {
+        if (at == rtf.size()) {
+            rtf_tokens_end(&tokens, &token);
+        } else if (rtf_tokens_feed(&tokens, (unsigned char)rtf[at], &token)) {
+            at++;
+        }
+        if (token.skipped) out += '~';
+        switch (token.kind) {
+            case RTF_GROUP_OPEN: out += '{'; break;
+            case RTF_GROUP_CLOSE: out += '}'; break;
+            case RTF_WORD:
+                out += "\\" + std::string(token.word) + (token.has_number ? std::to_string(token.number) : "") +
+                       (token.over_long ? "!" : "") + " ";
+                break;
+            case RTF_SYMBOL: out += "\\" + std::string(1, (char)token.value); break;
+            case RTF_HEX: out += "\\'" + std::string(token.hex) + "=" + std::to_string(token.value) + " "; break;
+            case RTF_TEXT: out += (char)token.value; break;
+            case RTF_BINARY: out += '#'; break;
+            default: break;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 TEST(RtfGenerated, NoGeneratedFileEndsOrHangsTheProgram) {
@@ -223,4 +256,42 @@ TEST(RtfGenerated, KeptFilesAreRefusedOrReadAndThenCopiedAndSaved) {
         }
     }
     DestroyWindow(parent);
+}
+
+TEST(RtfGenerated, TokensAreSplitAsTheReaderSplitsThem) {
+    const struct {
+        std::string rtf, tokens;
+    } files[] = {
+        {"{\\rtf1\\ansi x}", "{\\rtf1 \\ansi x}"},
+        // numbers stop at 32 bits, past which the reader's wrap round; a '-' alone is no number
+        {"\\fs99999999999 \\li-20x\\li- y", "\\fs2147483647 \\li-20 x\\li y"},
+        {"\\'e4\\'4x\\'", "\\'e4=228 \\'4=4 x\\'=0 "},
+        // the delimiter of \bin is its first byte of data unless it is a space
+        {"\\bin3 {}xy\\bin2{}}\\bin0 {}", "\\bin3 ###y\\bin2 ##}\\bin0 {}"},
+        {"\\uc2\\u228 ab c\\u8364\\'80\\u8364\\tab x", "\\uc2 \\u228 ~a~b c\\u8364 ~\\'80=128 \\u8364 \\tab x"},
+        {"\\*\\~\\{\\\\\\:", "\\*\\~\\{\\\\\\:"},
+        {"\\" + std::string(255, 'a') + " b", "\\" + std::string(255, 'a') + " b"},
+        {"\\" + std::string(256, 'a') + "b", "\\" + std::string(255, 'a') + "! b"},
+    };
+    for (const auto& f : files) {
+        EXPECT_EQ(tokens_written(f.rtf), f.tokens) << f.rtf.substr(0, 40);
+    }
+    // plain text runs on to the next escape, brace, tab, line end or NUL, never within a token,
+    // over a \uN's stand-in or over a byte handed back
+    rtf_tokens tokens;
+    rtf_tokens_start(&tokens);
+    const unsigned char text[] = "ab;c\\d", tab[] = "ab\tc";
+    EXPECT_EQ(rtf_tokens_plain_run(&tokens, text, 6), 4u);
+    EXPECT_EQ(rtf_tokens_plain_run(&tokens, tab, 4), 2u);
+    rtf_token token;
+    for (char c : std::string("\\u5 ")) rtf_tokens_feed(&tokens, c, &token);
+    EXPECT_EQ(rtf_tokens_plain_run(&tokens, text, 6), 0u);
+    rtf_tokens_feed(&tokens, 'a', &token);
+    EXPECT_EQ(rtf_tokens_plain_run(&tokens, text, 6), 4u);
+    rtf_tokens_feed(&tokens, '\\', &token);
+    EXPECT_EQ(rtf_tokens_plain_run(&tokens, text, 6), 0u);
+    rtf_tokens_feed(&tokens, '\'', &token);
+    rtf_tokens_feed(&tokens, '4', &token);
+    EXPECT_FALSE(rtf_tokens_feed(&tokens, 'x', &token));
+    EXPECT_EQ(rtf_tokens_plain_run(&tokens, text, 6), 0u);
 }

@@ -1,5 +1,5 @@
 // What the control's RTF reader is fed from a file or the clipboard: the check before it reads
-// and the filter while it reads share one pass over the tokens.
+// and the filter while it reads share one pass over the reader's tokens (rtf_tokens.h).
 #include "toolkit/richedit/rtf_check.h"
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
@@ -22,13 +22,6 @@ constexpr int NAME_LIMIT = 768;
 // minutes: its runs are laid out in a time growing with the square of their number.
 constexpr int CHANGE_LIMIT = 20000;
 constexpr int TAB_LIMIT = EDITOR_PARAGRAPH_TABS_LIMIT;
-constexpr long long NUMBER_LIMIT = 2147483647;  // the reader's numbers wrap round past 32 bits
-
-enum { TEXT, ESCAPE, LETTERS, DIGITS, HEX, BINARY };
-
-bool is_letter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_digit(int c) { return c >= '0' && c <= '9'; }
-bool is_hex(int c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 bool is_one_of(const char* word, const char* const* list) {
     for (; *list; list++) {
@@ -44,10 +37,10 @@ const char* const HIDDEN_WORDS[] = {"colortbl", "info", "pict", "fldinst", nullp
 // The row layout, which the reader turns into indents and tab stops of its own, and the field
 // marks, without which the reader shows a field's result as plain text.
 const char* const DROPPED_WORDS[] = {"trowd", "trleft", "trgaph", "cellx", "intbl", "field", "fldrslt", nullptr};
-// Words that stand for characters: a cell's tab goes before them.
 // What a paragraph's indents and tab stops are made of.
 const char* const LAYOUT_WORDS[] = {"li",    "fi",     "tx",   "tb",   "tqr",  "tqc",  "tqdec",
                                     "tldot", "tlhyph", "tlul", "tlth", "tleq", "tlmdot", nullptr};
+// Words that stand for characters: a cell's tab goes before them.
 const char* const TEXT_WORDS[] = {"tab",   "line",  "u",      "emdash", "endash",   "emspace",   "enspace",
                                   "qmspace", "bullet", "lquote", "rquote", "ldblquote", "rdblquote", nullptr};
 
@@ -107,10 +100,9 @@ void count_tab(rtf_filter* f) {
 // What the reader is fed besides text ends what it collects as a name.
 void text_run_end(rtf_filter* f) { f->text_run = 0; }
 
-// One text token of the reader's, `plain` when it is a character below 128 written as it is.
-void text_token(rtf_filter* f, int c, bool plain) {
-    bool skipped = f->skip_left > 0;
-    if (skipped) f->skip_left--;
+// One character of the reader's text, `plain` when it is one below 128 written as it is, `skipped`
+// when it stands in for a \uN.
+void text_token(rtf_filter* f, int c, bool plain, bool skipped) {
     if (c == ';' && plain) {
         f->text_run = 0;
         return;
@@ -196,27 +188,16 @@ void body_word(rtf_filter* f, const char* word, bool has_number, long long numbe
     if (f->paragraph_words && (strcmp(word, "pard") == 0 || strcmp(word, "rtf") == 0)) put_text(f, f->paragraph_words);
 }
 
-void word_take(rtf_filter* f) {
-    f->word[f->word_letters] = '\0';
-    const char* word = f->word;
-    long long number = f->negative ? -f->number : f->number;
-    f->mode = TEXT;
+void word_take(rtf_filter* f, const rtf_token& token) {
+    const char* word = token.word;
+    long long number = token.number;
     if (f->group_start) destination_seen(f, word);
     f->group_start = false;
     // a tab wherever it stands: the count may only ever be too high
     bool is_unicode = strcmp(word, "u") == 0;
     if (strcmp(word, "tab") == 0 || (is_unicode && (number == 9 || number == 9 - 65536))) count_tab(f);
-    if (strcmp(word, "uc") == 0 && f->has_number && number >= 0) f->unicode_skip = number > 255 ? 255 : (int)number;
-    f->skip_left = is_unicode ? f->unicode_skip : 0;
     if (!is_one_of(word, TEXT_WORDS)) change_count(f);
-    if (strcmp(word, "bin") == 0) {
-        // binary data the reader would take for text and groups; it shows none of it
-        if (f->has_number && number > 0) {
-            f->binary_left = number;
-            f->mode = BINARY;
-        }
-        return;
-    }
+    if (strcmp(word, "bin") == 0) return;  // the data after it is the reader's alone; it shows none of it
     if (strcmp(word, "row") == 0 || strcmp(word, "nestrow") == 0) {
         paragraph_end(f);
         if (in_body(f)) return put_word(f, "par", false, 0);
@@ -225,29 +206,24 @@ void word_take(rtf_filter* f) {
     // what the reader skips is kept within sound values all the same
     if (strcmp(word, "ri") == 0 || strcmp(word, "tx") == 0 || strcmp(word, "tb") == 0 ||
         (strcmp(word, "li") == 0 && !in_body(f))) {
-        return put_word(f, word, true, twips_within(f->has_number ? number : 0));
+        return put_word(f, word, true, twips_within(token.has_number ? number : 0));
     }
-    if (in_body(f)) return body_word(f, word, f->has_number, number);
-    if (strcmp(word, "fi") != 0) put_word(f, word, f->has_number, number);
+    if (in_body(f)) return body_word(f, word, token.has_number, number);
+    if (strcmp(word, "fi") != 0) put_word(f, word, token.has_number, number);
 }
 
 // A \* goes in only with the word it marks: the reader, fed one before anything else, hangs.
-void word_end(rtf_filter* f) {
-    word_take(f);
+void word_end(rtf_filter* f, const rtf_token& token) {
+    if (token.over_long) {
+        f->refused = true;  // beyond what the reader holds of one word
+        return;
+    }
+    word_take(f, token);
     f->star_waiting = false;
 }
 
-void filter_byte(rtf_filter* f, int c);
-
-void text_byte(rtf_filter* f, int c) {
+void text_byte(rtf_filter* f, int c, bool skipped) {
     switch (c) {
-        case '\\':
-            f->mode = ESCAPE;
-            return;
-        case '{':
-            return group_open(f);
-        case '}':
-            return group_close(f);
         case '\r':
         case '\n':
             return put(f, (char)c);
@@ -260,32 +236,18 @@ void text_byte(rtf_filter* f, int c) {
             return put(f, (char)c);
         default:
             f->star_waiting = false;
-            text_token(f, c, c < 128);
+            text_token(f, c, c < 128, skipped);
             text_seen(f);
             put(f, (char)c);
     }
 }
 
-void escape_byte(rtf_filter* f, int c) {
-    f->mode = TEXT;
-    if (is_letter(c)) {
-        f->mode = LETTERS;
-        f->word[0] = (char)c;
-        f->word_letters = f->word_length = 1;
-        f->has_number = f->negative = false;
-        f->number = 0;
-        return;
-    }
+void symbol_take(rtf_filter* f, int c, bool skipped) {
     bool group_start = f->group_start;
     f->group_start = false;
-    if (c == '\'' || c == '\\' || c == '{' || c == '}' || c == ':') {
-        text_token(f, c, false);  // a character of the text, escaped
+    if (c == '\\' || c == '{' || c == '}' || c == ':') {
+        text_token(f, c, false, skipped);  // a character of the text, escaped
         text_seen(f);
-        if (c == '\'') {
-            f->mode = HEX;
-            f->hex_left = 2;
-            f->hex_value = 0;
-        }
     } else if (c == '\0') {
         return;  // left out like a NUL in the text
     } else {
@@ -308,57 +270,49 @@ void escape_byte(rtf_filter* f, int c) {
     put(f, (char)c);
 }
 
-void word_byte(rtf_filter* f, int c) {
-    if (f->mode == LETTERS && (is_letter(c) || c == '-' || is_digit(c))) {
-        if (++f->word_length > RTF_WORD_LIMIT) {
-            f->refused = true;
-        } else if (is_letter(c)) {
-            f->word[f->word_letters++] = (char)c;
-        } else {
-            f->mode = DIGITS;
-            f->negative = c == '-';
-            if (is_digit(c)) f->number = c - '0';
-            f->has_number = is_digit(c);
-        }
-        return;
-    }
-    if (f->mode == DIGITS && is_digit(c)) {
-        if (++f->word_length > RTF_WORD_LIMIT) f->refused = true;
-        if (f->number < NUMBER_LIMIT) f->number = f->number * 10 + (c - '0');
-        if (f->number > NUMBER_LIMIT) f->number = NUMBER_LIMIT;
-        f->has_number = true;
-        return;
-    }
-    // anything else ends the word; a space is its delimiter and goes with it
-    word_end(f);
-    if (c == ' ') return;
-    filter_byte(f, c);
+// A character written as \'hh, or as much of one as stands before what cuts it short.
+void hex_take(rtf_filter* f, const rtf_token& token) {
+    f->group_start = false;
+    text_token(f, '\'', false, token.skipped);
+    text_seen(f);
+    f->star_waiting = false;
+    put_text(f, "\\'");
+    put_text(f, token.hex);
+    if (strlen(token.hex) == 2 && token.value == '\t') count_tab(f);
 }
 
-void filter_byte(rtf_filter* f, int c) {
-    switch (f->mode) {
-        case TEXT:
-            return text_byte(f, c);
-        case ESCAPE:
-            return escape_byte(f, c);
-        case LETTERS:
-        case DIGITS:
-            return word_byte(f, c);
-        case HEX:
-            if (is_hex(c) && --f->hex_left >= 0) {
-                put(f, (char)c);
-                f->hex_value = f->hex_value * 16 + (is_digit(c) ? c - '0' : (c | 0x20) - 'a' + 10);
-                if (f->hex_left > 0) return;
-                f->mode = TEXT;
-                if (f->hex_value == '\t') count_tab(f);
-                return;
-            }
-            f->mode = TEXT;
-            return text_byte(f, c);
+void token_take(rtf_filter* f, const rtf_token& token) {
+    switch (token.kind) {
+        case RTF_GROUP_OPEN:
+            return group_open(f);
+        case RTF_GROUP_CLOSE:
+            return group_close(f);
+        case RTF_WORD:
+            return word_end(f, token);
+        case RTF_SYMBOL:
+            return symbol_take(f, token.value, token.skipped);
+        case RTF_HEX:
+            return hex_take(f, token);
+        case RTF_TEXT:
+            return text_byte(f, token.value, token.skipped);
         default:
-            if (--f->binary_left == 0) f->mode = TEXT;
-            return;
+            return;  // binary data, the end, or a byte within a token
     }
+}
+
+// One byte of the input is one step: what a refused step puts out never reaches the reader. The
+// byte that ends a control word belongs to the word's step; one that cuts a \'h short starts a
+// step of its own, after the step of each digit before it.
+void filter_byte(rtf_filter* f) {
+    rtf_token token;
+    bool taken = rtf_tokens_feed(&f->tokens, f->input[f->input_at], &token);
+    token_take(f, token);
+    if (!taken) {
+        if (token.kind == RTF_HEX) return;
+        rtf_tokens_feed(&f->tokens, f->input[f->input_at], &token);
+        token_take(f, token);
+    }
+    f->input_at++;
 }
 
 bool input_fill(rtf_filter* f) {
@@ -372,13 +326,16 @@ bool input_fill(rtf_filter* f) {
 // Plain text goes through as it is, without the byte-by-byte tokens, up to where its run of
 // text may need a break.
 DWORD plain_run(rtf_filter* f) {
-    if (f->mode != TEXT || f->pending_tabs > 0 || f->skip_left > 0) return 0;
+    if (f->pending_tabs > 0) return 0;
     DWORD end = f->input_at;
     while (end < f->input_size && f->text_run < NAME_BREAK) {
-        BYTE c = f->input[end];
-        if (c == '\\' || c == '{' || c == '}' || c == '\t' || c == '\r' || c == '\n' || c == '\0') break;
-        f->text_run = c == ';' ? 0 : f->text_run + 1;
-        end++;
+        // no further than the break, unless a ';' ends the name on the way
+        size_t most = f->input_size - end;
+        if (most > (size_t)(NAME_BREAK - f->text_run)) most = NAME_BREAK - f->text_run;
+        size_t plain = rtf_tokens_plain_run(&f->tokens, f->input + end, most);
+        for (size_t i = 0; i < plain; i++) f->text_run = f->input[end + i] == ';' ? 0 : f->text_run + 1;
+        end += (DWORD)plain;
+        if (plain < most) break;
     }
     return end - f->input_at;
 }
@@ -387,7 +344,7 @@ DWORD plain_run(rtf_filter* f) {
 
 void rtf_filter_start(rtf_filter* filter, EDITSTREAMCALLBACK source, DWORD_PTR cookie) {
     memset(filter, 0, sizeof *filter);
-    filter->unicode_skip = 1;
+    rtf_tokens_start(&filter->tokens);
     filter->source = source;
     filter->source_cookie = cookie;
 }
@@ -408,7 +365,9 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
         if (f->input_ended) break;
         if (f->input_at == f->input_size && !input_fill(f)) {
             f->input_ended = true;
-            if (f->mode == LETTERS || f->mode == DIGITS) word_end(f);
+            rtf_token token;
+            rtf_tokens_end(&f->tokens, &token);
+            token_take(f, token);
             continue;
         }
         LONG run = (LONG)plain_run(f);
@@ -420,7 +379,7 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
             moved += run;
             continue;
         }
-        filter_byte(f, f->input[f->input_at++]);
+        filter_byte(f);
     }
     *done = moved;
     if (f->refused) return ERROR_INVALID_DATA;

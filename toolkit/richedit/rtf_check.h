@@ -6,8 +6,7 @@
 #include <windows.h>
 #include <richedit.h>
 
-// Letters and digits of one control word; the reader holds about a thousand.
-constexpr int RTF_WORD_LIMIT = 255;
+#include "toolkit/richedit/rtf_tokens.h"
 
 // The state of one filtered read; its fields are the filter's own.
 struct rtf_filter {
@@ -19,20 +18,12 @@ struct rtf_filter {
     bool input_ended, read_failed, refused;
     char output[4608];  // what one byte of the file turns into: a control word, the tabs of the cells
     int output_at, output_size;  // past the output's end the read is refused, never written beyond
-    int mode;
-    char word[RTF_WORD_LIMIT + 1];
-    int word_letters, word_length;
-    bool has_number, negative;
-    long long number;
-    int hex_left;
-    long long binary_left;
+    rtf_tokens tokens;
     int depth;
     bool outer_closed;  // the document's own group has closed: the reader stops there
     bool group_start, star_waiting;
     int hidden_depth, table_depth, star_depth;  // the outermost group of each kind, 0 when none
     int text_run;          // text the reader could take for one name: broken up before it grows too long
-    int unicode_skip, skip_left;  // what stands in for each \uN letter, and what is left of it
-    int hex_value;
     int tabs, pending_tabs, changes;
     long long left_indent, first_indent;
     // Null, or control words fed after the opening \rtf and every \pard in the body, the indents
