@@ -76,6 +76,13 @@ struct generator {
         for (int i = 0; i < size; i++) data += (char)below(256);
         return "\\bin" + std::to_string(size) + " " + data;
     }
+    // a picture's data in hex, of any kind and length
+    std::string picture() {
+        const char* kinds[] = {"pngblip", "emfblip", "wmetafile8", "dibitmap0", "jpegblip"};
+        std::string s = "{\\pict\\" + std::string(kinds[below(5)]) + " ";
+        for (int n = count() * 4; n > 0; n--) s += "0123456789abcdef"[below(16)];
+        return s + "}";
+    }
     // a piece of the body, or of a table, at any depth
     std::string piece(int depth) {
         int kind = below(depth > 8 ? 6 : 9);
@@ -87,7 +94,12 @@ struct generator {
                 return s;
             case 2: return word();
             case 3: return symbol();
-            case 4: return below(4) ? word() + " " + std::string(count(), 'x') : binary();
+            case 4:
+                switch (below(6)) {
+                    case 4: return binary();
+                    case 5: return picture();
+                    default: return word() + " " + std::string(count(), 'x');
+                }
             case 5: {
                 // one piece written many times over: endless groups, tabs, format changes
                 std::string one = piece(depth + 1);
@@ -233,6 +245,7 @@ TEST(RtfGenerated, KeptFilesAreRefusedOrReadAndThenCopiedAndSaved) {
         {"negative-indents", false, nullptr},
         {"negative-tab", false, "F\xf6re\tefter"},
         {"other-word-processor", false, "Se webbsidan nu.\r\nA\tB\r\nC\tD\r\nSlut"},
+        {"picture-data", false, "F\xf6re efter"},  // the picture's data never shows as text
         {"refused-control-word", true, "Osparat"},
         {"refused-nesting", true, "Osparat"},
         {"refused-tabs", true, "Osparat"},

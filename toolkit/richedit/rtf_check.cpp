@@ -103,7 +103,9 @@ void text_run_end(rtf_filter* f) { f->text_run = 0; }
 // One character of the reader's text, `plain` when it is one below 128 written as it is, `skipped`
 // when it stands in for a \uN.
 void text_token(rtf_filter* f, int c, bool plain, bool skipped) {
-    if (c == ';' && plain) {
+    // a picture's data goes into a buffer of the picture reader's own, which grows; a break
+    // there would end the data and show the rest of it as text
+    if ((c == ';' && plain) || (f->picture_depth > 0 && f->table_depth == 0)) {
         f->text_run = 0;
         return;
     }
@@ -148,6 +150,7 @@ void group_close(rtf_filter* f) {
     if (f->hidden_depth > f->depth) f->hidden_depth = 0;
     if (f->table_depth > f->depth) f->table_depth = 0;
     if (f->star_depth > f->depth) f->star_depth = 0;
+    if (f->picture_depth > f->depth) f->picture_depth = 0;
     f->group_start = false;
     text_run_end(f);
     put(f, '}');
@@ -158,6 +161,8 @@ void destination_seen(rtf_filter* f, const char* word) {
     bool table = is_one_of(word, TABLE_WORDS);
     if (table && f->table_depth == 0) f->table_depth = f->depth;
     if ((table || is_one_of(word, HIDDEN_WORDS)) && f->hidden_depth == 0) f->hidden_depth = f->depth;
+    // inside a table the table's reader takes the text as names, pictures or not
+    if (strcmp(word, "pict") == 0 && f->picture_depth == 0 && f->table_depth == 0) f->picture_depth = f->depth;
 }
 
 // A paragraph's lines all stand where its first line does, never left of the page: the

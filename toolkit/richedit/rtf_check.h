@@ -23,6 +23,7 @@ struct rtf_filter {
     bool outer_closed;  // the document's own group has closed: the reader stops there
     bool group_start, star_waiting;
     int hidden_depth, table_depth, star_depth;  // the outermost group of each kind, 0 when none
+    int picture_depth;  // the outermost picture outside the tables, 0 when none
     int text_run;          // text the reader could take for one name: broken up before it grows too long
     int tabs, pending_tabs, changes;
     long long left_indent, first_indent;
