@@ -26,7 +26,10 @@ constexpr DWORD RETRY_MS = 60000;     // after a failed copy
 constexpr DWORD NOTE_LIMIT = 4096;    // a longer note is none of ours
 constexpr int OFFER_LIMIT = 32;       // copies offered at one start; the rest at the next
 
-const char* const encoding_words[] = {"CP1252", "UTF8", "UTF8_MARK", "UTF16_MARK"};
+// Indexed by text_encoding: every encoding has its word.
+const char* const encoding_words[] = {"CP1252", "UTF8", "UTF8_MARK", "UTF16_MARK", "UTF16_BIG_ENDIAN_MARK"};
+constexpr int ENCODING_WORDS = (int)(sizeof encoding_words / sizeof encoding_words[0]);
+static_assert(ENCODING_WORDS == TEXT_UTF16_BIG_ENDIAN_MARK + 1, "a word for every text encoding");
 
 struct recovery_note {
     char path[MAX_PATH];  // empty for a document that was never saved
@@ -115,8 +118,8 @@ bool note_line_take(char* line, recovery_note* note, int* seen) {
         // follows from the path, as for every document
     } else if (std::strcmp(line, "encoding") == 0) {
         int i = 0;
-        while (i < 4 && std::strcmp(encoding_words[i], value) != 0) i++;
-        if (i == 4) return false;
+        while (i < ENCODING_WORDS && std::strcmp(encoding_words[i], value) != 0) i++;
+        if (i == ENCODING_WORDS) return false;
         note->encoding = (text_encoding)i;
     } else if (std::strcmp(line, "time") == 0 || std::strcmp(line, "started") == 0) {
         if (!hex_value(value, &number)) return false;

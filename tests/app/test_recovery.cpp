@@ -160,6 +160,39 @@ TEST_F(Recovery, CopyAnUnwritableFolderCostsOneQuietStatusLine) {
     recovery_forget();
 }
 
+// The note names the document's encoding, whichever it is, and the copy comes back in it.
+TEST_F(Recovery, EveryEncodingIsNotedAndComesBack) {
+    const struct {
+        text_encoding encoding;
+        const char* word;
+    } encodings[] = {{TEXT_CP1252, "CP1252"},
+                     {TEXT_UTF8, "UTF8"},
+                     {TEXT_UTF8_MARK, "UTF8_MARK"},
+                     {TEXT_UTF16_MARK, "UTF16_MARK"},
+                     {TEXT_UTF16_BIG_ENDIAN_MARK, "UTF16_BIG_ENDIAN_MARK"}};
+    for (const auto& e : encodings) {
+        SCOPED_TRACE(e.word);
+        recovery_reset();
+        document_encoding = e.encoding;
+        type_bold("Hej");
+        changes_aged(2100);
+        recovery_tick();
+        std::string note = file_read(own_note());
+        EXPECT_NE(note.find(std::string("\r\nencoding=") + e.word + "\r\n"), std::string::npos) << note;
+        // left behind by a run that ended
+        std::string copy = file_read(own_copy());
+        recovery_forget();
+        app_reset();
+        document_encoding = TEXT_CP1252;
+        left_behind(copy, note_text("", e.word));
+        dialog_helper_queue_button(IDYES);
+        EXPECT_TRUE(recovery_offer());
+        EXPECT_EQ(document_encoding, e.encoding);
+        EXPECT_EQ(app_editor_text(), "Hej");
+        recovery_forget();
+    }
+}
+
 TEST_F(Recovery, OfferYesBringsTheCopyBackModifiedAndNamedAsTheOriginalNoRemovesIt) {
     std::string original = folder + "brev.txt";
     std::string copy = left_behind(SOUND_COPY, note_text(original, "UTF8"));

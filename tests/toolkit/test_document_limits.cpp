@@ -119,6 +119,13 @@ TEST_F(DocumentLimits, NamesTheReaderCouldCollectAnywhereLoadAndTabsBeyondItAreR
         editor_set_modified(editor, "ON");
         expect_refused("{\\rtf1 " + repeated(tab, 20000) + "x}");
     }
+    // and so does every letter outside the basic plane, its halves written either way
+    for (const char* letter : {"\\u-10179?\\u-8704?", "\\u55357?\\u56832?"}) {
+        SCOPED_TRACE(letter);
+        expect_refused("{\\rtf1 " + repeated(letter, 16001) + "}");
+    }
+    EXPECT_EQ(load("{\\rtf1 " + repeated("\\u-10179?\\u-8704?", 16000) + "\\par " + repeated("\\u-10179?\\u-8704?", 16000) + "}"),
+              64002);
     // tabs spread over paragraphs are read
     EXPECT_GT(load("{\\rtf1 " + repeated(repeated("\\tab ", 100) + "\\par ", 1000) + "}"), 0);
     std::string text = editor_text(editor);
@@ -226,6 +233,13 @@ TEST_F(DocumentLimits, PlainTextIsRefusedOnlyForAParagraphOfEndlessTabs) {
          DOCUMENT_NOTHING_MOVED},
         {"UTF-8", "\xef\xbb\xbfå" + std::string(4001, '\t'), DOCUMENT_NOTHING_MOVED},
         {"UTF-16", "\xff\xfe" + utf16_tabs, DOCUMENT_NOTHING_MOVED},
+        // letters outside the basic plane, as many as the control lays out in about a second
+        {"UTF-8, 16,001 emoji in a paragraph", "\xef\xbb\xbf" + repeated("\xf0\x9f\x98\x80", 16001),
+         DOCUMENT_NOTHING_MOVED},
+        {"UTF-16, 16,000 emoji in each of two paragraphs",
+         "\xff\xfe" + repeated("\x3d\xd8\x00\xde", 16000) + std::string("\r\0\n\0", 4) + repeated("\x3d\xd8\x00\xde", 16000),
+         32002},
+        {"Windows-1252, whose bytes from F0 on are letters of their own", std::string(20000, '\xf0'), 20000},
     };
     std::string path = folder + "prov.txt";
     for (const auto& f : files) {

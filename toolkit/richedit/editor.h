@@ -21,6 +21,10 @@ constexpr int EDITOR_TWIPS_LIMIT = 31680;
 // The most tabs a paragraph may bring into the control: it takes a time growing with the square
 // of a paragraph's tabs (16,000 take two seconds to paste, and a second for each key typed there).
 constexpr int EDITOR_PARAGRAPH_TABS_LIMIT = 4000;
+// The most letters outside the basic plane (emoji, old scripts) a paragraph may bring in: the
+// control lays out a paragraph of them in a time growing with the square of their number
+// (16,000 take about a second, 50,000 over fifteen, 250,000 minutes).
+constexpr int EDITOR_PARAGRAPH_WIDE_LETTERS_LIMIT = 16000;
 
 // Margin and step in points; at most 32 stops, and the last stays within 900 points of the margin.
 // Every line stands at the margin; a negative margin or step counts as 0. One step to undo.

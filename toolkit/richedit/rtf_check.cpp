@@ -117,6 +117,12 @@ void text_token(rtf_filter* f, int c, bool plain, bool skipped) {
     if (++f->text_run > NAME_LIMIT) f->refused = true;
 }
 
+// The control lays out a paragraph of letters outside the basic plane in a time growing with the
+// square of their number; refused like its tabs.
+void count_wide_letter(rtf_filter* f) {
+    if (++f->wide_letters > EDITOR_PARAGRAPH_WIDE_LETTERS_LIMIT && f->whole_check) f->refused = true;
+}
+
 // A control word or symbol, or a group's brace: one more format change in the paragraph.
 void change_count(rtf_filter* f) {
     if (++f->changes > CHANGE_LIMIT && f->whole_check) f->refused = true;
@@ -131,6 +137,7 @@ void text_seen(rtf_filter* f) {
 
 void paragraph_end(rtf_filter* f) {
     f->tabs = 0;
+    f->wide_letters = 0;
     f->changes = 0;
     f->pending_tabs = 0;  // a row's last cell needs no tab after it
 }
@@ -201,6 +208,10 @@ void word_take(rtf_filter* f, const rtf_token& token) {
     // a tab wherever it stands: the count may only ever be too high
     bool is_unicode = strcmp(word, "u") == 0;
     if (strcmp(word, "tab") == 0 || (is_unicode && (number == 9 || number == 9 - 65536))) count_tab(f);
+    // the first half of a letter outside the basic plane, written either way
+    if (is_unicode && ((number >= 0xD800 && number <= 0xDBFF) || (number >= 0xD800 - 65536 && number <= 0xDBFF - 65536))) {
+        count_wide_letter(f);
+    }
     if (!is_one_of(word, TEXT_WORDS)) change_count(f);
     if (strcmp(word, "bin") == 0) return;  // the data after it is the reader's alone; it shows none of it
     if (strcmp(word, "row") == 0 || strcmp(word, "nestrow") == 0) {

@@ -25,7 +25,7 @@ struct rtf_filter {
     int hidden_depth, table_depth, star_depth;  // the outermost group of each kind, 0 when none
     int picture_depth;  // the outermost picture outside the tables, 0 when none
     int text_run;          // text the reader could take for one name: broken up before it grows too long
-    int tabs, pending_tabs, changes;
+    int tabs, pending_tabs, changes, wide_letters;
     long long left_indent, first_indent;
     // Null, or control words fed after the opening \rtf and every \pard in the body, the indents
     // and tab stops of the paragraphs' own then left out: the layout a load puts them all on.

@@ -53,12 +53,19 @@ void utf8_scan_block(utf8_scan& scan, const BYTE* bytes, DWORD count) {
     }
 }
 
-// Follows the tabs of the paragraph under way through a text, block by block; a CR or a LF
-// ends a paragraph, in the control as here.
+// Follows the tabs and the letters outside the basic plane of the paragraph under way through a
+// text, block by block; a CR or a LF ends a paragraph, in the control as here. Such a letter is
+// a high surrogate in UTF-16 and a byte from F0 on in UTF-8 (in Windows-1252 those bytes are
+// letters of their own: their count is kept apart, for a text that turns out to be UTF-8).
 struct tab_count {
     int in_paragraph;
     bool too_many;
+    int wide_in_paragraph;
+    bool wide_too_many;
 };
+
+bool is_wide_start(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool is_wide_start(BYTE unit) { return unit >= 0xF0; }
 
 template <typename unit>
 void tabs_count(tab_count& count, const unit* units, size_t length) {
@@ -67,6 +74,9 @@ void tabs_count(tab_count& count, const unit* units, size_t length) {
             count.too_many = ++count.in_paragraph > EDITOR_PARAGRAPH_TABS_LIMIT;
         } else if (units[i] == '\r' || units[i] == '\n') {
             count.in_paragraph = 0;
+            count.wide_in_paragraph = 0;
+        } else if (is_wide_start(units[i]) && ++count.wide_in_paragraph > EDITOR_PARAGRAPH_WIDE_LETTERS_LIMIT) {
+            count.wide_too_many = true;
         }
     }
 }
@@ -112,7 +122,7 @@ text_encoding text_encoding_detect(HANDLE file) {
     DWORD count = 0;
     bool first = true, utf16 = false, big_endian = false, marked = false;
     utf8_scan scan = {0, 0x80, 0xBF, true, false};
-    tab_count tabs = {0, false};
+    tab_count tabs = {0, false, 0, false};
     // every block is read, for the tabs; an even block size keeps UTF-16 units whole
     while (!tabs.too_many && ReadFile(file, block, sizeof block, &count, nullptr) && count > 0) {
         if (first) {
@@ -133,7 +143,8 @@ text_encoding text_encoding_detect(HANDLE file) {
         }
     }
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    tabs_too_many = tabs.too_many;
+    bool utf8 = !utf16 && scan.valid && scan.wanted == 0 && scan.multi_byte;
+    tabs_too_many = tabs.too_many || ((utf16 || utf8) && tabs.wide_too_many);
     if (utf16) return big_endian ? TEXT_UTF16_BIG_ENDIAN_MARK : TEXT_UTF16_MARK;
     if (scan.valid && scan.wanted == 0 && scan.multi_byte) return marked ? TEXT_UTF8_MARK : TEXT_UTF8;
     return TEXT_CP1252;
@@ -142,9 +153,9 @@ text_encoding text_encoding_detect(HANDLE file) {
 bool text_tabs_too_many() { return tabs_too_many; }
 
 bool text_tabs_within_limit(const WCHAR* text, size_t length) {
-    tab_count tabs = {0, false};
+    tab_count tabs = {0, false, 0, false};
     tabs_count(tabs, text, length);
-    return !tabs.too_many;
+    return !tabs.too_many && !tabs.wide_too_many;
 }
 
 WPARAM text_read_prepare(HANDLE file, text_encoding encoding) {
