@@ -29,10 +29,9 @@ constexpr const char* BACKGROUND_PROPERTY = "editor_background";  // the colour 
 // The scroll bars it was made with: the control shows and hides them as the text needs, and a
 // control made without one never shows it.
 constexpr const char* SCROLL_PROPERTY = "editor_scroll";  // the style bits + 1
-constexpr const char* WRAP_SET_PROPERTY = "editor_wrap_set";
 constexpr const char* WRAP_TARGET_PROPERTY = "editor_wrap_target";
-constexpr const char* WRAP_WIDTH_PROPERTY = "editor_wrap_width";
-const char* const EDITOR_PROPERTIES[] = {BACKGROUND_PROPERTY, SCROLL_PROPERTY, WRAP_SET_PROPERTY, WRAP_TARGET_PROPERTY,
+constexpr const char* WRAP_WIDTH_PROPERTY = "editor_wrap_width";  // the width + 1; none: never set
+const char* const EDITOR_PROPERTIES[] = {BACKGROUND_PROPERTY, SCROLL_PROPERTY, WRAP_TARGET_PROPERTY,
                                          WRAP_WIDTH_PROPERTY};
 
 // The control's class procedure, shared by every editor.
@@ -40,9 +39,8 @@ WNDPROC control_procedure = nullptr;
 
 // Kept beside the control for a new one in its place.
 LRESULT wrap_target_set(HWND editor, HDC target, LPARAM width) {
-    SetPropA(editor, WRAP_SET_PROPERTY, (HANDLE)1);
     SetPropA(editor, WRAP_TARGET_PROPERTY, (HANDLE)target);
-    SetPropA(editor, WRAP_WIDTH_PROPERTY, (HANDLE)width);
+    SetPropA(editor, WRAP_WIDTH_PROPERTY, (HANDLE)(width + 1));
     return SendMessageA(editor, EM_SETTARGETDEVICE, (WPARAM)target, width);
 }
 
@@ -319,8 +317,8 @@ HWND editor_twin_make(HWND old) {
     if (ULONG_PTR background = (ULONG_PTR)GetPropA(old, BACKGROUND_PROPERTY)) {
         editor_set_colours(twin, NO_COLOUR, (COLORREF)(background - 1));
     }
-    if (GetPropA(old, WRAP_SET_PROPERTY)) {
-        wrap_target_set(twin, (HDC)GetPropA(old, WRAP_TARGET_PROPERTY), (LPARAM)GetPropA(old, WRAP_WIDTH_PROPERTY));
+    if (LPARAM width = (LPARAM)GetPropA(old, WRAP_WIDTH_PROPERTY)) {
+        wrap_target_set(twin, (HDC)GetPropA(old, WRAP_TARGET_PROPERTY), width - 1);
     }
     SendMessageA(twin, EM_SETUNDOLIMIT, EDITOR_UNDO_LIMIT, 0);
     SendMessageA(twin, EM_SETEVENTMASK, 0, SendMessageA(old, EM_GETEVENTMASK, 0, 0));

@@ -146,7 +146,7 @@ text_encoding text_encoding_detect(HANDLE file) {
     bool utf8 = !utf16 && scan.valid && scan.wanted == 0 && scan.multi_byte;
     tabs_too_many = tabs.too_many || ((utf16 || utf8) && tabs.wide_too_many);
     if (utf16) return big_endian ? TEXT_UTF16_BIG_ENDIAN_MARK : TEXT_UTF16_MARK;
-    if (scan.valid && scan.wanted == 0 && scan.multi_byte) return marked ? TEXT_UTF8_MARK : TEXT_UTF8;
+    if (utf8) return marked ? TEXT_UTF8_MARK : TEXT_UTF8;
     return TEXT_CP1252;
 }
 
