@@ -10,6 +10,7 @@
 #include "support/test_util.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/page_layout.h"
+#include "toolkit/richedit/print.h"
 #include "toolkit/windows/window.h"
 
 namespace {
@@ -347,6 +348,7 @@ struct paragraph_case {
     size_t line;  // of the paragraph, from 0
     line_anchor anchor;
     int twips;
+    WORD numbering = 0, numbering_tab = 0;
 };
 
 TEST_F(PageLayout, ParagraphFormatsPlaceTheLinesOnThePage) {
@@ -365,13 +367,23 @@ TEST_F(PageLayout, ParagraphFormatsPlaceTheLinesOnThePage) {
         {"wrapped right", PFA_RIGHT, 0, 0, 0, 0, long_text.c_str(), 1, TEXT_RIGHT, 5760},
         {"tab stop", PFA_LEFT, 0, 0, 0, 2160, "a\tTabb", 0, LAST_PIECE_LEFT, 2160},
         {"tab after an indent", PFA_LEFT, 720, 0, 0, 3600, "a\tTabb", 0, LAST_PIECE_LEFT, 3600},
+        // a line keeps a quarter of the width whatever its indents, and never starts left of it
+        {"indent past the paper", PFA_LEFT, 12000, 0, 0, 0, long_text.c_str(), 0, TEXT_LEFT, 4320},
+        {"its next lines too", PFA_LEFT, 9000, 0, 0, 0, long_text.c_str(), 1, TEXT_LEFT, 4320},
+        {"first line left of the page", PFA_LEFT, -720, 0, 0, 0, "Vänster", 0, TEXT_LEFT, 0},
+        {"right indent past the left", PFA_RIGHT, 0, 9000, 0, 0, "Höger", 0, TEXT_RIGHT, 1440},
+        {"bullet at the indent", PFA_LEFT, 720, 0, 0, 0, "Punkt", 0, TEXT_LEFT, 720, PFN_BULLET, 1440},
+        {"its text at the numbering tab", PFA_LEFT, 720, 0, 0, 0, "Punkt", 0, LAST_PIECE_LEFT, 2160, PFN_BULLET, 1440},
     };
     for (const paragraph_case& c : cases) {
         SCOPED_TRACE(c.name);
         set_text(c.text);
         PARAFORMAT2 format = {};
         format.cbSize = sizeof format;
-        format.dwMask = PFM_ALIGNMENT | PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_TABSTOPS;
+        format.dwMask = PFM_ALIGNMENT | PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_TABSTOPS | PFM_NUMBERING |
+                        PFM_NUMBERINGTAB;
+        format.wNumbering = c.numbering;
+        format.wNumberingTab = c.numbering_tab;
         format.wAlignment = c.alignment;
         format.dxStartIndent = c.start_indent;
         format.dxRightIndent = c.right_indent;
@@ -435,4 +447,69 @@ TEST_F(PageLayout, RaisedAndLoweredTextLeavesTheLinesBaseline) {
         EXPECT_NEAR(texts[0].y - texts[1].y, device_y(c.raise), 1);
         EXPECT_NEAR(texts[1].font.lfHeight * 100.0 / texts[0].font.lfHeight, c.height_percent, 5);
     }
+}
+
+// With the editor wrapping at the printer's page, each printed line begins with the word its
+// line on the screen begins with, bullets included, and no line reaches past the right margin.
+TEST_F(PageLayout, LinesFollowingTheEditorBeginOnPaperWithTheScreensWords) {
+    HDC printer = printer_open(PAGE_SETUP_DEFAULT, 0);
+    ASSERT_NE(printer, nullptr) << print_output_problem();
+    RECT area = print_text_area(printer, PAGE_SETUP_DEFAULT);
+    int right = MulDiv(area.right - area.left, GetDeviceCaps(printer, LOGPIXELSX), 1440);
+    std::string words;
+    for (int i = 0; i < 150; ++i) words += " ord" + std::to_string(1000 + i).substr(1);
+    std::string text = "L\xe5ng stycke:" + words + "\r\nPunkt:" + words + "\r\nSlut:" + words;
+    LONG second = (LONG)text.find("Punkt");
+    struct { const char* face; int points; } faces[] = {{"Times New Roman", 12}, {"Arial", 10}, {"Courier New", 11}};
+    for (const auto& f : faces) {
+        SCOPED_TRACE(f.face);
+        ASSERT_EQ(editor_set_text(&editor, text.c_str()), 0);
+        CHARFORMATA format = {};
+        format.cbSize = sizeof format;
+        format.dwMask = CFM_FACE | CFM_SIZE;
+        format.yHeight = f.points * 20;
+        strcpy(format.szFaceName, f.face);
+        editor_select(editor, 0, -1);
+        SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+        PARAFORMAT2 bullet = {};
+        bullet.cbSize = sizeof bullet;
+        bullet.dwMask = PFM_NUMBERING;
+        bullet.wNumbering = PFN_BULLET;
+        paragraph_format(second, second, bullet);
+        editor_set_wrap(editor, "PAGE", printer, area.right - area.left);
+        page_layout_follow_lines(editor);
+        page_layout_format(editor, 0, nullptr);
+        HDC dc = CreateEnhMetaFileA(printer, nullptr, nullptr, nullptr);
+        FORMATRANGE range = {};
+        range.hdc = range.hdcTarget = dc;
+        range.rc = range.rcPage = area;
+        range.chrg = {0, -1};
+        EXPECT_EQ(page_layout_format(editor, 1, &range), editor_text_length(editor));
+        HENHMETAFILE metafile = CloseEnhMetaFile(dc);
+        metafile_reader reader = {};
+        EnumEnhMetaFile(nullptr, metafile, read_record, &reader, nullptr);
+        DeleteEnhMetaFile(metafile);
+        std::vector<std::string> paper;  // each line's text, the bullet left out
+        int last_y = -1, bullets = 0;
+        for (const drawn_text& t : reader.texts) {
+            EXPECT_LE(t.x + t.width - MulDiv(area.left, GetDeviceCaps(printer, LOGPIXELSX), 1440), right) << t.text;
+            if (t.text == "\x95" && ++bullets) continue;
+            if (t.y != last_y) paper.emplace_back();
+            paper.back() += t.text;
+            last_y = t.y;
+        }
+        int lines = (int)SendMessageA(editor, EM_GETLINECOUNT, 0, 0);
+        EXPECT_GT(lines, 24);
+        ASSERT_EQ((int)paper.size(), lines);
+        for (int l = 0; l < lines; ++l) {
+            LONG index = (LONG)SendMessageA(editor, EM_LINEINDEX, l, 0);
+            LONG next = l + 1 < lines ? (LONG)SendMessageA(editor, EM_LINEINDEX, l + 1, 0) : (LONG)text.size();
+            std::string screen = trim_right(text.substr(index, next - index));
+            while (!screen.empty() && (screen.back() == '\n' || screen.back() == '\r')) screen.pop_back();
+            EXPECT_EQ(trim_right(paper[l]), trim_right(screen)) << "line " << l;
+        }
+        EXPECT_EQ(bullets, 1);
+    }
+    page_layout_follow_lines(nullptr);
+    DeleteDC(printer);
 }

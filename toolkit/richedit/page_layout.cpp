@@ -2,6 +2,7 @@
 #include "toolkit/richedit/page_layout.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -12,11 +13,20 @@ namespace {
 constexpr int TWIPS_PER_INCH = 1440;
 constexpr int MEASURE_CHUNK = 256;  // characters measured per GDI call
 constexpr int FOLLOW_ASK_SHARE = 20;  // a line within a twentieth of its width from the right edge
+// A followed editor's line that our widths find wider than the page by at most this share of
+// the width is drawn narrowed to fit: its sums of rounded widths come out a pixel or two shorter.
+constexpr int FOLLOW_SQUEEZE_SHARE = 50;
+// Whatever its indents, a line keeps this share of the text width for its text: a paragraph
+// indented past the paper's edge is printed, not drawn where no paper is.
+constexpr int LINE_ROOM_SHARE = 4;
+constexpr WCHAR BULLET[] = L"\x2022";
+constexpr WCHAR BLANK[] = L" ";
 constexpr DWORD FORMAT_NEEDED = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_COLOR | CFM_SIZE |
                                 CFM_FACE | CFM_CHARSET | CFM_OFFSET;
 constexpr DWORD EFFECTS_USED =
     CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT | CFE_AUTOCOLOR | CFE_SUBSCRIPT | CFE_SUPERSCRIPT;
-constexpr DWORD PARAGRAPH_NEEDED = PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_TABSTOPS | PFM_ALIGNMENT;
+constexpr DWORD PARAGRAPH_NEEDED =
+    PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_TABSTOPS | PFM_ALIGNMENT | PFM_NUMBERING;
 
 // The face that shows the characters of a Symbol run where the device's Symbol face lacks them.
 constexpr char SYMBOL_STAND_IN[] = "Times New Roman";
@@ -74,13 +84,16 @@ struct layout_paragraph {  // device units; tabs relative to the left edge
     int first_indent, rest_indent, right_indent;
     int space_before, space_after;
     WORD alignment;
+    bool bullet;
+    int numbering_tab;  // the least distance from the bullet to the text
     std::vector<int> tabs;
 };
 
 struct layout_piece {  // a stretch of one run drawn with one call
-    LONG start, end;
+    LONG start, end;  // both -1: the paragraph's bullet
     int x;
     int font;
+    int squeezed, measured;  // its widths drawn squeezed by squeezed / measured
 };
 
 struct layout_line {
@@ -242,7 +255,9 @@ bool symbols_unmapped(const CHARFORMAT2A& format) {
 
 HFONT font_create(const CHARFORMAT2A& format, const char* face, BYTE charset, BYTE pitch_and_family, int dpi_y) {
     LOGFONTA lf = {};
-    int height = std::max(1, MulDiv(format.yHeight, dpi_y, TWIPS_PER_INCH));
+    // cut to whole units, not rounded, as the editor makes its fonts: a rounded 11-point font on
+    // the screen is a pixel taller than the editor's, and its lines break a word sooner
+    int height = std::max(1, (int)((LONG64)format.yHeight * dpi_y / TWIPS_PER_INCH));
     lf.lfHeight = -((format.dwEffects & (CFE_SUPERSCRIPT | CFE_SUBSCRIPT)) ? std::max(1, height * 2 / 3) : height);
     lf.lfWeight = (format.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = (format.dwEffects & CFE_ITALIC) ? 1 : 0;
@@ -312,11 +327,14 @@ void read_runs(HWND editor) {
 // last one's line break, which lies inside it.
 bool paragraphs_uniform(HWND editor, size_t first, size_t last, PARAFORMAT2* format) {
     select_range(editor, cache.paragraphs[first].start, cache.paragraphs[last].end);
-    DWORD needed = PARAGRAPH_NEEDED | (cache.para_format_size == sizeof *format ? PFM_SPACEBEFORE | PFM_SPACEAFTER : 0);
+    DWORD needed = PARAGRAPH_NEEDED |
+                   (cache.para_format_size == sizeof *format ? PFM_SPACEBEFORE | PFM_SPACEAFTER | PFM_NUMBERINGTAB : 0);
     return (para_format_read(editor, cache.para_format_size, format) & needed) == needed;
 }
 
 void paragraph_apply(layout_paragraph* p, const PARAFORMAT2& format) {
+    p->bullet = format.wNumbering == PFN_BULLET;
+    p->numbering_tab = cache.para_format_size == sizeof format ? to_x(format.wNumberingTab) : 0;
     p->first_indent = to_x(format.dxStartIndent);
     p->rest_indent = to_x(format.dxStartIndent + format.dxOffset);
     p->right_indent = to_x(format.dxRightIndent);
@@ -334,7 +352,7 @@ void read_paragraphs(HWND editor) {
     for (;;) {
         LONG end = start;
         while (end < cache.limit && !is_break(char_at(end))) ++end;
-        cache.paragraphs.push_back({start, end, 0, 0, 0, 0, 0, PFA_LEFT, {}});
+        cache.paragraphs.push_back({start, end, 0, 0, 0, 0, 0, PFA_LEFT, false, 0, {}});
         if (end >= cache.limit) break;
         start = end + ((char_at(end) == '\r' && end + 1 < cache.limit && char_at(end + 1) == '\n') ? 2 : 1);
         if (start >= cache.limit) break;
@@ -455,12 +473,12 @@ void piece_add(LONG start, LONG end, int x, int font) {
     if (end <= start) return;
     if (cache.pieces.size() > line_first_piece) {
         layout_piece& last = cache.pieces.back();
-        if (last.end == start && last.font == font) {
+        if (last.end == start && last.font == font && last.start >= 0) {
             last.end = end;  // text that continues the previous piece is drawn with it
             return;
         }
     }
-    cache.pieces.push_back({start, end, x, font});
+    cache.pieces.push_back({start, end, x, font, 1, 1});
 }
 
 // Cuts the pieces of the line being built back to the characters before end.
@@ -485,18 +503,18 @@ LONG line_break_at(LONG start, LONG over) {
 
 // The distance from the first character's start to the end of each of count characters, in
 // device units: the device's own widths, or the screen's scaled to the device.
-void text_extents(LONG start, int count, int font, int* extents) {
+void text_extents(const WCHAR* text, int count, int font, int* extents) {
     SIZE size;
     if (cache.screen == nullptr) {
         font_select(font);
-        GetTextExtentExPointW(cache.dc, text_at(start), count, 0, nullptr, extents, &size);
+        GetTextExtentExPointW(cache.dc, text, count, 0, nullptr, extents, &size);
         return;
     }
     if (cache.screen_selected_font != font) {
         SelectObject(cache.screen, cache.fonts[font].screen_font);
         cache.screen_selected_font = font;
     }
-    GetTextExtentExPointW(cache.screen, text_at(start), count, 0, nullptr, extents, &size);
+    GetTextExtentExPointW(cache.screen, text, count, 0, nullptr, extents, &size);
     for (int i = 0; i < count; ++i) extents[i] = MulDiv(extents[i], cache.dpi_x, cache.screen_dpi_x);
 }
 
@@ -507,7 +525,7 @@ LONG measure(LONG start, LONG end, int right, int* x, int font) {
     extents.resize(MEASURE_CHUNK);
     while (start < end) {
         int count = (int)std::min<LONG>(end - start, MEASURE_CHUNK);
-        text_extents(start, count, font, extents.data());
+        text_extents(text_at(start), count, font, extents.data());
         int room = right - *x;
         int fit = (int)(std::upper_bound(extents.begin(), extents.begin() + count, room) - extents.begin());
         piece_add(start, start + fit, *x, font);
@@ -536,7 +554,7 @@ int line_text_end(const layout_line& line, int x_after) {
         if (end == piece.start) continue;
         static std::vector<int> extents;
         extents.resize(end - piece.start);
-        text_extents(piece.start, end - piece.start, piece.font, extents.data());
+        text_extents(text_at(piece.start), end - piece.start, piece.font, extents.data());
         return piece.x + extents.back();
     }
     return x_after;
@@ -559,14 +577,53 @@ LONG editor_line_end(LONG start) {
     return next > start ? (LONG)next : cache.limit;
 }
 
+// Draws the paragraph's bullet at x, as the editor does: the first line's text starts a blank
+// after it, or at the paragraph's numbering tab when that is further.
+int bullet_add(const layout_paragraph& p, int x) {
+    int font = run_at(p.start).font;
+    int bullet_width, blank_width;
+    text_extents(BULLET, 1, font, &bullet_width);
+    text_extents(BLANK, 1, font, &blank_width);
+    cache.pieces.push_back({-1, -1, x, font, 1, 1});
+    return x + std::max(p.numbering_tab, bullet_width + blank_width);
+}
+
+// Where the followed editor's screen line runs a little past the page by our widths, the
+// line's visible text from left on is measured on to the editor's line end and drawn narrowed
+// into right. False, and nothing changed, when it runs further or holds a tab.
+bool line_squeeze(LONG reached, LONG editor_end, int left, int x, int right, int width) {
+    LONG visible = editor_end;
+    while (visible > reached && (char_at(visible - 1) == ' ' || is_break(char_at(visible - 1)))) --visible;
+    if (std::find(text_at(reached), text_at(visible), L'\t') != text_at(visible)) return false;
+    size_t kept = cache.pieces.size();
+    for (LONG at = reached; at < visible;) {
+        LONG stop = stretch_end(at, visible);
+        at = measure(at, stop, INT_MAX, &x, run_at(at).font);
+    }
+    if (x - right > width / FOLLOW_SQUEEZE_SHARE || x <= left) {
+        cache.pieces.resize(kept);
+        return false;
+    }
+    for (size_t i = line_first_piece; i < cache.pieces.size(); ++i) {
+        layout_piece& piece = cache.pieces[i];
+        piece.x = left + MulDiv(piece.x - left, right - left, x - left);
+        piece.squeezed = right - left;
+        piece.measured = x - left;
+    }
+    return true;
+}
+
 // Lays out one line from start; returns where the next line starts. ends_paragraph tells
 // whether the line holds the end of its paragraph.
 LONG line_layout(LONG start, int width, layout_line* line, bool* ends_paragraph) {
     const layout_paragraph& p = paragraph_of(start);
-    int x = starts_paragraph(start) ? p.first_indent : p.rest_indent;
-    int right = width - p.right_indent;
+    int room = width / LINE_ROOM_SHARE;
+    int right = std::clamp(width - p.right_indent, room, width);
+    int x = std::clamp(starts_paragraph(start) ? p.first_indent : p.rest_indent, 0, right - room);
     line_first_piece = line->first_piece = cache.pieces.size();
-    LONG at = start, end = p.end;
+    if (p.bullet && start == p.start) x = std::min(bullet_add(p, x), right - room);
+    int left = x;
+    LONG at = start, end = p.end, overflow = -1;
     while (at < p.end) {
         if (char_at(at) == '\t') {
             x = next_tab(p, x);
@@ -578,14 +635,20 @@ LONG line_layout(LONG start, int width, layout_line* line, bool* ends_paragraph)
         if (reached < stop) {
             end = line_break_at(start, reached);
             if (reached == start) piece_add(start, end, x, run_at(start).font);  // not even one fitted
+            else overflow = reached;
             break;
         }
         at = stop;
     }
-    // The followed editor's line may end sooner. Asking costs a walk through the editor's
-    // paragraphs, so it is asked only about lines that fill most of their width.
+    // The followed editor's line may end sooner, or a little later. Asking costs a walk through
+    // the editor's paragraphs, so it is asked only about lines that fill most of their width.
     if (followed_editor == cache.editor && (end < p.end || x > right - right / FOLLOW_ASK_SHARE)) {
-        end = std::min(end, editor_line_end(start));
+        LONG editor_end = std::min(editor_line_end(start), p.end);
+        if (editor_end < end) {
+            end = editor_end;
+        } else if (editor_end > end && overflow >= 0 && line_squeeze(overflow, editor_end, left, x, right, width)) {
+            end = editor_end;
+        }
     }
     pieces_cut(line->first_piece, end);
     line->piece_count = cache.pieces.size() - line->first_piece;
@@ -675,10 +738,13 @@ namespace {
 void piece_draw(HDC dc, const layout_piece& piece, int x, int y) {
     int count = piece.end - piece.start;
     static std::vector<int> steps;
+    const WCHAR* text = piece.start < 0 ? BULLET : text_at(piece.start);
+    if (piece.start < 0) count = 1;
     steps.resize(count);
-    text_extents(piece.start, count, piece.font, steps.data());
+    text_extents(text, count, piece.font, steps.data());
+    for (int i = 0; i < count; ++i) steps[i] = MulDiv(steps[i], piece.squeezed, piece.measured);
     for (int i = count - 1; i > 0; --i) steps[i] -= steps[i - 1];
-    ExtTextOutW(dc, x, y, 0, nullptr, text_at(piece.start), count, steps.data());
+    ExtTextOutW(dc, x, y, 0, nullptr, text, count, steps.data());
 }
 
 // Draws the page measured last at left, top (device units of the measuring device) on dc,
