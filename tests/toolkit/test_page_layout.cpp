@@ -17,6 +17,7 @@ namespace {
 
 struct drawn_text {
     std::string text;
+    std::wstring units;  // as drawn
     int x, y;  // the baseline's start, device units
     int width;  // of the text without its trailing blanks
     LOGFONTW font;
@@ -49,7 +50,7 @@ int CALLBACK read_record(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LP
         size_t visible = t->emrtext.offDx ? std::string(text).find_last_not_of(' ') + 1 : 0;
         int width = 0;  // of the characters up to the last one that is not a blank
         for (size_t i = 0; i < visible; ++i) width += advances[i];
-        reader->texts.push_back({text, t->emrtext.ptlReference.x, t->emrtext.ptlReference.y, width, reader->current,
+        reader->texts.push_back({text, std::wstring(chars, t->emrtext.nChars), t->emrtext.ptlReference.x, t->emrtext.ptlReference.y, width, reader->current,
                                  reader->colour});
     }
     return 1;
@@ -211,6 +212,37 @@ TEST_F(PageLayout, WrapsAtWordBoundariesAndBreaksAWordLongerThanTheLine) {
     EXPECT_EQ(joined, words);
     EXPECT_GT(word_lines, 2u);
     EXPECT_EQ(word_parts, long_word);
+}
+
+// A letter outside the basic plane is one glyph, as the editor shows it: drawn as its first unit
+// alone (the device draws each unit of the pair as a glyph of its own), as wide as that one glyph,
+// and a line never breaks between its two units.
+TEST_F(PageLayout, ALetterOutsideTheBasicPlaneIsOneGlyphOnPaper) {
+    std::wstring word;
+    for (int i = 0; i < 120; ++i) word += L"m\xD83D\xDE00";
+    SETTEXTEX how = {ST_DEFAULT, 1200};
+    ASSERT_TRUE(SendMessageW(editor, EM_SETTEXTEX, (WPARAM)&how, (LPARAM)(L"a\xD83D\xDE00\r" L"b " + word).c_str()));
+    LONG next;
+    auto texts = page(0, -1, {0, 0, 2 * 1440, 20 * 1440}, &next);
+    EXPECT_EQ(next, editor_text_length(editor));
+    std::wstring drawn;
+    for (const drawn_text& t : texts) drawn += t.units;
+    std::wstring expected = L"a\xD83D" L"b ";
+    for (int i = 0; i < 120; ++i) expected += L"m\xD83D";
+    EXPECT_TRUE(drawn == expected);
+    EXPECT_GT(texts.size(), 2u);
+    ASSERT_FALSE(texts.empty());
+    HDC screen = GetDC(nullptr);
+    SIZE one = {}, pair = {};
+    HFONT font = CreateFontIndirectW(&texts[0].font);
+    HGDIOBJ kept = SelectObject(screen, font);
+    GetTextExtentPoint32W(screen, L"a\xD83D", 2, &one);
+    GetTextExtentPoint32W(screen, L"a\xD83D\xDE00", 3, &pair);
+    SelectObject(screen, kept);
+    DeleteObject(font);
+    ReleaseDC(nullptr, screen);
+    EXPECT_LT(one.cx, pair.cx);
+    EXPECT_EQ(texts[0].width, one.cx) << "the first line's \"a\" and one glyph";
 }
 
 TEST_F(PageLayout, FormatsOfRunsBecomeFontsAndColours) {

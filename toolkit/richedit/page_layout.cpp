@@ -501,21 +501,33 @@ LONG line_break_at(LONG start, LONG over) {
     return std::max(over, start + 1);
 }
 
+// A letter outside the basic plane (an emoji): two UTF-16 units the editor shapes as one glyph,
+// where the device's text calls take each unit for a glyph of its own.
+bool pair_at(const WCHAR* text, int i, int count) {
+    return i + 1 < count && IS_HIGH_SURROGATE(text[i]) && IS_LOW_SURROGATE(text[i + 1]);
+}
+
 // The distance from the first character's start to the end of each of count characters, in
-// device units: the device's own widths, or the screen's scaled to the device.
+// device units: the device's own widths, or the screen's scaled to the device. A pair is as
+// wide as its first unit, one glyph as the editor shows it.
 void text_extents(const WCHAR* text, int count, int font, int* extents) {
     SIZE size;
     if (cache.screen == nullptr) {
         font_select(font);
         GetTextExtentExPointW(cache.dc, text, count, 0, nullptr, extents, &size);
-        return;
+    } else {
+        if (cache.screen_selected_font != font) {
+            SelectObject(cache.screen, cache.fonts[font].screen_font);
+            cache.screen_selected_font = font;
+        }
+        GetTextExtentExPointW(cache.screen, text, count, 0, nullptr, extents, &size);
+        for (int i = 0; i < count; ++i) extents[i] = MulDiv(extents[i], cache.dpi_x, cache.screen_dpi_x);
     }
-    if (cache.screen_selected_font != font) {
-        SelectObject(cache.screen, cache.fonts[font].screen_font);
-        cache.screen_selected_font = font;
+    int dropped = 0;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && pair_at(text, i - 1, count)) dropped += extents[i] - extents[i - 1];
+        extents[i] -= dropped;
     }
-    GetTextExtentExPointW(cache.screen, text, count, 0, nullptr, extents, &size);
-    for (int i = 0; i < count; ++i) extents[i] = MulDiv(extents[i], cache.dpi_x, cache.screen_dpi_x);
 }
 
 // Measures from start as far as fits before right; returns the first position that did not
@@ -525,9 +537,11 @@ LONG measure(LONG start, LONG end, int right, int* x, int font) {
     extents.resize(MEASURE_CHUNK);
     while (start < end) {
         int count = (int)std::min<LONG>(end - start, MEASURE_CHUNK);
+        if (count > 1 && count < end - start && pair_at(text_at(start), count - 1, count + 1)) --count;
         text_extents(text_at(start), count, font, extents.data());
         int room = right - *x;
         int fit = (int)(std::upper_bound(extents.begin(), extents.begin() + count, room) - extents.begin());
+        if (fit > 0 && fit < count && pair_at(text_at(start), fit - 1, count)) --fit;  // never between a pair
         piece_add(start, start + fit, *x, font);
         if (fit > 0) *x += extents[fit - 1];
         start += fit;
@@ -744,7 +758,17 @@ void piece_draw(HDC dc, const layout_piece& piece, int x, int y) {
     text_extents(text, count, piece.font, steps.data());
     for (int i = 0; i < count; ++i) steps[i] = MulDiv(steps[i], piece.squeezed, piece.measured);
     for (int i = count - 1; i > 0; --i) steps[i] -= steps[i - 1];
-    ExtTextOutW(dc, x, y, 0, nullptr, text, count, steps.data());
+    // each pair is drawn as its first unit alone: the device shows one glyph for it, as the
+    // editor does, where the pair would be two
+    static std::wstring drawn;
+    drawn.clear();
+    int kept = 0;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && pair_at(text, i - 1, count)) continue;  // its step is 0
+        drawn.push_back(text[i]);
+        steps[kept++] = steps[i];
+    }
+    ExtTextOutW(dc, x, y, 0, nullptr, drawn.c_str(), kept, steps.data());
 }
 
 // Draws the page measured last at left, top (device units of the measuring device) on dc,
