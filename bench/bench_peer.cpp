@@ -30,6 +30,9 @@ constexpr int REPLACE_WITH_FIELD = 0x481;
 constexpr int REPLACE_ALL_BUTTON = 0x401;
 constexpr const char* REPLACED_WORD = "kort";
 constexpr const char* REPLACING_WORD = "vykort";
+constexpr long REPLACED_COUNT = 100000;
+// a word of the prose as long as the replaced one, turned into it until it occurs often enough
+constexpr const char* TURNED_WORD = "brev";
 
 struct row_result {
     double ms;
@@ -124,6 +127,26 @@ row_result replace_all_timed(const char* exe, const char* document) {
     return result;
 }
 
+// The 9.5 MB prose with the replaced word occurring exactly REPLACED_COUNT times as a word.
+std::string replace_document_write(const char* name) {
+    std::string text = bench::document_text(9500000, false);
+    size_t length = std::strlen(REPLACED_WORD);
+    auto word_at = [&](size_t at, const char* word) {
+        bool starts = at == 0 || text[at - 1] == ' ' || text[at - 1] == '\n';
+        size_t end = at + length;
+        return starts && text.compare(at, length, word) == 0 && (end == text.size() || text[end] == ' ' || text[end] == '\r');
+    };
+    long count = 0;
+    for (size_t at = 0; at + length <= text.size(); ++at) count += word_at(at, REPLACED_WORD);
+    for (size_t at = 0; at + length <= text.size() && count < REPLACED_COUNT; ++at) {
+        if (word_at(at, TURNED_WORD)) {
+            text.replace(at, length, REPLACED_WORD);
+            ++count;
+        }
+    }
+    return count == REPLACED_COUNT ? bench::temporary_file_write(name, text) : std::string();
+}
+
 row_result replace_median(const char* exe, const char* document, int runs) {
     std::vector<double> times, peaks;
     long count = 0;
@@ -187,7 +210,11 @@ int main(int argc, char** argv) {
         DeleteFileA(path.c_str());
     }
     // the words column holds the number of words replaced
-    std::string words = bench::document_write("peer9mb-replace.txt", 9500000, false);
+    std::string words = replace_document_write("peer9mb-replace.txt");
+    if (words.empty()) {
+        std::fprintf(stderr, "cannot write the replace document\n");
+        return 1;
+    }
     row_print("replace all, 9.5 MB", replace_median(own, words.c_str(), runs), replace_median(peer, words.c_str(), runs));
     DeleteFileA(words.c_str());
     std::printf("peer: %s\n", peer);
