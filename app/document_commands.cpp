@@ -118,7 +118,7 @@ void document_named(const char* full_path, const char* name) {
     document_name_set(name);
     save_target_suggest(full_path ? full_path : "");
     text_copy_limited(app_state.document_path, full_path ? full_path : "", MAX_PATH - 1);
-    replace_all_forget();
+    document_step_forget();
 }
 
 // No lets the document go, and its recovery copy with it.
@@ -207,7 +207,7 @@ void document_new_page() {
     window_set_title(app_state.main_window, "Brevduva Daraduder");
     app_state.document_name[0] = '\0';
     app_state.document_path[0] = '\0';
-    replace_all_forget();
+    document_step_forget();
     document_encoding = TEXT_CP1252;
     save_target_suggest("");
     window_post(app_state.main_window, WM_SIZE, 0, 0);
@@ -346,7 +346,7 @@ void closing_handler(bool window_destroyed) {
 LRESULT CALLBACK editor_procedure(HWND editor, UINT message, WPARAM wparam, LPARAM lparam) {
     // the control's own undo key takes a Replace all back too, as the menu's Undo does
     if (message == WM_KEYDOWN && wparam == 'Z' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0 &&
-        GetKeyState(VK_MENU) >= 0 && !print_is_running() && replace_all_undo(editor)) {
+        GetKeyState(VK_MENU) >= 0 && !print_is_running() && document_step_undo(&editor)) {
         return 0;
     }
     switch (message) {

@@ -5,6 +5,7 @@
 #include "toolkit/dialogs/chooser.h"
 #include "toolkit/dialogs/message.h"
 #include "toolkit/dialogs/user_settings.h"
+#include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/print.h"
 #include "toolkit/richedit/search.h"
@@ -185,14 +186,14 @@ void command_context_menu() {
 }
 
 // While a print run lets messages through, the text it prints and its format must hold still.
-// Replace all is one step of its own, taken back whole.
+// Replace all and the replacement of a large selection are one step of their own, taken back whole.
 void command_undo() {
-    if (print_is_running() || replace_all_undo(app_state.editor)) return;
+    if (print_is_running() || document_step_undo(&app_state.editor)) return;
     editor_undo(app_state.editor);
 }
 
 void command_redo() {
-    if (print_is_running() || replace_all_redo(app_state.editor)) return;
+    if (print_is_running() || document_step_redo(&app_state.editor)) return;
     editor_redo(app_state.editor);
 }
 

@@ -188,8 +188,8 @@ void change_handler() {
 
 void menu_handler() {
     HWND editor = app_state.editor;
-    edit_item_set(editor_can_undo(editor) || replace_all_can_undo(editor), "&Ångra", CMD_UNDO);
-    edit_item_set(editor_can_redo(editor) || replace_all_can_redo(editor), "&Gör om", CMD_REDO);
+    edit_item_set(editor_can_undo(editor) || document_step_can_undo(editor), "&Ångra", CMD_UNDO);
+    edit_item_set(editor_can_redo(editor) || document_step_can_redo(editor), "&Gör om", CMD_REDO);
     int selection = editor_has_selection(app_state.editor);
     edit_item_set(selection, "&Klipp ut", CMD_CUT);
     edit_item_set(selection, "K&opiera", CMD_COPY);

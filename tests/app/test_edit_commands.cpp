@@ -725,3 +725,44 @@ TEST_F(EditCommands, ReplaceOneReplacesOnlyAMatchAndWholeWordSkipsParts) {
     EXPECT_EQ(editor_text(), "två etta x");
     EXPECT_EQ(editor_replace_all(app_state.editor, "inget", "x", 0), 0);
 }
+
+// Select all and Delete on a document of 6,000 lines, its Undo and Redo, a paste over all and a
+// cut: each gives the exact text, and a bold word comes back with the Undo.
+TEST_F(EditCommands, LargeSelectionIsDeletedPastedOverAndCutAsOneStep) {
+    std::string document;
+    for (int i = 0; i < 6000; i++) document += "Rad " + std::to_string(i) + " i ett stort brev\r\n";
+    document += "Slut";
+    SetWindowTextA(app_state.editor, document.c_str());
+    editor_clear_undo(app_state.editor);
+    LONG bold = (LONG)document.find("Rad 4321");
+    editor_select(app_state.editor, bold, bold + 3);
+    app_command(CMD_BOLD);
+    editor_clear_undo(app_state.editor);
+    app_command(CMD_SELECT_ALL);
+    app_command(CMD_DELETE);
+    EXPECT_EQ(editor_text(), "");
+    app_command(CMD_UNDO);
+    EXPECT_EQ(editor_text(), document);
+    EXPECT_TRUE(char_format_at(bold, bold + 3).dwEffects & CFE_BOLD);
+    EXPECT_FALSE(char_format_at(bold + 3, bold + 8).dwEffects & CFE_BOLD);
+    app_command(CMD_REDO);
+    EXPECT_EQ(editor_text(), "");
+    app_command(CMD_UNDO);
+    EXPECT_EQ(editor_text(), document);
+
+    ASSERT_TRUE(clipboard_text_set("Nytt brev\r\nrad tv\xe5"));
+    app_command(CMD_SELECT_ALL);
+    app_command(CMD_PASTE);
+    EXPECT_EQ(editor_text(), "Nytt brev\r\nrad tv\xe5");
+    app_command(CMD_UNDO);
+    EXPECT_EQ(editor_text(), document);
+
+    // the lines 10 to 5,990 cut: the clipboard has them, the document keeps the rest
+    LONG first = (LONG)document.find("Rad 10 "), last = (LONG)document.find("Rad 5990 ");
+    editor_select(app_state.editor, first, last);
+    app_command(CMD_CUT);
+    EXPECT_EQ(clipboard_text(), document.substr(first, last - first));
+    EXPECT_EQ(editor_text(), document.substr(0, first) + document.substr(last));
+    app_command(CMD_UNDO);
+    EXPECT_EQ(editor_text(), document);
+}

@@ -8,6 +8,7 @@
 #include "support/test_util.h"
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/large_selection.h"
 
 namespace {
 
@@ -622,4 +623,87 @@ TEST_F(Editor, SymbolRunHasAGlyphForEachOfItsCodes) {
     DeleteObject(SelectObject(dc, old));
     ReleaseDC(editor, dc);
     for (int i = 0; i < 3; ++i) EXPECT_NE(glyphs[i], 0xFFFF) << std::hex << held[i];
+}
+
+namespace {
+
+// Paragraphs enough for the large-selection way, some centred or indented, with bold, italic and
+// coloured words; the last paragraph is italic to its end.
+std::string paragraphs_rtf(int count) {
+    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}{\\colortbl;\\red200\\green0\\blue0;}"
+                      "\\pard\\f0\\fs20 ";
+    for (int i = 0; i < count; i++) {
+        rtf += "\\pard";
+        if (i % 11 == 0) rtf += "\\qc";
+        if (i % 13 == 0) rtf += "\\li360";
+        rtf += " Rad " + std::to_string(i) + (i % 7 == 0 ? " med {\\b fet}" : " med ord") +
+               (i % 17 == 0 ? " {\\cf1\\f1 r\\'f6d}" : "") + " slut\\par\r\n";
+    }
+    return rtf + "\\pard\\qr Sista {\\i kursiv rad}}";
+}
+
+// A bare control, which replaces a selection its own way.
+HWND bare_control(HWND parent) {
+    HWND bare = CreateWindowExA(0, "RICHEDIT", "", WS_CHILD | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL,
+                                0, 0, 600, 400, parent, (HMENU)2, GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(bare, EM_EXLIMITTEXT, 0, LIMIT);
+    SendMessageA(bare, EM_SETUNDOLIMIT, EDITOR_UNDO_LIMIT, 0);
+    return bare;
+}
+
+}  // namespace
+
+// A large selection is replaced in a new control; the document comes out exactly as the
+// control's own replacement leaves it: text, formats, selection, and what is typed next.
+TEST_F(Editor, LargeSelectionIsReplacedAsTheControlReplacesIt) {
+    const std::string document = paragraphs_rtf(3000);
+    const struct {
+        const char* name;
+        int first_line, first_column, last_line, last_column;  // line -1: to the end
+        UINT message;
+        WPARAM wparam;
+        const char* pasted_text;
+        const char* pasted_rtf;
+    } cases[] = {
+        {"all deleted", 0, 0, -1, 0, WM_CLEAR, 0, nullptr, nullptr},
+        {"inside paragraphs deleted", 200, 6, 2800, 9, WM_CLEAR, 0, nullptr, nullptr},
+        {"letter typed", 210, 3, 2950, 0, WM_CHAR, 'Q', nullptr, nullptr},
+        {"whole lines, backspace", 100, 0, 2900, 0, WM_KEYDOWN, VK_BACK, nullptr, nullptr},
+        {"text pasted to the end", 50, 4, -1, 0, WM_PASTE, 0, "ny\r\ntext", nullptr},
+        {"rtf pasted", 5, 2, 2990, 5, WM_PASTE, 0, "x", "{\\rtf1\\ansi {\\b fet}\\par\\qc ny}"},
+        {"all pasted over", 0, 0, -1, 0, WM_PASTE, 0, "helt\r\nnytt", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.pasted_text) ASSERT_TRUE(clipboard_text_set(c.pasted_text, c.pasted_rtf ? c.pasted_rtf : ""));
+        HWND bare = bare_control(parent);
+        for (HWND control : {editor, bare}) {
+            ASSERT_GT(document_rtf_read(control, document), 0);
+            LONG first = (LONG)SendMessageA(control, EM_LINEINDEX, c.first_line, 0) + c.first_column;
+            LONG last = c.last_line < 0 ? -1 : (LONG)SendMessageA(control, EM_LINEINDEX, c.last_line, 0) + c.last_column;
+            editor_select(control, first, last);
+        }
+        EXPECT_TRUE(large_selection_is(editor));
+        
+        SendMessageA(editor, c.message, c.wparam, 0);
+        // the editor reads pasted RTF through the filter, as a file
+        if (c.pasted_rtf) document_rtf_read(bare, c.pasted_rtf, SFF_SELECTION);
+        else SendMessageA(bare, c.message, c.wparam, 0);
+        HWND renewed = GetDlgItem(parent, 1);
+        EXPECT_NE(renewed, editor) << "a new control took the old one's place";
+        editor = renewed;
+        EXPECT_EQ(text(), [&] {
+            std::string s(editor_text_length(bare) + 1, '\0');
+            GetWindowTextA(bare, &s[0], (int)s.size());
+            return s.substr(0, s.size() - 1);
+        }());
+        EXPECT_EQ(document_rtf(editor), document_rtf(bare));
+        CHARRANGE ours = selection(), theirs = {-1, -1};
+        SendMessageA(bare, EM_EXGETSEL, 0, (LPARAM)&theirs);
+        EXPECT_EQ(ours.cpMin, theirs.cpMin);
+        EXPECT_EQ(ours.cpMax, theirs.cpMax);
+        for (HWND control : {editor, bare}) SendMessageA(control, WM_CHAR, 'z', 0);
+        EXPECT_EQ(document_rtf(editor), document_rtf(bare));
+        DestroyWindow(bare);
+    }
 }

@@ -1,6 +1,7 @@
 // The editor's copy, cut and paste: what other programs receive is exactly the selected text,
 // and what they offer cannot harm the document.
 #include "toolkit/richedit/clipboard.h"
+#include "toolkit/richedit/large_selection.h"
 #include "toolkit/richedit/rtf_check.h"
 #include "toolkit/richedit/rtf_write.h"
 #include "toolkit/richedit/text_encoding.h"
@@ -173,10 +174,49 @@ LRESULT paste_checked(HWND editor, WNDPROC control, UINT message, WPARAM wparam,
     return CallWindowProcA(control, editor, EM_PASTESPECIAL, CF_UNICODETEXT, 0);
 }
 
+// A paste on the control holding the edges of a large selection: the key was told already.
+LRESULT paste_over(HWND editor, WNDPROC control, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_KEYDOWN) return paste_checked(editor, control, WM_PASTE, 0, 0);
+    return paste_checked(editor, control, message, wparam, lparam);
+}
+
+LRESULT message_pass(HWND editor, WNDPROC control, UINT message, WPARAM wparam, LPARAM lparam) {
+    return CallWindowProcA(control, editor, message, wparam, lparam);
+}
+
+// The keys and messages besides cut and paste with which the control replaces the selection:
+// Delete and Backspace, and a letter typed.
+bool replaces_selection(UINT message, WPARAM wparam) {
+    if (message == WM_CLEAR) return true;
+    if (message == WM_KEYDOWN) return (wparam == VK_DELETE || wparam == VK_BACK) && GetKeyState(VK_MENU) >= 0;
+    return message == WM_CHAR && wparam >= ' ' && wparam != 0x7F;
+}
+
+// Something on the clipboard a paste may take.
+bool paste_offered() {
+    return IsClipboardFormatAvailable(rtf_format()) || IsClipboardFormatAvailable(CF_UNICODETEXT);
+}
+
+// A cut's deletion: one step to undo; none when read-only.
+void selection_clear(HWND editor, WNDPROC control) {
+    if (large_selection_is(editor) && large_selection_replace(editor, control, message_pass, WM_CLEAR, 0, 0)) return;
+    CallWindowProcA(control, editor, WM_CLEAR, 0, 0);
+}
+
 }  // namespace
 
 LRESULT clipboard_transfer(HWND editor, WNDPROC control, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (is_paste(message, wparam)) return paste_checked(editor, control, message, wparam, lparam);
+    bool paste = is_paste(message, wparam);
+    // the control would take minutes over a large selection
+    if ((paste || replaces_selection(message, wparam)) && large_selection_is(editor) && (!paste || paste_offered())) {
+        bool key = message == WM_KEYDOWN || message == WM_CHAR;
+        if (key && !key_allowed(editor, message, wparam, lparam)) return 0;
+        if (large_selection_replace(editor, control, paste ? paste_over : message_pass, message, wparam, lparam)) return 0;
+        // the key was told: from here on the control's own way, as the menu's command
+        if (paste) return paste_checked(editor, control, WM_PASTE, 0, 0);
+        if (key && message == WM_KEYDOWN) return CallWindowProcA(control, editor, WM_CLEAR, 0, 0);
+    }
+    if (paste) return paste_checked(editor, control, message, wparam, lparam);
     if (!is_copy_or_cut(message, wparam) || selection_empty(editor)) {
         return CallWindowProcA(control, editor, message, wparam, lparam);
     }
@@ -184,6 +224,6 @@ LRESULT clipboard_transfer(HWND editor, WNDPROC control, UINT message, WPARAM wp
     // never the control's own copy: it takes a time growing with the square of the lines copied
     content_place(editor, selection_content(editor));
     bool cut = message == WM_CUT || (message == WM_KEYDOWN && wparam == 'X');
-    if (cut) CallWindowProcA(control, editor, WM_CLEAR, 0, 0);  // one step to undo; none when read-only
+    if (cut) selection_clear(editor, control);
     return 0;
 }

@@ -295,6 +295,90 @@ int document_load_on_margin(HWND* editor, const char* path, int margin, int coun
     return document_read(editor, path, &layout);
 }
 
+namespace {
+
+DWORD CALLBACK bytes_out(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    ((std::string*)cookie)->append((const char*)bytes, count);
+    *done = count;
+    return 0;
+}
+
+// The document before and after the last change of the whole; after is taken when it is undone.
+struct document_step_record {
+    std::string before;
+    std::string after;
+    LONG after_length;
+    bool held;
+    bool undone;
+};
+document_step_record document_step;
+
+}  // namespace
+
+std::string document_rtf(HWND editor, WPARAM selection) {
+    std::string bytes;
+    EDITSTREAM stream = {(DWORD_PTR)&bytes, 0, bytes_out};
+    SendMessageA(editor, EM_STREAMOUT, SF_RTF | (selection & SFF_SELECTION), (LPARAM)&stream);
+    while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
+    return bytes;
+}
+
+LONG document_rtf_read(HWND editor, const std::string& rtf, WPARAM selection) {
+    rtf_memory source = {rtf.data(), rtf.size(), 0};
+    rtf_filter filter;
+    rtf_filter_start(&filter, rtf_memory_read, (DWORD_PTR)&source);
+    return stream_run(editor, EM_STREAMIN, SF_RTF | (selection & SFF_SELECTION), (DWORD_PTR)&filter, rtf_filter_read);
+}
+
+void document_rtf_set(HWND* editor, const std::string& rtf) {
+    // the control empties a large document in a time growing with the square of its paragraphs
+    editor_renew_if_large(editor);
+    document_rtf_read(*editor, rtf);
+    SendMessageA(*editor, EM_SETMODIFY, TRUE, 0);
+}
+
+void document_step_begin(HWND editor) {
+    document_step = {};
+    document_step.before = document_rtf(editor);
+}
+
+void document_step_end(HWND editor) {
+    document_step.after_length = editor_text_length(editor);
+    document_step.held = true;
+    SendMessageA(editor, EM_SETMODIFY, TRUE, 0);
+}
+
+void document_step_forget() { document_step = {}; }
+
+bool document_step_can_undo(HWND editor) {
+    return document_step.held && !document_step.undone && !SendMessageA(editor, EM_CANUNDO, 0, 0) &&
+           editor_text_length(editor) == document_step.after_length;
+}
+
+bool document_step_can_redo(HWND editor) {
+    return document_step.held && document_step.undone && !SendMessageA(editor, EM_CANUNDO, 0, 0);
+}
+
+bool document_step_undo(HWND* editor) {
+    if (!document_step_can_undo(*editor)) return false;
+    HCURSOR kept = cursor_show_wait();
+    // what the owner of the change (or the parent, on an emptied page) made of the document last
+    document_step.after = document_rtf(*editor);
+    document_rtf_set(editor, document_step.before);
+    document_step.undone = true;
+    SetCursor(kept);
+    return true;
+}
+
+bool document_step_redo(HWND* editor) {
+    if (!document_step_can_redo(*editor)) return false;
+    HCURSOR kept = cursor_show_wait();
+    document_rtf_set(editor, document_step.after);
+    document_step.undone = false;
+    SetCursor(kept);
+    return true;
+}
+
 int drop_query_file(HDROP drop) {
     int copied = 0;
     if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) == 1) {

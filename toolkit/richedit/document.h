@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 // Results of document_save / document_load besides a positive character count.
 constexpr int DOCUMENT_CANNOT_OPEN = -2;
 constexpr int DOCUMENT_NOTHING_MOVED = -3;
@@ -26,6 +28,32 @@ int document_load(HWND* editor, const char* path);
 // editor_set_indent_and_tabs lays it out and nothing to undo; on a large document much quicker
 // than the two in turn. An RTF file keeps its own indents and tab stops.
 int document_load_on_margin(HWND* editor, const char* path, int margin, int count, int step);
+// The whole document, or with SFF_SELECTION the selection, as the control writes it, without the
+// NUL it ends with.
+std::string document_rtf(HWND editor, WPARAM selection = 0);
+// Reads RTF the control wrote through the filter like a file (the reader takes the writer's
+// indents for a hanging pair): over the whole document, or with SFF_SELECTION into the selection.
+// The characters read.
+LONG document_rtf_read(HWND editor, const std::string& rtf, WPARAM selection = 0);
+// Reads a document back whole; a large one is first emptied by a new control in its place
+// (editor_renew_if_large), which *editor then names. The caret goes to its start, and it counts
+// as changed.
+void document_rtf_set(HWND* editor, const std::string& rtf);
+
+// One change of the whole document kept as RTF before and after (Replace all, the replacement
+// of a large selection), which Undo and Redo take whole while nothing else changed the document.
+// The control's own undo steps are forgotten by then. Begin takes the document before.
+void document_step_begin(HWND editor);
+// The change is done: the step is held from here on.
+void document_step_end(HWND editor);
+bool document_step_can_undo(HWND editor);
+bool document_step_can_redo(HWND editor);
+// Both may put a new control in *editor's place (document_rtf_set); false when there is no step.
+bool document_step_undo(HWND* editor);
+bool document_step_redo(HWND* editor);
+// Another document came in: the step is no longer its own.
+void document_step_forget();
+
 // 0 unless the drop holds exactly one file; else the length of its path, now in
 // dropped_file_path. Releases the drop handle either way.
 int drop_query_file(HDROP drop);

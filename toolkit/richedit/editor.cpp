@@ -287,10 +287,6 @@ void editor_get_selected_text(HWND editor, char* buffer, int buffer_size) {
     buffer[sink.used] = '\0';
 }
 
-namespace {
-
-// A control like the old one, empty and hidden, with everything the toolkit set on the old one;
-// null when none could be made.
 HWND editor_twin_make(HWND old) {
     HWND parent = GetParent(old);
     RECT place;
@@ -326,13 +322,16 @@ HWND editor_twin_make(HWND old) {
     return twin;
 }
 
-}  // namespace
-
 bool editor_renew_if_large(HWND* editor) {
-    HWND old = *editor;
-    if (editor_text_length(old) <= RENEW_LENGTH) return false;
-    HWND twin = editor_twin_make(old);
+    if (editor_text_length(*editor) <= RENEW_LENGTH) return false;
+    HWND twin = editor_twin_make(*editor);
     if (!twin) return false;
+    editor_twin_put_in_place(editor, twin);
+    return true;
+}
+
+void editor_twin_put_in_place(HWND* editor, HWND twin) {
+    HWND old = *editor;
     bool focused = GetFocus() == old;
     SetWindowPos(twin, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (GetWindowLongPtrA(old, GWL_STYLE) & WS_VISIBLE) ShowWindow(twin, SW_SHOWNA);
@@ -342,7 +341,6 @@ bool editor_renew_if_large(HWND* editor) {
     HWND parent = GetParent(twin);
     SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetWindowLongPtrA(twin, GWLP_ID), EDITOR_RENEWED), (LPARAM)twin);
     DestroyWindow(old);
-    return true;
 }
 
 int editor_set_text(HWND* editor, const char* text) {

@@ -70,6 +70,11 @@ int editor_set_text(HWND* editor, const char* text);
 // destroyed. Undo steps and the modified flag start afresh. True when *editor was replaced.
 bool editor_renew_if_large(HWND* editor);
 constexpr WORD EDITOR_RENEWED = 0x0E01;
+// The new control editor_renew_if_large makes, hidden, empty, with its undo limit and events;
+// null when none could be made.
+HWND editor_twin_make(HWND old);
+// The twin takes *editor's place as editor_renew_if_large puts it there, and the old one goes.
+void editor_twin_put_in_place(HWND* editor, HWND twin);
 // "ON" marks the document changed, "OFF" unchanged; anything else does nothing.
 void editor_set_modified(HWND editor, const char* keyword);
 // Undoes the last change, or beeps when there is nothing to undo.

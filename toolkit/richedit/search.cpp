@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/rtf_check.h"
 
@@ -230,32 +231,6 @@ CHARRANGE match_in(HWND editor, const char* text, DWORD flags, LONG first, LONG 
     return record.chrgText;
 }
 
-DWORD CALLBACK bytes_out(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
-    ((std::string*)cookie)->append((const char*)bytes, count);
-    *done = count;
-    return 0;
-}
-
-// The whole document as the control writes it.
-std::string document_rtf(HWND editor) {
-    std::string bytes;
-    EDITSTREAM stream = {(DWORD_PTR)&bytes, 0, bytes_out};
-    SendMessageA(editor, EM_STREAMOUT, SF_RTF, (LPARAM)&stream);
-    while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
-    return bytes;
-}
-
-// Reads a document back whole, through the filter like a file (the reader takes the writer's
-// indents for a hanging pair); the caret goes to its start, and it counts as changed.
-void document_rtf_set(HWND editor, const std::string& rtf) {
-    rtf_memory source = {rtf.data(), rtf.size(), 0};
-    rtf_filter filter;
-    rtf_filter_start(&filter, rtf_memory_read, (DWORD_PTR)&source);
-    EDITSTREAM stream = {(DWORD_PTR)&filter, 0, rtf_filter_read};
-    SendMessageA(editor, EM_STREAMIN, SF_RTF, (LPARAM)&stream);
-    SendMessageA(editor, EM_SETMODIFY, TRUE, 0);
-}
-
 // Every match from first on; a replacement takes the format of the text it replaces.
 int replace_every_match(HWND editor, const char* text, const char* replacement, DWORD flags, LONG first) {
     int count = 0;
@@ -270,16 +245,6 @@ int replace_every_match(HWND editor, const char* text, const char* replacement, 
         ++count;
     }
 }
-
-// The document before and after the last Replace all.
-struct replace_all_record {
-    std::string before;
-    std::string after;
-    LONG after_length;
-    bool held;
-    bool undone;
-};
-replace_all_record replace_all_step;
 
 // Selects the first match from there on; false, with the selection kept, when there is none.
 bool select_match_from(HWND editor, const char* text, DWORD flags, LONG from) {
@@ -322,43 +287,14 @@ int editor_replace_all(HWND editor, const char* text, const char* replacement, D
     CHARRANGE first = match_in(editor, text, flags, 0, -1);
     if (first.cpMin < 0) return 0;
     HCURSOR kept = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    replace_all_step = {};
-    replace_all_step.before = document_rtf(editor);
+    document_step_begin(editor);
     SendMessageA(editor, WM_SETREDRAW, FALSE, 0);
     int count = replace_every_match(editor, text, replacement, flags, first.cpMin);
     SendMessageA(editor, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(editor, nullptr, TRUE);
-    replace_all_step.after = document_rtf(editor);
-    replace_all_step.after_length = editor_text_length(editor);
-    replace_all_step.held = true;
-    SendMessageA(editor, EM_SETMODIFY, TRUE, 0);
+    document_step_end(editor);
     SetCursor(kept);
     return count;
-}
-
-void replace_all_forget() { replace_all_step = {}; }
-
-bool replace_all_can_undo(HWND editor) {
-    return replace_all_step.held && !replace_all_step.undone && !SendMessageA(editor, EM_CANUNDO, 0, 0) &&
-           editor_text_length(editor) == replace_all_step.after_length;
-}
-
-bool replace_all_can_redo(HWND editor) {
-    return replace_all_step.held && replace_all_step.undone && !SendMessageA(editor, EM_CANUNDO, 0, 0);
-}
-
-bool replace_all_undo(HWND editor) {
-    if (!replace_all_can_undo(editor)) return false;
-    document_rtf_set(editor, replace_all_step.before);
-    replace_all_step.undone = true;
-    return true;
-}
-
-bool replace_all_redo(HWND editor) {
-    if (!replace_all_can_redo(editor)) return false;
-    document_rtf_set(editor, replace_all_step.after);
-    replace_all_step.undone = false;
-    return true;
 }
 
 HWND replace_dialog_open(HWND owner, HWND editor, const char* find_text) {

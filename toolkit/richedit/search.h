@@ -41,12 +41,5 @@ bool editor_find_next(HWND editor, const char* text, DWORD flags);
 // replaced (0 or 1).
 int editor_replace_selection(HWND editor, const char* text, const char* replacement, DWORD flags);
 // Replaces every match in the document; the number replaced. The control's own undo steps are
-// forgotten, and the whole replacement is one step for replace_all_undo and replace_all_redo,
-// held until the document changes otherwise.
+// forgotten, and the whole replacement is one document step (document_step_undo and _redo).
 int editor_replace_all(HWND editor, const char* text, const char* replacement, DWORD flags);
-bool replace_all_can_undo(HWND editor);
-bool replace_all_can_redo(HWND editor);
-bool replace_all_undo(HWND editor);
-bool replace_all_redo(HWND editor);
-// Another document came in: the step is no longer its own.
-void replace_all_forget();

@@ -1,0 +1,171 @@
+// Replacing a large selection in a new control, in a time growing with the document's size.
+#include "toolkit/richedit/large_selection.h"
+
+#include "toolkit/richedit/document.h"
+#include "toolkit/richedit/editor.h"
+
+#include <richedit.h>
+
+#include <string.h>
+
+#include <string>
+
+namespace {
+
+constexpr LONG SCAN_BLOCK = 4096;  // characters read at a time looking for a paragraph's end
+constexpr LONG TO_END = -1;
+
+CHARRANGE selection_of(HWND editor) {
+    CHARRANGE range = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, (LPARAM)&range);
+    return range;
+}
+
+// The start of the paragraph after the one holding at, or TO_END when that is the last. The
+// control ends each paragraph with CR LF.
+LONG paragraph_next_start(HWND editor, LONG at, LONG length) {
+    std::string block(SCAN_BLOCK + 1, '\0');
+    for (LONG from = at; from < length; from += SCAN_BLOCK) {
+        LONG to = from + SCAN_BLOCK < length ? from + SCAN_BLOCK : length;
+        TEXTRANGEA range = {{from, to}, &block[0]};
+        LONG read = (LONG)SendMessageA(editor, EM_GETTEXTRANGE, 0, (LPARAM)&range);
+        for (LONG i = 0; i < read; i++) {
+            if (block[i] == '\n') return from + i + 1;
+        }
+        if (read <= 0) break;
+    }
+    return TO_END;
+}
+
+// The start of the paragraph holding at.
+LONG paragraph_start(HWND editor, LONG at) {
+    std::string block(SCAN_BLOCK + 1, '\0');
+    for (LONG to = at; to > 0; to -= SCAN_BLOCK) {
+        LONG from = to - SCAN_BLOCK > 0 ? to - SCAN_BLOCK : 0;
+        TEXTRANGEA range = {{from, to}, &block[0]};
+        LONG read = (LONG)SendMessageA(editor, EM_GETTEXTRANGE, 0, (LPARAM)&range);
+        for (LONG i = read - 1; i >= 0; i--) {
+            if (block[i] == '\n') return from + i + 1;
+        }
+        if (read <= 0) break;
+    }
+    return 0;
+}
+
+// Where the document is cut: [0, first_end) ends with the selection's first paragraph,
+// [last_start, rest_start) is its last paragraph, and the rest follows (none: TO_END).
+struct selection_edges {
+    LONG first_end, last_start, rest_start;
+};
+
+bool edges_find(HWND editor, CHARRANGE selection, LONG length, selection_edges* edges) {
+    LONG end = selection.cpMax < length ? selection.cpMax : length;
+    edges->first_end = paragraph_next_start(editor, selection.cpMin, length);
+    edges->last_start = paragraph_start(editor, end);
+    // a selection ending just before a paragraph's end still takes the next paragraph's start
+    edges->rest_start = edges->last_start < length ? paragraph_next_start(editor, edges->last_start, length) : TO_END;
+    return edges->first_end != TO_END && edges->first_end <= edges->last_start;
+}
+
+// The characters' format of the mark that closes the last paragraph, which the RTF does not carry.
+CHARFORMAT2A final_mark_format(HWND editor) {
+    CHARFORMAT2A format;
+    memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    editor_select(editor, editor_text_length(editor), TO_END);
+    SendMessageA(editor, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+    return format;
+}
+
+void final_mark_format_set(HWND editor, CHARFORMAT2A format) {
+    editor_select(editor, editor_text_length(editor), TO_END);
+    SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+}
+
+std::string range_rtf(HWND editor, LONG from, LONG to) {
+    editor_select(editor, from, to);
+    return document_rtf(editor, SFF_SELECTION);
+}
+
+// The control's notifications of a change and of the new selection, which it kept back while
+// the new control was built.
+void parent_tell(HWND editor) {
+    HWND parent = GetParent(editor);
+    LPARAM events = SendMessageA(editor, EM_GETEVENTMASK, 0, 0);
+    int id = GetDlgCtrlID(editor);
+    if (events & ENM_CHANGE) SendMessageA(parent, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE), (LPARAM)editor);
+    if (events & ENM_SELCHANGE) {
+        SELCHANGE change = {{editor, (UINT_PTR)id, EN_SELCHANGE}, selection_of(editor), SEL_EMPTY};
+        if (change.chrg.cpMax > change.chrg.cpMin) change.seltyp = SEL_TEXT;
+        SendMessageA(parent, WM_NOTIFY, (WPARAM)id, (LPARAM)&change);
+    }
+}
+
+}  // namespace
+
+bool large_selection_is(HWND editor) {
+    if (GetWindowLongA(editor, GWL_STYLE) & ES_READONLY) return false;
+    CHARRANGE selection = selection_of(editor);
+    if (selection.cpMax <= selection.cpMin) return false;
+    LONG first = (LONG)SendMessageA(editor, EM_EXLINEFROMCHAR, 0, selection.cpMin);
+    LONG last = (LONG)SendMessageA(editor, EM_EXLINEFROMCHAR, 0, selection.cpMax);
+    LONG lines = (LONG)SendMessageA(editor, EM_GETLINECOUNT, 0, 0);
+    return last - first >= LARGE_SELECTION_LINES && (long long)(last - first) * lines >= LARGE_SELECTION_WORK;
+}
+
+bool large_selection_replace(HWND editor, WNDPROC control, selection_operation operation, UINT message,
+                             WPARAM wparam, LPARAM lparam) {
+    CHARRANGE selection = selection_of(editor);
+    LONG length = editor_text_length(editor);
+    selection_edges edges;
+    if (!edges_find(editor, selection, length, &edges)) return false;
+    HCURSOR kept = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    // Every piece is read into the selection, which keeps a paragraph's end at the stream's end
+    // (a whole read drops it), and stops before the mark that closes the last paragraph, which the
+    // new control has of its own. The selection's last paragraph keeps its end: the control pastes
+    // RTF into the document's last paragraph otherwise than into another.
+    LONG last_end = edges.rest_start != TO_END ? edges.rest_start : length;
+    std::string first = range_rtf(editor, 0, edges.first_end);
+    std::string last = range_rtf(editor, edges.last_start, last_end);
+    std::string rest = edges.rest_start != TO_END ? range_rtf(editor, edges.rest_start, length) : "";
+    CHARFORMAT2A final_mark = final_mark_format(editor);
+    editor_select(editor, selection.cpMin, selection.cpMax);
+    HWND twin = editor_twin_make(editor);
+    if (!twin) {
+        SetCursor(kept);
+        return false;
+    }
+    // built without notifications or undo steps: the parent hears of the change once, at the end
+    LPARAM events = SendMessageA(twin, EM_GETEVENTMASK, 0, 0);
+    SendMessageA(twin, EM_SETEVENTMASK, 0, 0);
+    SendMessageA(twin, EM_SETUNDOLIMIT, 0, 0);
+    document_rtf_read(twin, first, SFF_SELECTION);
+    editor_select(twin, TO_END, TO_END);
+    document_rtf_read(twin, last, SFF_SELECTION);
+    if (editor_text_length(twin) != edges.first_end + last_end - edges.last_start) {
+        // something the RTF cannot carry: the control's own way, however long it takes
+        DestroyWindow(twin);
+        SetCursor(kept);
+        return false;
+    }
+    if (rest.empty()) final_mark_format_set(twin, final_mark);
+    document_step_begin(editor);
+    editor_select(twin, selection.cpMin, edges.first_end + selection.cpMax - edges.last_start);
+    operation(twin, control, message, wparam, lparam);
+    if (!rest.empty()) {
+        CHARRANGE done = selection_of(twin);
+        editor_select(twin, TO_END, TO_END);
+        document_rtf_read(twin, rest, SFF_SELECTION);
+        final_mark_format_set(twin, final_mark);
+        editor_select(twin, done.cpMin, done.cpMax);
+    }
+    SendMessageA(twin, EM_SETUNDOLIMIT, EDITOR_UNDO_LIMIT, 0);
+    editor_clear_undo(twin);
+    editor_twin_put_in_place(&editor, twin);
+    SendMessageA(twin, EM_SETEVENTMASK, 0, events);
+    SendMessageA(twin, EM_SCROLLCARET, 0, 0);
+    document_step_end(twin);
+    parent_tell(twin);
+    SetCursor(kept);
+    return true;
+}
