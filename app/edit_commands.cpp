@@ -110,17 +110,19 @@ void setting_refusal_show() {
     message_show(app_state.main_window, SETTING_CAPTION, text, "N");
 }
 
-// Runs the margin or tab-step dialog, again after each refused value, then formats the whole
-// text with the values in force and shows both in the status bar.
+// Runs the margin or tab-step dialog, again after each refused value, then moves the whole text
+// to the margin in force, each paragraph keeping its own indents, sets the tab stops and shows
+// both in the status bar.
 void margin_tab_run(int mode) {
     if (print_is_running()) return;
     app_state.dialog_mode = mode;
+    int old_margin = app_state.margin;
     do {
         setting_refused = false;
         dialog_run_modal(app_state.main_window, margin_tab_dialog_procedure);
         if (setting_refused) setting_refusal_show();
     } while (setting_refused);
-    editor_set_indent_and_tabs(app_state.editor, app_state.margin, TAB_COUNT, app_state.tab_step);
+    editor_move_margin(app_state.editor, old_margin, app_state.margin, TAB_COUNT, app_state.tab_step);
     statusbar_set_text(app_state.status_bar, 2, "SUNKEN", app_state.margin_text);
     statusbar_set_text(app_state.status_bar, 4, "SUNKEN", app_state.tab_step_text);
 }

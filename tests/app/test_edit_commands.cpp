@@ -517,6 +517,100 @@ TEST_F(EditCommands, AcceptedValuesAreInForceShownAndCopied) {
     EXPECT_EQ(dialog_helper_seen().size(), 6u);  // no refusal among them
 }
 
+// Types left, right and first-line indents into the paragraph dialog's three fields and presses
+// OK; the values it showed are kept in shown.
+void paragraph_dialog_answer(std::vector<std::string>* shown, const std::vector<std::string>& typed) {
+    dialog_helper_queue([shown, typed](HWND dialog) {
+        shown->clear();
+        HWND field = nullptr;
+        for (const std::string& value : typed) {
+            field = FindWindowExA(dialog, field, "EDIT", nullptr);
+            shown->push_back(window_text(field));
+            SetWindowTextA(field, value.c_str());
+        }
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(801, BN_CLICKED), (LPARAM)GetDlgItem(dialog, 801));
+    });
+}
+
+// The text, every paragraph on the margin of 1 point, the caret in the second paragraph.
+void on_margin_of_one(const std::string& text) {
+    text_select(text, 0, -1);
+    PARAFORMAT margin = {sizeof margin, PFM_STARTINDENT | PFM_OFFSET | PFM_RIGHTINDENT};
+    margin.dxStartIndent = 20;
+    SendMessageA(app_state.editor, EM_SETPARAFORMAT, 0, (LPARAM)&margin);
+    editor_select(app_state.editor, 5, 5);
+}
+
+// The paragraph dialog shows the caret paragraph's indents in points, sets them on the selected
+// paragraphs, and refuses what no line could hold with a message and the dialog again. The
+// margin moves every paragraph by its change, each keeping its own indents.
+TEST_F(EditCommands, ParagraphDialogSetsIndentsAndTheMarginMovesThemAlong) {
+    const std::string refused = "Indragen ska vara hela tal från 0 till 560 punkter!";
+    struct paragraph_case {
+        std::vector<std::string> typed;
+        bool accepted;
+        LONG start, offset, right;  // twips, the margin of 1 point included
+    } cases[] = {
+        {{"37", "18", "-18"}, true, 380, 360, 360},
+        {{"1", "0", "40"}, true, 820, -800, 0},
+        {{"", "0", "0"}, false, 0, 0, 0},
+        {{"561", "0", "0"}, false, 0, 0, 0},
+        {{"10", "0", "-11"}, false, 0, 0, 0},
+        {{"10", "-1", "0"}, false, 0, 0, 0},
+        {{"10", "0", "5x"}, false, 0, 0, 0},
+    };
+    for (const paragraph_case& c : cases) {
+        SCOPED_TRACE(c.typed[0] + "/" + c.typed[1] + "/" + c.typed[2]);
+        on_margin_of_one("ett\r\ntvå\r\ntre");
+        PARAFORMAT before = paragraph_format();
+        dialog_helper_clear();
+        std::vector<std::string> shown;
+        paragraph_dialog_answer(&shown, c.typed);
+        if (!c.accepted) {
+            dialog_helper_queue_button(IDOK);
+            dialog_helper_queue([](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); });
+        }
+        app_command(CMD_PARAGRAPH);
+        EXPECT_EQ(shown, (std::vector<std::string>{"1", "0", "0"}));  // the margin of 1 point
+        PARAFORMAT after = paragraph_format();
+        if (c.accepted) {
+            EXPECT_EQ(after.dxStartIndent, c.start);
+            EXPECT_EQ(after.dxOffset, c.offset);
+            EXPECT_EQ(after.dxRightIndent, c.right);
+        } else {
+            ASSERT_EQ(dialog_helper_seen().size(), 3u);
+            EXPECT_EQ(dialog_helper_seen()[1].caption, "INSTÄLLNINGSFEL");
+            EXPECT_EQ(dialog_helper_seen()[1].text, refused);
+            EXPECT_EQ(after.dxStartIndent, before.dxStartIndent);
+            EXPECT_EQ(after.dxOffset, before.dxOffset);
+            EXPECT_EQ(after.dxRightIndent, before.dxRightIndent);
+        }
+    }
+    // the first case again, then the margin from 1 to 11 points: the indented paragraph moves
+    // 10 points with the others and keeps its first line and right indent; one Undo takes it back
+    on_margin_of_one("ett\r\ntvå\r\ntre");
+    std::vector<std::string> shown;
+    paragraph_dialog_answer(&shown, {"37", "18", "-18"});
+    app_command(CMD_PARAGRAPH);
+    dialog_layout layout;
+    margin_dialog_answer(&layout, "11");
+    app_command(CMD_MARGIN);
+    const LONG expected[3][3] = {{220, 0, 0}, {580, 360, 360}, {220, 0, 0}};
+    for (int i = 0; i < 3; ++i) {
+        editor_select(app_state.editor, i * 5, i * 5);  // each line break counts two
+        PARAFORMAT format = paragraph_format();
+        EXPECT_EQ(format.dxStartIndent, expected[i][0]) << "paragraph " << i;
+        EXPECT_EQ(format.dxOffset, expected[i][1]) << "paragraph " << i;
+        EXPECT_EQ(format.dxRightIndent, expected[i][2]) << "paragraph " << i;
+    }
+    app_command(CMD_UNDO);
+    editor_select(app_state.editor, 5, 5);
+    EXPECT_EQ(paragraph_format().dxStartIndent, 380);
+    editor_select(app_state.editor, 0, 0);
+    EXPECT_EQ(paragraph_format().dxStartIndent, 20);
+    EXPECT_EQ(editor_text(), "ett\r\ntvå\r\ntre");
+}
+
 TEST_F(EditCommands, EscapeKeepsTheValuesButStillFormatsAndMovesTheCaretHome) {
     dialog_layout layout;
     margin_dialog_answer(&layout, "7");
@@ -668,6 +762,16 @@ TEST_F(EditCommands, FormatAndReplaceAllKeepEachOtherAndUndoInOneStep) {
         app_command(CMD_BULLETS);
         editor_select(app_state.editor, 21, 25);
         app_command(CMD_BOLD);
+        // a letter Windows-1252 lacks and a hanging first line come back whole from the step too
+        editor_select(app_state.editor, -1, -1);
+        SETTEXTEX add = {ST_SELECTION, 1200};
+        SendMessageW(app_state.editor, EM_SETTEXTEX, (WPARAM)&add, (LPARAM)L" \x0142");
+        editor_select(app_state.editor, 0, 0);
+        PARAFORMAT hanging = {sizeof hanging, PFM_STARTINDENT | PFM_OFFSET};
+        hanging.dxStartIndent = 100;
+        hanging.dxOffset = 360;
+        SendMessageA(app_state.editor, EM_SETPARAFORMAT, 0, (LPARAM)&hanging);
+        editor_select(app_state.editor, 21, 25);
         SendMessageA(app_window(), WM_INITMENU, (WPARAM)app_state.menu_bar, 0);
         EXPECT_TRUE(checked(CMD_BOLD));
         EXPECT_TRUE(checked(CMD_BULLETS));
@@ -700,6 +804,14 @@ TEST_F(EditCommands, FormatAndReplaceAllKeepEachOtherAndUndoInOneStep) {
         if (count == 0) continue;
         app_command(CMD_UNDO);
         EXPECT_EQ(editor_text(), before);
+        editor_select(app_state.editor, 0, 0);
+        EXPECT_EQ(paragraph_format().dxStartIndent, 100);
+        EXPECT_EQ(paragraph_format().dxOffset, 360);
+        WCHAR last[4] = {};
+        editor_select(app_state.editor, editor_text_length(app_state.editor) - 1, -1);
+        GETTEXTEX picked = {sizeof last, GT_SELECTION, 1200};
+        SendMessageW(app_state.editor, EM_GETTEXTEX, (WPARAM)&picked, (LPARAM)last);
+        EXPECT_EQ(last[0], 0x0142);
         SendMessageA(app_window(), WM_INITMENU, (WPARAM)app_state.menu_bar, 0);
         EXPECT_FALSE(item_greyed(CMD_REDO));
         app_command(CMD_REDO);

@@ -157,12 +157,15 @@ TEST_F(DocumentLimits, ValidFilesAreNeverRefused) {
 TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileOrAPasteAreMadeSoundBeforeCopyAndSave) {
     const struct {
         const char* paragraph;
-        LONG start, tab;  // the first line's indent and the first tab stop, in twips
-    } cases[] = {{"\\pard\\tx-2000 a\\tab b\\par", 0, 0},
-                 {"\\pard\\li-1000\\tqc\\tx-20 a\\tab b\\par", 0, 0},
-                 {"\\pard\\li720\\fi-360\\tx4294965296 a\\tab b\\par", 360, 31680},
-                 {"\\pard\\fi-5000\\li99999999999\\tx1000 a\\tab b\\par", 31680, 1000},
-                 {"\\trowd\\trleft-5000\\trgaph-108\\cellx-100\\cellx500\\tx300 a\\cell b\\cell\\row", 0, 300}};
+        LONG start, offset, tab;  // the first line's indent, the others' from it, the first tab stop (twips)
+        const char* indents;  // as saved
+    } cases[] = {{"\\pard\\tx-2000 a\\tab b\\par", 0, 0, 0, "\\pard"},
+                 {"\\pard\\li-1000\\tqc\\tx-20 a\\tab b\\par", 0, 0, 0, "\\pard"},
+                 // a hanging first line is kept; none stands left of the page
+                 {"\\pard\\li720\\fi-360\\tx4294965296 a\\tab b\\par", 360, 360, 31680, "\\li720\\fi-360 "},
+                 {"\\pard\\fi-5000\\li99999999999\\tx1000 a\\tab b\\par", 31680, 0, 1000, "\\li31680\\fi0 "},
+                 {"\\pard\\fi-5000\\li3000\\tx1000 a\\tab b\\par", 0, 3000, 1000, "\\li3000\\fi-3000 "},
+                 {"\\trowd\\trleft-5000\\trgaph-108\\cellx-100\\cellx500\\tx300 a\\cell b\\cell\\row", 0, 0, 300, "\\pard"}};
     for (const auto& c : cases) {
         for (bool pasted : {false, true}) {
             SCOPED_TRACE(std::string(pasted ? "pasted " : "opened ") + c.paragraph);
@@ -178,7 +181,7 @@ TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileOrAPasteAreMadeSoundBeforeCopyAn
             EXPECT_EQ(editor_text(editor).substr(0, 3), "a\tb");
             PARAFORMAT paragraph = paragraph_at(editor, 0);
             EXPECT_EQ(paragraph.dxStartIndent, c.start);
-            EXPECT_EQ(paragraph.dxOffset, 0);
+            EXPECT_EQ(paragraph.dxOffset, c.offset);
             ASSERT_EQ(paragraph.cTabCount, 1);
             EXPECT_EQ(paragraph.rgxTabs[0] & 0x00FFFFFF, c.tab);
             // both go through the control's RTF writer
@@ -186,6 +189,7 @@ TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileOrAPasteAreMadeSoundBeforeCopyAn
             EXPECT_NE(saved.find("a\\tab b"), std::string::npos);
             EXPECT_EQ(saved.find("\\tx-"), std::string::npos);
             EXPECT_EQ(saved.find("\\li-"), std::string::npos);
+            EXPECT_NE(saved.find(c.indents), std::string::npos) << saved;
         }
     }
 }

@@ -297,12 +297,6 @@ int document_load_on_margin(HWND* editor, const char* path, int margin, int coun
 
 namespace {
 
-DWORD CALLBACK bytes_out(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
-    ((std::string*)cookie)->append((const char*)bytes, count);
-    *done = count;
-    return 0;
-}
-
 // The document before and after the last change of the whole; after is taken when it is undone.
 struct document_step_record {
     std::string before;
@@ -316,11 +310,10 @@ document_step_record document_step;
 }  // namespace
 
 std::string document_rtf(HWND editor, WPARAM selection) {
-    std::string bytes;
-    EDITSTREAM stream = {(DWORD_PTR)&bytes, 0, bytes_out};
-    SendMessageA(editor, EM_STREAMOUT, SF_RTF | (selection & SFF_SELECTION), (LPARAM)&stream);
-    while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
-    return bytes;
+    // mended as for a file: the writer alone puts look-alikes for letters and swaps indents
+    std::string rtf;
+    rtf_write(editor, selection & SFF_SELECTION, rtf);
+    return rtf;
 }
 
 LONG document_rtf_read(HWND editor, const std::string& rtf, WPARAM selection) {

@@ -28,11 +28,11 @@ int document_load(HWND* editor, const char* path);
 // editor_set_indent_and_tabs lays it out and nothing to undo; on a large document much quicker
 // than the two in turn. An RTF file keeps its own indents and tab stops.
 int document_load_on_margin(HWND* editor, const char* path, int margin, int count, int step);
-// The whole document, or with SFF_SELECTION the selection, as the control writes it, without the
-// NUL it ends with.
+// The whole document, or with SFF_SELECTION the selection, as RTF (rtf_write): every letter
+// and indent kept.
 std::string document_rtf(HWND editor, WPARAM selection = 0);
-// Reads RTF the control wrote through the filter like a file (the reader takes the writer's
-// indents for a hanging pair): over the whole document, or with SFF_SELECTION into the selection.
+// Reads RTF through the filter like a file: over the whole document, or with SFF_SELECTION into
+// the selection.
 // The characters read.
 LONG document_rtf_read(HWND editor, const std::string& rtf, WPARAM selection = 0);
 // Reads a document back whole; a large one is first emptied by a new control in its place

@@ -2,6 +2,7 @@
 #include "toolkit/richedit/editor.h"
 
 #include "toolkit/richedit/clipboard.h"
+#include "toolkit/richedit/document.h"
 
 #include <richedit.h>
 #include <string.h>
@@ -178,6 +179,96 @@ void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step) {
     SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
     editor_select(editor, 0, 0);
     ShowWindow(editor, SW_SHOW);
+}
+
+namespace {
+
+constexpr DWORD INDENTS = PFM_STARTINDENT | PFM_OFFSET;
+
+// The paragraph's indents from the old margin to the new one (twips): its lines as far beyond
+// the margin as they were, none left of it (as every line stood at the margin before it had an
+// indent of its own), the first line as far from the others, none left of the page or past the
+// limit.
+void indents_move(PARAFORMAT* format, LONG old_margin, LONG margin) {
+    auto within = [](LONG twips) { return twips < 0 ? 0 : twips > EDITOR_TWIPS_LIMIT ? EDITOR_TWIPS_LIMIT : twips; };
+    LONG rest = format->dxStartIndent + format->dxOffset;
+    LONG moved = within(margin + (rest > old_margin ? rest - old_margin : 0));
+    LONG first = within(moved - format->dxOffset);
+    format->dxStartIndent = first;
+    format->dxOffset = moved - first;
+}
+
+// The indents of the paragraphs of [start, end), when they share them.
+bool indents_shared(HWND editor, LONG start, LONG end, PARAFORMAT* format) {
+    editor_select(editor, start, end);
+    *format = editor_selection_paragraph(editor);
+    return (format->dwMask & INDENTS) == INDENTS;
+}
+
+}  // namespace
+
+void editor_move_margin(HWND editor, int old_margin, int margin, int count, int step) {
+    PARAFORMAT format = layout_format(margin, count, step);
+    LONG old_twips = layout_format(old_margin, count, step).dxStartIndent, twips = format.dxStartIndent;
+    PARAFORMAT all;
+    LONG length = editor_text_length(editor);
+    if (indents_shared(editor, 0, length, &all)) {
+        // one pass over the whole, one step of the control's own to undo
+        indents_move(&all, old_twips, twips);
+        format.dxStartIndent = all.dxStartIndent;
+        format.dxOffset = all.dxOffset;
+        ShowWindow(editor, SW_HIDE);  // one repaint once shown again
+        editor_select_all(editor);
+        SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
+        editor_select(editor, 0, 0);
+        ShowWindow(editor, SW_SHOW);
+        return;
+    }
+    // Paragraphs of their own: each stretch that shares its indents is moved alone, the whole
+    // kept as one step of the document.
+    HCURSOR kept = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    document_step_begin(editor);
+    SendMessageA(editor, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(editor, EM_SETUNDOLIMIT, 0, 0);
+    for (LONG at = 0; at <= length;) {
+        PARAFORMAT first, probe;
+        indents_shared(editor, at, at, &first);
+        LONG last = editor_gallop(at, length, [&](LONG end) {
+            return indents_shared(editor, at, end, &probe) && probe.dxStartIndent == first.dxStartIndent &&
+                   probe.dxOffset == first.dxOffset;
+        });
+        indents_move(&first, old_twips, twips);
+        format.dxStartIndent = first.dxStartIndent;
+        format.dxOffset = first.dxOffset;
+        editor_select(editor, at, last);
+        SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
+        at = last + 1;  // the paragraph after the last that shares them starts there
+    }
+    SendMessageA(editor, EM_SETUNDOLIMIT, EDITOR_UNDO_LIMIT, 0);
+    editor_clear_undo(editor);
+    editor_select(editor, 0, 0);
+    SendMessageA(editor, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(editor, nullptr, TRUE);
+    document_step_end(editor);
+    SetCursor(kept);
+}
+
+LONG editor_gallop(LONG good, LONG limit, const std::function<bool(LONG)>& holds) {
+    LONG bad = limit + 1, step = 1;
+    while (good < limit) {
+        LONG ahead = good + step < limit ? good + step : limit;
+        if (!holds(ahead)) {
+            bad = ahead;
+            break;
+        }
+        good = ahead;
+        step *= 2;
+    }
+    while (bad - good > 1) {
+        LONG middle = good + (bad - good) / 2;
+        if (holds(middle)) good = middle; else bad = middle;
+    }
+    return good;
 }
 
 int editor_filter_event(HWND editor, LPARAM notification) {

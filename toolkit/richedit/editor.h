@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include <functional>
+
 // Creates the rich edit control as child 1 of the parent. All four numbers summing to 0 makes
 // it fill the parent's client area. scroll: "NOSCROLL", "HSCROLL", "VSCROLL" or "VHSCROLL".
 HWND editor_create(HWND parent, int x, int y, int width, int height, const char* scroll, int limit);
@@ -30,6 +32,14 @@ constexpr int EDITOR_PARAGRAPH_WIDE_LETTERS_LIMIT = 16000;
 // Every line stands at the margin; a negative margin or step counts as 0. One step to undo.
 // Leaves the caret at position 0.
 void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step);
+// The margin moves from old_margin to margin: every paragraph moves with it, its lines as far
+// beyond it as they were (none left of it), and every paragraph takes the tab stops. One step to
+// undo. Leaves the caret at position 0.
+void editor_move_margin(HWND editor, int old_margin, int margin, int count, int step);
+// The highest value from good up to limit for which holds is true, when it is true for good and
+// stays true up to some point: steps that double, then halving. Asking the control about a
+// stretch costs more the longer the text, so formats are asked for stretches, not one by one.
+LONG editor_gallop(LONG good, LONG limit, const std::function<bool(LONG)>& holds);
 // The control sets the paragraph of a document emptied (all deleted, or undone back to nothing)
 // to its own defaults. An empty document is put back on the margin and tab stops given, as
 // editor_set_indent_and_tabs lays them out, with nothing to undo and its modified flag kept; true

@@ -1,6 +1,8 @@
 // Page layout for controls that answer EM_FORMATRANGE without laying out pages.
 #include "toolkit/richedit/page_layout.h"
 
+#include "toolkit/richedit/editor.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -195,27 +197,6 @@ bool format_uniform(HWND editor, LONG start, LONG end, CHARFORMAT2A* format) {
     return (char_format_read(editor, cache.char_format_size, format) & needed) == needed;
 }
 
-// The highest value from good up to limit for which holds is true, when it is true for good and
-// stays true up to some point: steps that double, then halving. Moving the selection costs more
-// the longer the text, so formats are asked for stretches, not for each character or paragraph.
-LONG gallop(LONG good, LONG limit, const std::function<bool(LONG)>& holds) {
-    LONG bad = limit + 1, step = 1;
-    while (good < limit) {
-        LONG ahead = std::min(limit, good + step);
-        if (!holds(ahead)) {
-            bad = ahead;
-            break;
-        }
-        good = ahead;
-        step *= 2;
-    }
-    while (bad - good > 1) {
-        LONG middle = good + (bad - good) / 2;
-        if (holds(middle)) good = middle; else bad = middle;
-    }
-    return good;
-}
-
 // A stretch asked about never ends between the two characters of a line break: the control
 // leaves the break out then, and answers for the character before it.
 LONG stretch_whole(LONG end, LONG limit) {
@@ -226,7 +207,7 @@ LONG stretch_whole(LONG end, LONG limit) {
 LONG run_end(HWND editor, LONG start, LONG limit, CHARFORMAT2A* format) {
     format_uniform(editor, start, stretch_whole(start + 1, limit), format);
     CHARFORMAT2A probe;
-    return gallop(start + 1, limit,
+    return editor_gallop(start + 1, limit,
                   [&](LONG end) { return format_uniform(editor, start, stretch_whole(end, limit), &probe); });
 }
 
@@ -361,7 +342,7 @@ void read_paragraphs(HWND editor) {
     for (LONG first = 0; first <= last;) {
         PARAFORMAT2 format, probe;
         paragraphs_uniform(editor, first, first, &format);
-        LONG same = gallop(first, last, [&](LONG upto) { return paragraphs_uniform(editor, first, upto, &probe); });
+        LONG same = editor_gallop(first, last, [&](LONG upto) { return paragraphs_uniform(editor, first, upto, &probe); });
         for (LONG i = first; i <= same; ++i) paragraph_apply(&cache.paragraphs[i], format);
         first = same + 1;
     }

@@ -172,15 +172,18 @@ void destination_seen(rtf_filter* f, const char* word) {
     if (strcmp(word, "pict") == 0 && f->picture_depth == 0 && f->table_depth == 0) f->picture_depth = f->depth;
 }
 
-// A paragraph's lines all stand where its first line does, never left of the page: the
-// control's writer cannot express a hanging first line (it writes the pair swapped).
+// No line of a paragraph stands left of the page or beyond what the control can save. Both
+// words go in each time either comes: the reader takes each relative to the other, and ends on
+// the pair whatever their order.
 void indent_seen(rtf_filter* f, bool first, long long value) {
     if (first) {
         f->first_indent = value;
     } else {
         f->left_indent = value;
     }
-    put_word(f, "li", true, twips_within(f->left_indent + f->first_indent));
+    long long left = twips_within(f->left_indent);
+    put_word(f, "li", true, left);
+    put_word(f, "fi", true, twips_within(f->left_indent + f->first_indent) - left);
 }
 
 void body_word(rtf_filter* f, const char* word, bool has_number, long long number) {
