@@ -399,11 +399,12 @@ TEST_F(PageLayout, ParagraphFormatsPlaceTheLinesOnThePage) {
         {"wrapped right", PFA_RIGHT, 0, 0, 0, 0, long_text.c_str(), 1, TEXT_RIGHT, 5760},
         {"tab stop", PFA_LEFT, 0, 0, 0, 2160, "a\tTabb", 0, LAST_PIECE_LEFT, 2160},
         {"tab after an indent", PFA_LEFT, 720, 0, 0, 3600, "a\tTabb", 0, LAST_PIECE_LEFT, 3600},
-        // a line keeps a quarter of the width whatever its indents, and never starts left of it
-        {"indent past the paper", PFA_LEFT, 12000, 0, 0, 0, long_text.c_str(), 0, TEXT_LEFT, 4320},
-        {"its next lines too", PFA_LEFT, 9000, 0, 0, 0, long_text.c_str(), 1, TEXT_LEFT, 4320},
+        // a line keeps a twentieth of the width whatever its indents, and never starts left of it
+        {"indent past the paper", PFA_LEFT, 12000, 0, 0, 0, long_text.c_str(), 0, TEXT_LEFT, 5472},
+        {"its next lines too", PFA_LEFT, 9000, 0, 0, 0, long_text.c_str(), 1, TEXT_LEFT, 5472},
+        {"an indent leaving a little room", PFA_LEFT, 5000, 0, 0, 0, long_text.c_str(), 1, TEXT_LEFT, 5000},
         {"first line left of the page", PFA_LEFT, -720, 0, 0, 0, "Vänster", 0, TEXT_LEFT, 0},
-        {"right indent past the left", PFA_RIGHT, 0, 9000, 0, 0, "Höger", 0, TEXT_RIGHT, 1440},
+        {"right indent past the left", PFA_RIGHT, 0, 9000, 0, 0, "Höger", 0, TEXT_RIGHT, 288},
         {"bullet at the indent", PFA_LEFT, 720, 0, 0, 0, "Punkt", 0, TEXT_LEFT, 720, PFN_BULLET, 1440},
         {"its text at the numbering tab", PFA_LEFT, 720, 0, 0, 0, "Punkt", 0, LAST_PIECE_LEFT, 2160, PFN_BULLET, 1440},
     };
@@ -490,8 +491,9 @@ TEST_F(PageLayout, LinesFollowingTheEditorBeginOnPaperWithTheScreensWords) {
     int right = MulDiv(area.right - area.left, GetDeviceCaps(printer, LOGPIXELSX), 1440);
     std::string words;
     for (int i = 0; i < 150; ++i) words += " ord" + std::to_string(1000 + i).substr(1);
-    std::string text = "L\xe5ng stycke:" + words + "\r\nPunkt:" + words + "\r\nSlut:" + words;
-    LONG second = (LONG)text.find("Punkt");
+    std::string text = "L\xe5ng stycke:" + words + "\r\nPunkt:" + words + "\r\nSlut:" + words +
+                       "\r\nSmal: ett tv\xe5 tre fyra fem";
+    LONG second = (LONG)text.find("Punkt"), narrow = (LONG)text.find("Smal");
     struct { const char* face; int points; } faces[] = {{"Times New Roman", 12}, {"Arial", 10}, {"Courier New", 11}};
     for (const auto& f : faces) {
         SCOPED_TRACE(f.face);
@@ -508,6 +510,13 @@ TEST_F(PageLayout, LinesFollowingTheEditorBeginOnPaperWithTheScreensWords) {
         bullet.dwMask = PFM_NUMBERING;
         bullet.wNumbering = PFN_BULLET;
         paragraph_format(second, second, bullet);
+        // indents that leave less room than the page keeps for a line: paper follows the screen
+        PARAFORMAT2 squeezed = {};
+        squeezed.cbSize = sizeof squeezed;
+        squeezed.dwMask = PFM_STARTINDENT | PFM_RIGHTINDENT;
+        squeezed.dxStartIndent = 500;
+        squeezed.dxRightIndent = 10000;
+        paragraph_format(narrow, narrow, squeezed);
         editor_set_wrap(editor, "PAGE", printer, area.right - area.left);
         page_layout_follow_lines(editor);
         page_layout_format(editor, 0, nullptr);

@@ -20,7 +20,7 @@ constexpr int FOLLOW_ASK_SHARE = 20;  // a line within a twentieth of its width 
 constexpr int FOLLOW_SQUEEZE_SHARE = 50;
 // Whatever its indents, a line keeps this share of the text width for its text: a paragraph
 // indented past the paper's edge is printed, not drawn where no paper is.
-constexpr int LINE_ROOM_SHARE = 4;
+constexpr int LINE_ROOM_SHARE = 20;
 constexpr WCHAR BULLET[] = L"\x2022";
 constexpr WCHAR BLANK[] = L" ";
 constexpr DWORD FORMAT_NEEDED = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_COLOR | CFM_SIZE |
@@ -614,7 +614,10 @@ LONG line_layout(LONG start, int width, layout_line* line, bool* ends_paragraph)
     const layout_paragraph& p = paragraph_of(start);
     int room = width / LINE_ROOM_SHARE;
     int right = std::clamp(width - p.right_indent, room, width);
-    int x = std::clamp(starts_paragraph(start) ? p.first_indent : p.rest_indent, 0, right - room);
+    int indent = starts_paragraph(start) ? p.first_indent : p.rest_indent;
+    int x = std::clamp(indent, 0, right - room);
+    // indents the page cannot hold: the editor's own lines are asked whatever their width
+    bool squeezed = x != indent || right != width - p.right_indent;
     line_first_piece = line->first_piece = cache.pieces.size();
     if (p.bullet && start == p.start) x = std::min(bullet_add(p, x), right - room);
     int left = x;
@@ -637,7 +640,7 @@ LONG line_layout(LONG start, int width, layout_line* line, bool* ends_paragraph)
     }
     // The followed editor's line may end sooner, or a little later. Asking costs a walk through
     // the editor's paragraphs, so it is asked only about lines that fill most of their width.
-    if (followed_editor == cache.editor && (end < p.end || x > right - right / FOLLOW_ASK_SHARE)) {
+    if (followed_editor == cache.editor && (squeezed || end < p.end || x > right - right / FOLLOW_ASK_SHARE)) {
         LONG editor_end = std::min(editor_line_end(start), p.end);
         if (editor_end < end) {
             end = editor_end;
