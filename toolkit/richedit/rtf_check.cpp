@@ -22,6 +22,14 @@ constexpr int NAME_LIMIT = 768;
 // minutes: its runs are laid out in a time growing with the square of their number.
 constexpr int CHANGE_LIMIT = 20000;
 constexpr int TAB_LIMIT = EDITOR_PARAGRAPH_TABS_LIMIT;
+// Letters are sized down to 1,638 points at most, the most the platform's word processors offer;
+// a style counts as the largest size the style sheet names.
+constexpr long long SIZE_LIMIT = 3276;  // half-points
+constexpr int SIZE_DEFAULT = 24;
+// The control measures where a tab ends in 32-bit screen units and loops for ever once that is
+// past about 22 million twips at the screen's resolution: a tab further from its paragraph's start
+// than this is refused like endless tabs, each letter before it taken twice its size wide.
+constexpr long long TAB_PLACE_LIMIT = 10000000;  // twips
 
 bool is_one_of(const char* word, const char* const* list) {
     for (; *list; list++) {
@@ -94,8 +102,10 @@ bool in_body(const rtf_filter* f) { return f->hidden_depth == 0; }
 // Only the check of a whole file refuses a paragraph for its tabs: the document that a failed
 // load puts back is read through the filter too, and must come back whole.
 void count_tab(rtf_filter* f) {
-    if (++f->tabs > TAB_LIMIT && f->whole_check) f->refused = true;
+    if ((++f->tabs > TAB_LIMIT || f->row_width > TAB_PLACE_LIMIT) && f->whole_check) f->refused = true;
 }
+
+int& size_now(rtf_filter* f) { return f->sizes[f->depth < 33 ? f->depth : 33]; }
 
 // What the reader is fed besides text ends what it collects as a name.
 void text_run_end(rtf_filter* f) { f->text_run = 0; }
@@ -132,11 +142,13 @@ void change_count(rtf_filter* f) {
 void text_seen(rtf_filter* f) {
     f->group_start = false;
     if (!in_body(f)) return;
+    f->row_width += 2 * 10 * (long long)size_now(f);
     for (; f->pending_tabs > 0; f->pending_tabs--) put(f, '\t');
 }
 
 void paragraph_end(rtf_filter* f) {
     f->tabs = 0;
+    f->row_width = 0;
     f->wide_letters = 0;
     f->changes = 0;
     f->pending_tabs = 0;  // a row's last cell needs no tab after it
@@ -145,6 +157,8 @@ void paragraph_end(rtf_filter* f) {
 void group_open(rtf_filter* f) {
     f->star_waiting = false;
     if (++f->depth > DEPTH_LIMIT) f->refused = true;
+    int outer = f->sizes[f->depth - 1 < 33 ? f->depth - 1 : 33];
+    size_now(f) = outer;
     f->group_start = true;
     text_run_end(f);
     change_count(f);
@@ -158,6 +172,7 @@ void group_close(rtf_filter* f) {
     if (f->table_depth > f->depth) f->table_depth = 0;
     if (f->star_depth > f->depth) f->star_depth = 0;
     if (f->picture_depth > f->depth) f->picture_depth = 0;
+    if (f->style_depth > f->depth) f->style_depth = 0;
     f->group_start = false;
     text_run_end(f);
     put(f, '}');
@@ -170,6 +185,7 @@ void destination_seen(rtf_filter* f, const char* word) {
     if ((table || is_one_of(word, HIDDEN_WORDS)) && f->hidden_depth == 0) f->hidden_depth = f->depth;
     // inside a table the table's reader takes the text as names, pictures or not
     if (strcmp(word, "pict") == 0 && f->picture_depth == 0 && f->table_depth == 0) f->picture_depth = f->depth;
+    if (strcmp(word, "stylesheet") == 0 && f->style_depth == 0) f->style_depth = f->depth;
 }
 
 // No line of a paragraph stands left of the page or beyond what the control can save. Both
@@ -206,6 +222,13 @@ void body_word(rtf_filter* f, const char* word, bool has_number, long long numbe
 void word_take(rtf_filter* f, const rtf_token& token) {
     const char* word = token.word;
     long long number = token.number;
+    if (strcmp(word, "fs") == 0) {
+        if (number > SIZE_LIMIT) number = SIZE_LIMIT;
+        size_now(f) = token.has_number && number > 0 ? (int)number : SIZE_DEFAULT;
+        if (f->style_depth > 0 && size_now(f) > f->style_size) f->style_size = size_now(f);
+    }
+    if (strcmp(word, "plain") == 0) size_now(f) = SIZE_DEFAULT;
+    if (strcmp(word, "s") == 0 || strcmp(word, "cs") == 0) size_now(f) = f->style_size;
     if (f->group_start) destination_seen(f, word);
     f->group_start = false;
     // a tab wherever it stands: the count may only ever be too high
@@ -363,6 +386,7 @@ DWORD plain_run(rtf_filter* f) {
 
 void rtf_filter_start(rtf_filter* filter, EDITSTREAMCALLBACK source, DWORD_PTR cookie) {
     memset(filter, 0, sizeof *filter);
+    filter->sizes[0] = filter->style_size = SIZE_DEFAULT;
     rtf_tokens_start(&filter->tokens);
     filter->source = source;
     filter->source_cookie = cookie;
@@ -393,6 +417,7 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
         if (run > count - moved) run = count - moved;
         if (run > 0) {
             f->group_start = false;
+            if (in_body(f)) f->row_width += 2 * 10 * (long long)size_now(f) * run;
             memcpy(buffer + moved, f->input + f->input_at, run);
             f->input_at += run;
             moved += run;

@@ -24,8 +24,12 @@ struct rtf_filter {
     bool group_start, star_waiting;
     int hidden_depth, table_depth, star_depth;  // the outermost group of each kind, 0 when none
     int picture_depth;  // the outermost picture outside the tables, 0 when none
+    int style_depth;  // the style sheet's group, 0 when outside it
     int text_run;          // text the reader could take for one name: broken up before it grows too long
     int tabs, pending_tabs, changes, wide_letters;
+    int sizes[34];  // the letters' size (half-points) in each open group, the outermost first
+    long long row_width;  // twips the paragraph's text may reach so far
+    int style_size;  // the largest size the style sheet names, what a style may set
     long long left_indent, first_indent;
     // Null, or control words fed after the opening \rtf and every \pard in the body, the indents
     // and tab stops of the paragraphs' own then left out: the layout a load puts them all on.
