@@ -559,6 +559,14 @@ void dialog_key(HWND dialog, WPARAM key) {
     IsDialogMessageA(dialog, &msg);
 }
 
+// A dialog the key left open is closed after two seconds and counted, so the test fails, not hangs.
+int dialogs_left_open = 0;
+void CALLBACK dialog_left_open(HWND dialog, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(dialog, timer);
+    ++dialogs_left_open;
+    EndDialog(dialog, IDCANCEL);
+}
+
 // Margin, tab step and paragraph dialogs: Tab visits every field and the OK button and comes
 // back; Return presses OK from a field or from the button; Escape leaves the values as they were.
 TEST_F(EditCommands, SettingDialogsTakeReturnEscapeAndTabFromTheKeyboard) {
@@ -579,6 +587,7 @@ TEST_F(EditCommands, SettingDialogsTakeReturnEscapeAndTabFromTheKeyboard) {
         {CMD_PARAGRAPH, {"99", "99", "99"}, false, VK_ESCAPE, {20, 0, 10}},
     };
     text_select("ett\ttvå", 0, 0);
+    dialogs_left_open = 0;
     for (const keyed& row : rows) {
         SCOPED_TRACE(row.typed[0]);
         std::vector<std::pair<HWND, int>> visited;  // the focus and its control id
@@ -600,6 +609,7 @@ TEST_F(EditCommands, SettingDialogsTakeReturnEscapeAndTabFromTheKeyboard) {
                 SetFocus(field);
             }
             PostMessageA(GetFocus(), WM_KEYDOWN, row.key, 1);
+            SetTimer(dialog, 1, 2000, dialog_left_open);
         });
         app_command(row.command);
         EXPECT_EQ(caption, row.command == CMD_PARAGRAPH ? "Stycke" : "Ändra marginal");
@@ -620,6 +630,7 @@ TEST_F(EditCommands, SettingDialogsTakeReturnEscapeAndTabFromTheKeyboard) {
             EXPECT_EQ(indents.first_line, row.values[2]);
         }
     }
+    EXPECT_EQ(dialogs_left_open, 0);
     EXPECT_EQ(dialog_helper_seen().size(), 8u);  // the dialogs alone: no value was refused
 }
 

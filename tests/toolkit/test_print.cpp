@@ -153,6 +153,7 @@ TEST(PrintArithmetic, TextAreaKeepsTheMarginsAndTheUnprintableBorder) {
     const print_device_metrics landscape = {300, 300, 3508, 2480, 0, 0, 3508, 2480};
     const print_device_metrics envelope_dl = {300, 300, 1299, 2598, 0, 0, 1299, 2598};
     const print_device_metrics tiny = {300, 300, 200, 200, 0, 0, 200, 200};  // 17 mm square
+    const print_device_metrics no_resolution = {0, 0, 2480, 3508, 0, 0, 2480, 3508};
     const struct {
         print_device_metrics device;
         page_setup setup;
@@ -169,6 +170,7 @@ TEST(PrintArithmetic, TextAreaKeepsTheMarginsAndTheUnprintableBorder) {
         {envelope_dl, {27, 0, 10000, 10000, 10000, 10000}, {2406, 5526, 3826, 6946}},  // 110 x 220 mm
         {border, {0, 0, 100000, 100000, 0, 0}, {10124, 15059, 11184, 16118}},  // still off the border
         {tiny, {0, 0, 1000, 1000, 1000, 1000}, {1, 1, 960, 960}},  // paper under 25 mm: all of it
+        {no_resolution, {0, 0, 1000, 1000, 1000, 1000}, {0, 0, 0, 0}},  // no room on a device without one
     };
     for (const auto& row : rows) {
         RECT area = print_text_area_of(row.device, row.setup);
@@ -452,14 +454,20 @@ TEST_F(Print, QuitDuringTheRunEndsTheProgramAfterIt) {
     EXPECT_EQ(print_output_pages(pdf).size(), 5u);
 }
 
-TEST_F(Print, PageWithRoomForNoLineEndsTheRunWithThree) {
+// A page the margins leave no room on is printed at margins shrunk to leave the text 25 mm.
+TEST_F(Print, TopMarginBelowThePageShrinksAndTheTextIsPrinted) {
     print_output_guard guard;
     PRINT_OUTPUT_REQUIRE();
-    set_text("Får inte plats");
-    std::string title = print_output_title("noroom");
-    EXPECT_EQ(print(title, 400), 3);  // the top margin lies below the page
+    set_text("Får plats");
+    std::string title = print_output_title("shrunk");
+    ASSERT_EQ(print(title, 400), 0);  // 400 mm of 297: the bottom 25 mm hold the text
+    std::string pdf = print_output_wait(title);
+    ASSERT_FALSE(pdf.empty());
+    std::vector<printed_word> words = print_output_words(pdf);
+    ASSERT_FALSE(words.empty());
+    EXPECT_EQ(words[0].text, u8"Får");
+    EXPECT_NEAR(words[0].top, (297 - 25) * 72 / 25.4, 6.0);
     expect_restored();
-    expect_no_job(title);
 }
 
 TEST_F(Print, DialogRecordIsFilledAndItsPrinterUsed) {
