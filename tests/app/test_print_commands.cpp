@@ -164,7 +164,7 @@ TEST_F(PageSettings, PageSetupDialogSetsPaperAndMarginsAndTheyAreKept) {
     EXPECT_EQ(memcmp(&app_state.page, &chosen, sizeof chosen), 0);
 }
 
-TEST_F(PageSettings, PageSetupDialogRefusesMarginsThePaperCannotHoldAndShowsTheOldPage) {
+TEST_F(PageSettings, PageSetupDialogRefusesMarginsThePaperCannotHoldAndShowsTheOldPageAgain) {
     print_output_guard guard;
     PRINT_OUTPUT_REQUIRE();
     const page_setup before = app_state.page;
@@ -181,7 +181,11 @@ TEST_F(PageSettings, PageSetupDialogRefusesMarginsThePaperCannotHoldAndShowsTheO
         char text[32] = "";
         GetDlgItemTextA(dialog, MARGIN_FIELDS[0], text, sizeof text);
         shown_left = text;
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        // 130 mm each side leave 37 mm of the landscape paper's 297, and no room on its 210
+        SendMessageA(GetDlgItem(dialog, LANDSCAPE_BUTTON), BM_CLICK, 0, 0);
+        SetDlgItemTextA(dialog, MARGIN_FIELDS[0], "130");
+        SetDlgItemTextA(dialog, MARGIN_FIELDS[2], "130");
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
     app_command(CMD_PAGE_SETUP);
     EXPECT_TRUE(dialog_helper_unexpected().empty());
@@ -189,9 +193,13 @@ TEST_F(PageSettings, PageSetupDialogRefusesMarginsThePaperCannotHoldAndShowsTheO
     EXPECT_EQ(dialog_helper_seen()[1].caption, "INSTÄLLNINGSFEL");
     EXPECT_EQ(dialog_helper_seen()[1].text, "Marginalerna ska lämna minst 25 mm för texten på bredden och på höjden!");
     EXPECT_EQ(shown_left.substr(0, 2), "10");  // the page in force, not the refused one
-    EXPECT_EQ(memcmp(&app_state.page, &before, sizeof before), 0);
-    page_setup kept;
-    EXPECT_NE(settings_read_bytes("PageSetup", &kept, sizeof kept), SETTINGS_OK);
+    EXPECT_EQ(before.margin_left, 1000);
+    EXPECT_EQ(app_state.page.orientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(app_state.page.margin_left, 13000);
+    EXPECT_EQ(app_state.page.margin_right, 13000);
+    page_setup kept = {};
+    EXPECT_EQ(settings_read_bytes("PageSetup", &kept, sizeof kept), SETTINGS_OK);
+    EXPECT_EQ(kept.margin_right, 13000);
 }
 
 TEST_F(PageSettings, PageTooSmallForItsMarginsStillPrintsTheText) {
@@ -234,6 +242,16 @@ TEST_F(PageSettings, KeptValuesOutOfRangeGiveTheDefaults) {
     settings_write_bytes("PageSetup", "kort", 4);  // a value of another size
     page_settings_load();
     EXPECT_EQ(app_state.page.margin_top, 1000);
+    // Letter landscape with 25 mm margins leaves 229 x 165 mm, on A4 too: kept
+    const page_setup letter = {1, 2, 2500, 2500, 2500, 2500};
+    settings_write_bytes("PageSetup", &letter, sizeof letter);
+    page_settings_load();
+    EXPECT_EQ(app_state.page.paper, 1);
+    EXPECT_EQ(app_state.page.orientation, 2);
+    EXPECT_EQ(app_state.page.margin_bottom, 2500);
+    SIZE paper = page_paper_size(letter);
+    EXPECT_NEAR(paper.cx, 27940, 30);
+    EXPECT_NEAR(paper.cy, 21590, 30);
 }
 
 TEST_F(PageSettings, WrapChoiceIsCheckedAndKept) {

@@ -38,7 +38,7 @@ int page_dialog_run(HWND owner, page_setup* setup) {
     record.hDevMode = device_mode_for(*setup, &record.hDevNames);
     BOOL confirmed = PageSetupDlgA(&record);
     page_setup chosen = *setup;
-    SIZE paper = {record.ptPaperSize.x, record.ptPaperSize.y};  // as the dialog showed it, turned
+    SIZE paper = {record.ptPaperSize.x, record.ptPaperSize.y};  // the chosen paper, in its orientation
     if (confirmed) {
         chosen.margin_left = record.rtMargin.left;
         chosen.margin_top = record.rtMargin.top;
