@@ -136,6 +136,7 @@ void margin_tab_dialog_build(HWND dialog) {
     input_set_font(app_state.dialog_input, app_state.editor_font);
     HWND ok = button_create(dialog, 70, 80, 50, 30, "OK", "C", "NORMAL", OK_BUTTON_ID);
     control_set_font(ok, app_state.editor_font);
+    dialog_set_default_button(dialog, ok);
 }
 
 const char* margin_tab_prompt() {

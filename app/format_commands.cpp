@@ -59,6 +59,7 @@ void paragraph_dialog_build(HWND dialog) {
     }
     HWND ok = button_create(dialog, 95, 125, 50, 30, "OK", "C", "NORMAL", PARAGRAPH_OK_ID);
     control_set_font(ok, app_state.editor_font);
+    dialog_set_default_button(dialog, ok);
 }
 
 void paragraph_dialog_accept(HWND dialog) {

@@ -1,5 +1,6 @@
 // The page commands: page setup, print preview and where the editor breaks its lines, with the
 // choices kept in the user's settings.
+#include <cstdio>
 #include <cstring>
 
 #include "app/app.h"
@@ -56,7 +57,8 @@ void wrap_choose(int wrap) {
 void page_settings_load() {
     app_state.page = PAGE_SETUP_DEFAULT;
     page_setup kept;
-    if (settings_read_bytes(PAGE_SETUP_VALUE, &kept, sizeof kept) == SETTINGS_OK && page_setup_valid(kept)) {
+    if (settings_read_bytes(PAGE_SETUP_VALUE, &kept, sizeof kept) == SETTINGS_OK && page_setup_valid(kept) &&
+        page_setup_fits(kept, page_paper_size(kept))) {
         app_state.page = kept;
     }
     int wrap = WRAP_NONE;
@@ -74,9 +76,17 @@ void editor_renewed_handler(HWND renewed) {
     if (page_layout_followed()) page_layout_follow_lines(renewed);
 }
 
+// Runs again after margins the paper cannot hold, with the page in force shown.
 void command_page_setup() {
     if (print_is_running()) return;
-    if (page_dialog_run(app_state.main_window, &app_state.page) != 1) return;
+    int answer;
+    while ((answer = page_dialog_run(app_state.main_window, &app_state.page)) == PAGE_DIALOG_NO_ROOM) {
+        char text[128];
+        std::snprintf(text, sizeof text, "Marginalerna ska lämna minst %i mm för texten på bredden och på höjden!",
+                      PAGE_TEXT_LEAST / 100);
+        message_show(app_state.main_window, "INSTÄLLNINGSFEL", text, "N");
+    }
+    if (answer != 1) return;
     settings_write_bytes(PAGE_SETUP_VALUE, &app_state.page, sizeof app_state.page);
     if (app_state.wrap == WRAP_PAGE) wrap_apply();
 }

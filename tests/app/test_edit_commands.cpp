@@ -12,6 +12,7 @@
 #include "support/app_fixture.h"
 #include "support/print_output.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/format.h"
 #include "toolkit/richedit/print.h"
 #include "toolkit/richedit/search.h"
 
@@ -642,6 +643,89 @@ TEST_F(EditCommands, EscapeKeepsTheValuesButStillFormatsAndMovesTheCaretHome) {
     EXPECT_EQ(selection().cpMax, 0);
     EXPECT_EQ(paragraph_format().cTabCount, 30);
     EXPECT_EQ(paragraph_format().dxStartIndent, 7 * 20);
+}
+
+// --- the settings dialogs from the keyboard ---
+
+// The dialog manager's handling of a key, as the modal loop gives it the key typed into the focus.
+void dialog_key(HWND dialog, WPARAM key) {
+    MSG msg = {GetFocus(), WM_KEYDOWN, key, 1};
+    IsDialogMessageA(dialog, &msg);
+}
+
+// A dialog the key left open is closed after two seconds and counted, so the test fails, not hangs.
+int dialogs_left_open = 0;
+void CALLBACK dialog_left_open(HWND dialog, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(dialog, timer);
+    ++dialogs_left_open;
+    EndDialog(dialog, IDCANCEL);
+}
+
+// Margin, tab step and paragraph dialogs: Tab visits every field and the OK button and comes
+// back; Return presses OK from a field or from the button; Escape leaves the values as they were.
+TEST_F(EditCommands, SettingDialogsTakeReturnEscapeAndTabFromTheKeyboard) {
+    struct keyed {
+        int command;
+        std::vector<std::string> typed;  // one text for each field
+        bool from_ok;                    // the key goes to the OK button Tab reached, else to the first field
+        WPARAM key;
+        std::vector<int> values;  // margin, tab step or the left, right and first-line indents after it
+    } rows[] = {
+        {CMD_MARGIN, {"42"}, false, VK_RETURN, {42}},
+        {CMD_MARGIN, {"43"}, true, VK_RETURN, {43}},
+        {CMD_MARGIN, {"44"}, false, VK_ESCAPE, {43}},
+        {CMD_TAB_STEP, {"50"}, false, VK_RETURN, {50}},
+        {CMD_TAB_STEP, {"51"}, true, VK_ESCAPE, {50}},
+        {CMD_PARAGRAPH, {"36", "12", "-18"}, false, VK_RETURN, {36, 12, -18}},
+        {CMD_PARAGRAPH, {"20", "0", "10"}, true, VK_RETURN, {20, 0, 10}},
+        {CMD_PARAGRAPH, {"99", "99", "99"}, false, VK_ESCAPE, {20, 0, 10}},
+    };
+    text_select("ett\ttvå", 0, 0);
+    dialogs_left_open = 0;
+    for (const keyed& row : rows) {
+        SCOPED_TRACE(row.typed[0]);
+        std::vector<std::pair<HWND, int>> visited;  // the focus and its control id
+        std::string caption;
+        dialog_helper_queue([&row, &visited, &caption](HWND dialog) {
+            caption = window_text(dialog);
+            HWND field = GetFocus();
+            for (const std::string& text : row.typed) {
+                SetWindowTextA(GetFocus(), text.c_str());
+                visited.push_back({GetFocus(), GetDlgCtrlID(GetFocus())});
+                dialog_key(dialog, VK_TAB);
+            }
+            visited.push_back({GetFocus(), GetDlgCtrlID(GetFocus())});  // the OK button
+            dialog_key(dialog, VK_TAB);
+            visited.push_back({GetFocus(), GetDlgCtrlID(GetFocus())});  // the first field again
+            if (row.from_ok) {
+                for (size_t i = 0; i < row.typed.size(); ++i) dialog_key(dialog, VK_TAB);
+            } else {
+                SetFocus(field);
+            }
+            PostMessageA(GetFocus(), WM_KEYDOWN, row.key, 1);
+            SetTimer(dialog, 1, 2000, dialog_left_open);
+        });
+        app_command(row.command);
+        EXPECT_EQ(caption, row.command == CMD_PARAGRAPH ? "Stycke" : "Ändra marginal");
+        const size_t fields = row.typed.size();
+        ASSERT_EQ(visited.size(), fields + 2);
+        for (size_t i = 0; i < fields; ++i) {
+            EXPECT_EQ(visited[i].second, 1) << i;
+            for (size_t j = 0; j < i; ++j) EXPECT_NE(visited[i].first, visited[j].first) << i;
+        }
+        EXPECT_EQ(visited[fields].second, 801);
+        EXPECT_EQ(visited[fields + 1].first, visited[0].first);
+        if (row.command == CMD_MARGIN) EXPECT_EQ(app_state.margin, row.values[0]);
+        if (row.command == CMD_TAB_STEP) EXPECT_EQ(app_state.tab_step, row.values[0]);
+        if (row.command == CMD_PARAGRAPH) {
+            paragraph_indents indents = editor_indents(app_state.editor);
+            EXPECT_EQ(indents.left, row.values[0]);
+            EXPECT_EQ(indents.right, row.values[1]);
+            EXPECT_EQ(indents.first_line, row.values[2]);
+        }
+    }
+    EXPECT_EQ(dialogs_left_open, 0);
+    EXPECT_EQ(dialog_helper_seen().size(), 8u);  // the dialogs alone: no value was refused
 }
 
 // --- font and background colour ---

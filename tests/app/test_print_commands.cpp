@@ -164,10 +164,69 @@ TEST_F(PageSettings, PageSetupDialogSetsPaperAndMarginsAndTheyAreKept) {
     EXPECT_EQ(memcmp(&app_state.page, &chosen, sizeof chosen), 0);
 }
 
+TEST_F(PageSettings, PageSetupDialogRefusesMarginsThePaperCannotHoldAndShowsTheOldPageAgain) {
+    print_output_guard guard;
+    PRINT_OUTPUT_REQUIRE();
+    const page_setup before = app_state.page;
+    dialog_helper_queue([](HWND dialog) {
+        SendMessageA(GetDlgItem(dialog, LANDSCAPE_BUTTON), BM_CLICK, 0, 0);
+        SetDlgItemTextA(dialog, MARGIN_FIELDS[0], "200");
+        SetDlgItemTextA(dialog, MARGIN_FIELDS[2], "200");
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    dialog_helper_queue_button(IDOK);  // the refusal
+    static std::string shown_left;
+    shown_left.clear();
+    dialog_helper_queue([](HWND dialog) {
+        char text[32] = "";
+        GetDlgItemTextA(dialog, MARGIN_FIELDS[0], text, sizeof text);
+        shown_left = text;
+        // 130 mm each side leave 37 mm of the landscape paper's 297, and no room on its 210
+        SendMessageA(GetDlgItem(dialog, LANDSCAPE_BUTTON), BM_CLICK, 0, 0);
+        SetDlgItemTextA(dialog, MARGIN_FIELDS[0], "130");
+        SetDlgItemTextA(dialog, MARGIN_FIELDS[2], "130");
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    app_command(CMD_PAGE_SETUP);
+    EXPECT_TRUE(dialog_helper_unexpected().empty());
+    ASSERT_EQ(dialog_helper_seen().size(), 3u);
+    EXPECT_EQ(dialog_helper_seen()[1].caption, "INSTÄLLNINGSFEL");
+    EXPECT_EQ(dialog_helper_seen()[1].text, "Marginalerna ska lämna minst 25 mm för texten på bredden och på höjden!");
+    EXPECT_EQ(shown_left.substr(0, 2), "10");  // the page in force, not the refused one
+    EXPECT_EQ(before.margin_left, 1000);
+    EXPECT_EQ(app_state.page.orientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(app_state.page.margin_left, 13000);
+    EXPECT_EQ(app_state.page.margin_right, 13000);
+    page_setup kept = {};
+    EXPECT_EQ(settings_read_bytes("PageSetup", &kept, sizeof kept), SETTINGS_OK);
+    EXPECT_EQ(kept.margin_right, 13000);
+}
+
+TEST_F(PageSettings, PageTooSmallForItsMarginsStillPrintsTheText) {
+    print_output_guard guard;
+    PRINT_OUTPUT_REQUIRE();
+    // kept for larger paper: the default printer's A4 cannot hold 200 mm margins across
+    app_state.page = {0, 0, 10000, 1000, 10000, 1000};
+    std::string title = print_output_title("smal");
+    set_document("Smalt", title.c_str());
+    app_command(CMD_PRINT);
+    EXPECT_TRUE(dialog_helper_seen().empty());
+    EXPECT_EQ(app_state.result_code, 0);
+    std::string pdf = print_output_wait(title);
+    ASSERT_FALSE(pdf.empty());
+    std::vector<printed_word> words = print_output_words(pdf);
+    ASSERT_FALSE(words.empty());
+    EXPECT_EQ(words[0].text, "Smalt");
+    // the margins shrink alike to leave 25 mm of the 210: 92.5 mm, and the document's own point
+    EXPECT_NEAR(words[0].left, 92.5 * 72 / 25.4 + 1, 2.0);
+}
+
 TEST_F(PageSettings, KeptValuesOutOfRangeGiveTheDefaults) {
     const page_setup bad[] = {
         {0, 0, -1, 1000, 1000, 1000}, {0, 3, 1000, 1000, 1000, 1000}, {-5, 0, 1000, 1000, 1000, 1000},
         {0, 0, 1000, 1000, 1000, 100001},
+        // margins the paper cannot hold: an envelope DL, A4 landscape, 0.02 mm of text on A4
+        {27, 1, 10000, 10000, 10000, 10000}, {9, 2, 20000, 1000, 20000, 1000}, {9, 1, 10499, 1000, 10499, 1000},
     };
     for (const page_setup& b : bad) {
         settings_write_bytes("PageSetup", &b, sizeof b);
@@ -183,6 +242,16 @@ TEST_F(PageSettings, KeptValuesOutOfRangeGiveTheDefaults) {
     settings_write_bytes("PageSetup", "kort", 4);  // a value of another size
     page_settings_load();
     EXPECT_EQ(app_state.page.margin_top, 1000);
+    // Letter landscape with 25 mm margins leaves 229 x 165 mm, on A4 too: kept
+    const page_setup letter = {1, 2, 2500, 2500, 2500, 2500};
+    settings_write_bytes("PageSetup", &letter, sizeof letter);
+    page_settings_load();
+    EXPECT_EQ(app_state.page.paper, 1);
+    EXPECT_EQ(app_state.page.orientation, 2);
+    EXPECT_EQ(app_state.page.margin_bottom, 2500);
+    SIZE paper = page_paper_size(letter);
+    EXPECT_NEAR(paper.cx, 27940, 30);
+    EXPECT_NEAR(paper.cy, 21590, 30);
 }
 
 TEST_F(PageSettings, WrapChoiceIsCheckedAndKept) {

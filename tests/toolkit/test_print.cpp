@@ -150,6 +150,10 @@ TEST(PrintArithmetic, TextAreaKeepsTheMarginsAndTheUnprintableBorder) {
     const print_device_metrics no_border = {300, 300, 2480, 3508, 0, 0, 2480, 3508};
     const print_device_metrics border = {300, 300, 2480, 3508, 75, 75, 2330, 3358};  // a quarter inch
     const print_device_metrics no_paper = {300, 300, 0, 0, 0, 0, 2000, 3000};
+    const print_device_metrics landscape = {300, 300, 3508, 2480, 0, 0, 3508, 2480};
+    const print_device_metrics envelope_dl = {300, 300, 1299, 2598, 0, 0, 1299, 2598};
+    const print_device_metrics tiny = {300, 300, 200, 200, 0, 0, 200, 200};  // 17 mm square
+    const print_device_metrics no_resolution = {0, 0, 2480, 3508, 0, 0, 2480, 3508};
     const struct {
         print_device_metrics device;
         page_setup setup;
@@ -160,7 +164,13 @@ TEST(PrintArithmetic, TextAreaKeepsTheMarginsAndTheUnprintableBorder) {
         {border, {0, 0, 300, 300, 300, 300}, {1, 1, 11184, 16118}},   // margins inside the border
         {border, {0, 0, 2500, 2500, 2500, 2500}, {1062, 1062, 10123, 15058}},
         {no_paper, {0, 0, 1000, 1000, 1000, 1000}, {572, 572, 9029, 13829}},
-        {no_border, {0, 0, 15000, 1000, 10000, 1000}, {0, 0, 0, 0}},  // no room left
+        // margins the paper cannot hold shrink in proportion and leave 25 mm (296 pixels) of text
+        {no_border, {0, 0, 15000, 1000, 10000, 1000}, {6289, 572, 7709, 16267}},
+        {landscape, {9, 2, 20000, 1000, 20000, 1000}, {7710, 572, 9130, 11333}},      // 200 mm each side
+        {envelope_dl, {27, 0, 10000, 10000, 10000, 10000}, {2406, 5526, 3826, 6946}},  // 110 x 220 mm
+        {border, {0, 0, 100000, 100000, 0, 0}, {10124, 15059, 11184, 16118}},  // still off the border
+        {tiny, {0, 0, 1000, 1000, 1000, 1000}, {1, 1, 960, 960}},  // paper under 25 mm: all of it
+        {no_resolution, {0, 0, 1000, 1000, 1000, 1000}, {0, 0, 0, 0}},  // no room on a device without one
     };
     for (const auto& row : rows) {
         RECT area = print_text_area_of(row.device, row.setup);
@@ -168,6 +178,33 @@ TEST(PrintArithmetic, TextAreaKeepsTheMarginsAndTheUnprintableBorder) {
         EXPECT_EQ(area.top, row.area.top);
         EXPECT_EQ(area.right, row.area.right);
         EXPECT_EQ(area.bottom, row.area.bottom);
+    }
+}
+
+// Paper in hundredths of a millimetre; the text keeps 25 mm across and down, not a hundredth less.
+TEST(PrintArithmetic, PageFitsWhenItsMarginsLeaveTheText25Millimetres) {
+    const SIZE a4 = {21000, 29700}, a4_landscape = {29700, 21000}, envelope_dl = {11000, 22000};
+    const struct {
+        SIZE paper;
+        page_setup setup;
+        bool fits;
+    } rows[] = {
+        {a4, {0, 0, 1000, 1000, 1000, 1000}, true},
+        {a4, {0, 0, 9250, 1000, 9250, 1000}, true},    // 25 mm across
+        {a4, {0, 0, 9251, 1000, 9250, 1000}, false},
+        {a4, {0, 0, 1000, 13600, 1000, 13600}, true},  // 25 mm down
+        {a4, {0, 0, 1000, 13600, 1000, 13601}, false},
+        {a4, {9, 0, 10499, 1000, 10499, 1000}, false},  // 0.02 mm of text
+        {a4_landscape, {9, 2, 20000, 1000, 20000, 1000}, false},
+        {a4_landscape, {9, 2, 13600, 9250, 13600, 9250}, true},
+        {envelope_dl, {27, 1, 10000, 10000, 10000, 10000}, false},
+        {envelope_dl, {27, 1, 1000, 1000, 1000, 1000}, true},
+        {a4, {0, 0, 100000, 100000, 100000, 100000}, false},
+        {{2000, 2000}, {0, 0, 0, 0, 0, 0}, false},  // paper smaller than the text needs
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(page_setup_fits(row.setup, row.paper), row.fits)
+            << row.paper.cx << " " << row.setup.margin_left << " " << row.setup.margin_top;
     }
 }
 
@@ -417,14 +454,20 @@ TEST_F(Print, QuitDuringTheRunEndsTheProgramAfterIt) {
     EXPECT_EQ(print_output_pages(pdf).size(), 5u);
 }
 
-TEST_F(Print, PageWithRoomForNoLineEndsTheRunWithThree) {
+// A page the margins leave no room on is printed at margins shrunk to leave the text 25 mm.
+TEST_F(Print, TopMarginBelowThePageShrinksAndTheTextIsPrinted) {
     print_output_guard guard;
     PRINT_OUTPUT_REQUIRE();
-    set_text("Får inte plats");
-    std::string title = print_output_title("noroom");
-    EXPECT_EQ(print(title, 400), 3);  // the top margin lies below the page
+    set_text("Får plats");
+    std::string title = print_output_title("shrunk");
+    ASSERT_EQ(print(title, 400), 0);  // 400 mm of 297: the bottom 25 mm hold the text
+    std::string pdf = print_output_wait(title);
+    ASSERT_FALSE(pdf.empty());
+    std::vector<printed_word> words = print_output_words(pdf);
+    ASSERT_FALSE(words.empty());
+    EXPECT_EQ(words[0].text, u8"Får");
+    EXPECT_NEAR(words[0].top, (297 - 25) * 72 / 25.4, 6.0);
     expect_restored();
-    expect_no_job(title);
 }
 
 TEST_F(Print, DialogRecordIsFilledAndItsPrinterUsed) {

@@ -38,6 +38,7 @@ int page_dialog_run(HWND owner, page_setup* setup) {
     record.hDevMode = device_mode_for(*setup, &record.hDevNames);
     BOOL confirmed = PageSetupDlgA(&record);
     page_setup chosen = *setup;
+    SIZE paper = {record.ptPaperSize.x, record.ptPaperSize.y};  // the chosen paper, in its orientation
     if (confirmed) {
         chosen.margin_left = record.rtMargin.left;
         chosen.margin_top = record.rtMargin.top;
@@ -52,6 +53,8 @@ int page_dialog_run(HWND owner, page_setup* setup) {
     if (record.hDevMode) GlobalFree(record.hDevMode);
     if (record.hDevNames) GlobalFree(record.hDevNames);
     if (!confirmed || !page_setup_valid(chosen)) return 0;
+    if (paper.cx <= 0 || paper.cy <= 0) paper = page_paper_size(chosen);
+    if (!page_setup_fits(chosen, paper)) return PAGE_DIALOG_NO_ROOM;
     *setup = chosen;
     return 1;
 }

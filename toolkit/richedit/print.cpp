@@ -60,6 +60,16 @@ HDC printer_from_source(int source) {
 int hundredths_to_pixels(int hundredths, int dpi) { return (int)(((long long)hundredths * dpi + 2539) / 2540); }
 int pixels_to_twips(int pixels, int dpi) { return MulDiv(pixels, TWIPS_PER_INCH, dpi); }
 
+// Shrinks the two margins of one direction in proportion, so that they leave at least least of
+// the paper for the text (all of it when the paper is smaller).
+void margins_fit(int paper, int least, int* near_margin, int* far_margin) {
+    long long both = (long long)*near_margin + *far_margin;
+    if (paper - both >= least) return;
+    int room = std::max(0, paper - least);  // what the two margins may take together
+    *near_margin = both > 0 ? (int)(*near_margin * (long long)room / both) : 0;
+    *far_margin = room - *near_margin;
+}
+
 int job_start(HDC printer, const char* name) {
     if (printer == nullptr) return 0;
     SetAbortProc(printer, print_abort_procedure);
@@ -248,6 +258,29 @@ bool page_setup_valid(const page_setup& setup) {
            margin_ok(setup.margin_bottom);
 }
 
+bool page_setup_fits(const page_setup& setup, SIZE paper) {
+    return (long long)paper.cx - setup.margin_left - setup.margin_right >= PAGE_TEXT_LEAST &&
+           (long long)paper.cy - setup.margin_top - setup.margin_bottom >= PAGE_TEXT_LEAST;
+}
+
+SIZE page_paper_size(const page_setup& setup) {
+    SIZE paper = {21000, 29700};  // A4, the paper assumed without a printer
+    if (setup.orientation == DMORIENT_LANDSCAPE) paper = {29700, 21000};
+    HDC printer = printer_open(setup, 0);
+    if (printer == nullptr) return paper;
+    int dpi_x = GetDeviceCaps(printer, LOGPIXELSX), dpi_y = GetDeviceCaps(printer, LOGPIXELSY);
+    int width = GetDeviceCaps(printer, PHYSICALWIDTH), height = GetDeviceCaps(printer, PHYSICALHEIGHT);
+    if (width <= 0 || height <= 0) {  // a device that knows no paper: its printable area is the paper
+        width = GetDeviceCaps(printer, HORZRES);
+        height = GetDeviceCaps(printer, VERTRES);
+    }
+    if (dpi_x > 0 && dpi_y > 0 && width > 0 && height > 0) {
+        paper = {MulDiv(width, 2540, dpi_x), MulDiv(height, 2540, dpi_y)};
+    }
+    DeleteDC(printer);
+    return paper;
+}
+
 HDC printer_open(const page_setup& setup, int source) {
     HDC printer = printer_from_source(source);
     if (printer == nullptr || (setup.paper == 0 && setup.orientation == 0)) return printer;
@@ -286,12 +319,17 @@ RECT print_text_area_of(const print_device_metrics& device, const page_setup& se
         paper_h = device.printable_height;
         off_x = off_y = 0;
     }
-    int left = std::max(hundredths_to_pixels(setup.margin_left, device.dpi_x), off_x) - off_x;
-    int top = std::max(hundredths_to_pixels(setup.margin_top, device.dpi_y), off_y) - off_y;
-    int right = std::min(paper_w - hundredths_to_pixels(setup.margin_right, device.dpi_x),
-                         off_x + device.printable_width) - off_x;
-    int bottom = std::min(paper_h - hundredths_to_pixels(setup.margin_bottom, device.dpi_y),
-                          off_y + device.printable_height) - off_y;
+    int margin_left = hundredths_to_pixels(setup.margin_left, device.dpi_x);
+    int margin_right = hundredths_to_pixels(setup.margin_right, device.dpi_x);
+    int margin_top = hundredths_to_pixels(setup.margin_top, device.dpi_y);
+    int margin_bottom = hundredths_to_pixels(setup.margin_bottom, device.dpi_y);
+    // a setup made for larger paper (another printer's) still prints, at narrower margins
+    margins_fit(paper_w, hundredths_to_pixels(PAGE_TEXT_LEAST, device.dpi_x), &margin_left, &margin_right);
+    margins_fit(paper_h, hundredths_to_pixels(PAGE_TEXT_LEAST, device.dpi_y), &margin_top, &margin_bottom);
+    int left = std::max(margin_left, off_x) - off_x;
+    int top = std::max(margin_top, off_y) - off_y;
+    int right = std::min(paper_w - margin_right, off_x + device.printable_width) - off_x;
+    int bottom = std::min(paper_h - margin_bottom, off_y + device.printable_height) - off_y;
     if (right <= left || bottom <= top) return RECT{};
     // twips rounded inwards, so that the layout's pixels stay inside the margins
     RECT area = {pixels_to_twips(left, device.dpi_x) + 1, pixels_to_twips(top, device.dpi_y) + 1,

@@ -22,11 +22,22 @@ constexpr page_setup PAGE_SETUP_DEFAULT = {0, 0, PAGE_MARGIN_DEFAULT, PAGE_MARGI
                                            PAGE_MARGIN_DEFAULT};
 // Whether every field of a setup read from outside is in range.
 bool page_setup_valid(const page_setup& setup);
+// The least the margins leave the text across and down the paper, in hundredths of a millimetre:
+// 25 mm, about the inch the margin setting keeps of the printed line, room for a short word and a
+// few lines; even envelopes and index cards have it inside their usual margins.
+constexpr int PAGE_TEXT_LEAST = 2500;
+// Whether the setup's margins leave the text PAGE_TEXT_LEAST both ways on paper of this size
+// (hundredths of a millimetre).
+bool page_setup_fits(const page_setup& setup, SIZE paper);
+// The paper the setup prints on, in hundredths of a millimetre: the default printer's page set to
+// the setup's paper and orientation; A4 in the setup's orientation when there is no printer.
+SIZE page_paper_size(const page_setup& setup);
 
 // Margins in millimetres from the paper's edge on all four sides, on the printer's own paper.
 // source 0: the default printer from the profile; 1: the printer of the last print_dialog_run.
 // 0 printed to the end, 1 stopped by the user, 2 nothing to print (empty editor),
 // 3 the job cannot be started or the page has no room at all (nothing is printed then).
+// Margins the printer's paper cannot hold are shrunk to leave the text PAGE_TEXT_LEAST.
 int editor_print(HWND editor, int left, int top, int right, int bottom, const char* name, int source);
 // The same on the paper and with the margins of a page setup.
 int editor_print_setup(HWND editor, const page_setup& setup, const char* name, int source);
@@ -36,7 +47,8 @@ int editor_print_setup(HWND editor, const page_setup& setup, const char* name, i
 HDC printer_open(const page_setup& setup, int source);
 
 // The part of the printer's page inside the margins, in twips from the printable area's corner
-// (the origin the printer draws from). Empty when the margins leave no room.
+// (the origin the printer draws from). Margins that leave less than PAGE_TEXT_LEAST of the paper
+// are shrunk in proportion until they leave that much (the whole paper when it is smaller).
 RECT print_text_area(HDC printer, const page_setup& setup);
 
 // What the text area is worked out from: the printer's device capabilities, in pixels.

@@ -284,6 +284,13 @@ int dialog_apply_style(HWND dialog, const char* keyword) {
     return 0;
 }
 
+int dialog_set_default_button(HWND dialog, HWND button) {
+    if (dialog == nullptr || button == nullptr) return 1;
+    SetWindowLongPtrA(button, GWL_STYLE, GetWindowLongPtrA(button, GWL_STYLE) | WS_TABSTOP);
+    SendMessageA(dialog, DM_SETDEFID, (WPARAM)GetDlgCtrlID(button), 0);
+    return 0;
+}
+
 // EndDialog also succeeds on a modeless dialog, but only hides it: that one is destroyed.
 int dialog_close(HWND dialog) {
     if (GetPropA(dialog, MODELESS_MARK)) {

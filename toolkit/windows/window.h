@@ -24,6 +24,9 @@ INT_PTR dialog_run_modal(HWND owner, DLGPROC procedure);
 HWND dialog_create_modeless(HWND owner, const char* title, int x, int y, int width, int height,
                             const char* keyword, DLGPROC procedure);
 int dialog_apply_style(HWND dialog, const char* keyword);
+// Makes the button the one Return presses from any field of the dialog, and a stop for Tab.
+// Without it the dialog manager sends Return as IDOK, the id every input field has.
+int dialog_set_default_button(HWND dialog, HWND button);
 // Destroys a dialog made by dialog_create_modeless, ends any other dialog (a modal one's
 // dialog_run_modal then returns 2), and destroys a window that is no dialog.
 int dialog_close(HWND dialog);
