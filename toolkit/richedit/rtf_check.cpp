@@ -6,6 +6,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 namespace {
 
 // Measured on the control: 33 nested groups, or a font or style name of about 1,040
@@ -22,9 +24,9 @@ constexpr int NAME_LIMIT = 768;
 // minutes: its runs are laid out in a time growing with the square of their number.
 constexpr int CHANGE_LIMIT = 20000;
 constexpr int TAB_LIMIT = EDITOR_PARAGRAPH_TABS_LIMIT;
-// Letters are sized down to 1,638 points at most, the most the platform's word processors offer;
-// a style counts as the largest size the style sheet names.
-constexpr long long SIZE_LIMIT = 3276;  // half-points
+// Sizes beyond this count as this in the tab's place (a style as the largest size the style
+// sheet names): past it one letter alone takes a tab past the limit.
+constexpr long long SIZE_LIMIT = 1000000;  // half-points
 constexpr int SIZE_DEFAULT = 24;
 // The control measures where a tab ends in 32-bit screen units and loops for ever once that is
 // past about 22 million twips at the screen's resolution: a tab further from its paragraph's start
@@ -223,8 +225,7 @@ void word_take(rtf_filter* f, const rtf_token& token) {
     const char* word = token.word;
     long long number = token.number;
     if (strcmp(word, "fs") == 0) {
-        if (number > SIZE_LIMIT) number = SIZE_LIMIT;
-        size_now(f) = token.has_number && number > 0 ? (int)number : SIZE_DEFAULT;
+        size_now(f) = token.has_number && number > 0 ? (int)std::min<long long>(number, SIZE_LIMIT) : SIZE_DEFAULT;
         if (f->style_depth > 0 && size_now(f) > f->style_size) f->style_size = size_now(f);
     }
     if (strcmp(word, "plain") == 0) size_now(f) = SIZE_DEFAULT;
