@@ -132,21 +132,18 @@ TEST_F(DocumentLimits, NamesTheReaderCouldCollectAnywhereLoadAndTabsBeyondItAreR
     EXPECT_EQ(std::count(text.begin(), text.end(), '\t'), 100000);
 }
 
-TEST_F(DocumentLimits, ParagraphsOfEndlessFormatChangesAreRefused) {
-    expect_refused("{\\rtf1 " + repeated("{\\b x}", 300000) + "}");
-    expect_refused("{\\rtf1 " + repeated("WWWW\\b ", 200000) + "}");
-    // as many changes spread over paragraphs are read
-    EXPECT_GT(load("{\\rtf1 " + repeated(repeated("{\\b x}", 100) + "\\par ", 1000) + "}"), 0);
-}
-
-// The control loops for ever over a tab that stands millions of twips from its paragraph's start
-// (letters of hundreds of points before it).
-TEST_F(DocumentLimits, TabsFarFromTheParagraphsStartAreRefused) {
+// Paragraphs the control lays out endlessly are refused: endless format changes, and a tab that
+// stands millions of twips from its paragraph's start (letters of hundreds of points before it),
+// where the control loops for ever. The same spread over paragraphs, or at an ordinary size, is read.
+TEST_F(DocumentLimits, ParagraphsTheControlLaysOutEndlesslyAreRefused) {
     std::string letters = repeated("abcdefg ", 1000);
-    expect_refused("{\\rtf1\\ansi\\fs576 " + letters + "\\tab x}");
-    expect_refused("{\\rtf1\\ansi\\fs65536 " + letters + "\t x}");
-    expect_refused("{\\rtf1{\\stylesheet{\\s1\\fs576 Stor;}}\\s1 " + letters + "\\'09 x}");
-    // the same tab after as many letters of an ordinary size, or in the next paragraph, is read
+    for (const std::string& refused :
+         {"{\\rtf1 " + repeated("{\\b x}", 300000) + "}", "{\\rtf1 " + repeated("WWWW\\b ", 200000) + "}",
+          "{\\rtf1\\ansi\\fs576 " + letters + "\\tab x}", "{\\rtf1\\ansi\\fs65536 " + letters + "\t x}",
+          "{\\rtf1{\\stylesheet{\\s1\\fs576 Stor;}}\\s1 " + letters + "\\'09 x}"}) {
+        expect_refused(refused);
+    }
+    EXPECT_GT(load("{\\rtf1 " + repeated(repeated("{\\b x}", 100) + "\\par ", 1000) + "}"), 0);
     EXPECT_EQ(load("{\\rtf1\\ansi\\fs24 " + letters + "\\tab x}"), 8002);
     EXPECT_EQ(load("{\\rtf1\\ansi\\fs576 " + letters + "\\par\\tab x}"), 8004);
 }

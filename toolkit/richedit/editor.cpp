@@ -169,16 +169,24 @@ bool editor_empty_keep_layout(HWND editor, int margin, int count, int step) {
     return true;
 }
 
-void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step) {
-    // One absolute pass, so that one Undo takes all of it back. Every line of a paragraph stands
-    // at the margin: the control's writer cannot express a first line at the margin over lines
-    // at the left edge (it writes the pair swapped).
-    PARAFORMAT format = layout_format(margin, count, step);
+namespace {
+
+// One pass over every paragraph, one step of the control's own to undo; the caret goes home.
+void paragraphs_all_set(HWND editor, PARAFORMAT format) {
     ShowWindow(editor, SW_HIDE);  // one repaint once shown again
     editor_select_all(editor);
     SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
     editor_select(editor, 0, 0);
     ShowWindow(editor, SW_SHOW);
+}
+
+}  // namespace
+
+void editor_set_indent_and_tabs(HWND editor, int margin, int count, int step) {
+    // One absolute pass, so that one Undo takes all of it back. Every line of a paragraph stands
+    // at the margin: the control's writer cannot express a first line at the margin over lines
+    // at the left edge (it writes the pair swapped).
+    paragraphs_all_set(editor, layout_format(margin, count, step));
 }
 
 namespace {
@@ -213,15 +221,10 @@ void editor_move_margin(HWND editor, int old_margin, int margin, int count, int 
     PARAFORMAT all;
     LONG length = editor_text_length(editor);
     if (indents_shared(editor, 0, length, &all)) {
-        // one pass over the whole, one step of the control's own to undo
         indents_move(&all, old_twips, twips);
         format.dxStartIndent = all.dxStartIndent;
         format.dxOffset = all.dxOffset;
-        ShowWindow(editor, SW_HIDE);  // one repaint once shown again
-        editor_select_all(editor);
-        SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
-        editor_select(editor, 0, 0);
-        ShowWindow(editor, SW_SHOW);
+        paragraphs_all_set(editor, format);
         return;
     }
     // Paragraphs of their own: each stretch that shares its indents is moved alone, the whole

@@ -617,7 +617,7 @@ LONG line_layout(LONG start, int width, layout_line* line, bool* ends_paragraph)
     int indent = starts_paragraph(start) ? p.first_indent : p.rest_indent;
     int x = std::clamp(indent, 0, right - room);
     // indents the page cannot hold: the editor's own lines are asked whatever their width
-    bool squeezed = x != indent || right != width - p.right_indent;
+    bool clamped = x != indent || right != width - p.right_indent;
     line_first_piece = line->first_piece = cache.pieces.size();
     if (p.bullet && start == p.start) x = std::min(bullet_add(p, x), right - room);
     int left = x;
@@ -640,7 +640,7 @@ LONG line_layout(LONG start, int width, layout_line* line, bool* ends_paragraph)
     }
     // The followed editor's line may end sooner, or a little later. Asking costs a walk through
     // the editor's paragraphs, so it is asked only about lines that fill most of their width.
-    if (followed_editor == cache.editor && (squeezed || end < p.end || x > right - right / FOLLOW_ASK_SHARE)) {
+    if (followed_editor == cache.editor && (clamped || end < p.end || x > right - right / FOLLOW_ASK_SHARE)) {
         LONG editor_end = std::min(editor_line_end(start), p.end);
         if (editor_end < end) {
             end = editor_end;
