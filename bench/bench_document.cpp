@@ -1,8 +1,9 @@
 // Document benchmark: loading and saving generated Swedish documents of about 1 MB and 9.5 MB,
 // plain text and RTF, through document_load / document_save and, beside them, through a bare
 // EM_STREAMIN / EM_STREAMOUT with the least possible callback. Prints medians and ratios; then
-// select all and Delete, paste over all and their Undo on the 9.5 MB text, once each.
-//   bench_document [runs]   (under Wine, with a display; default 3 runs)
+// select all and Delete, paste over all, Replace all and their Undo on the 9.5 MB text, once each.
+//   bench_document [runs] [large|replace]   (under Wine, with a display; default 3 runs; "large"
+//   runs the 9.5 MB rows alone, "replace" its Replace all rows alone)
 #include <windows.h>
 #include <richedit.h>
 
@@ -16,6 +17,7 @@
 #include "bench/bench_programs.h"
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/search.h"
 
 namespace {
 
@@ -201,7 +203,7 @@ void bench_emptying(HWND parent, const std::string& folder, const std::string& n
 // Select all and Delete on the 9.5 MB prose of the start benchmarks (about 120,000 lines), its Undo, and a paste of the same text over all, as
 // the program runs them (the editor's procedure, the document step), once each: the control's
 // own way took minutes (about a minute for 30,000 short paragraphs, its Undo six).
-void bench_large_selection(HWND parent, const std::string& folder) {
+void bench_large_selection(HWND parent, const std::string& folder, bool replace_only) {
     std::string name = "9.5mb-prose.txt", source = folder + name;
     if (!write_whole(source, bench::document_text(9500000, false))) return;
     HWND editor = fresh_editor(parent);
@@ -216,24 +218,30 @@ void bench_large_selection(HWND parent, const std::string& folder) {
                     length);
         std::fflush(stdout);
     };
-    step("select all, Delete", [&] {
-        editor_select_all(editor);
-        return (int)SendMessageA(editor, WM_KEYDOWN, VK_DELETE, 0);
-    });
-    step("its Undo", [&] { return (int)document_step_undo(&editor); });
-    if (OpenClipboard(parent)) {
-        EmptyClipboard();
-        if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size())) {
-            memcpy(GlobalLock(block), text.data(), text.size());
-            GlobalUnlock(block);
-            if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+    if (!replace_only) {
+        step("select all, Delete", [&] {
+            editor_select_all(editor);
+            return (int)SendMessageA(editor, WM_KEYDOWN, VK_DELETE, 0);
+        });
+        step("its Undo", [&] { return (int)document_step_undo(&editor); });
+        if (OpenClipboard(parent)) {
+            EmptyClipboard();
+            if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size())) {
+                memcpy(GlobalLock(block), text.data(), text.size());
+                GlobalUnlock(block);
+                if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+            }
+            CloseClipboard();
         }
-        CloseClipboard();
+        step("paste over all", [&] {
+            editor_select_all(editor);
+            return (int)SendMessageA(editor, WM_PASTE, 0, 0);
+        });
+        step("its Undo", [&] { return (int)document_step_undo(&editor); });
     }
-    step("paste over all", [&] {
-        editor_select_all(editor);
-        return (int)SendMessageA(editor, WM_PASTE, 0, 0);
-    });
+    // every "brev" of the text (83,536), as the replace dialog's Replace all does it
+    step("replace all", [&] { return editor_replace_all(&editor, "brev", "kort", FR_MATCHCASE | FR_WHOLEWORD); });
+    std::printf("%-24s %d\n", "  words replaced", result);
     step("its Undo", [&] { return (int)document_step_undo(&editor); });
     DestroyWindow(editor);
     DeleteFileA(source.c_str());
@@ -261,6 +269,11 @@ int main(int argc, char** argv) {
         bool rtf;
     } documents[] = {{"1mb.txt", 1000000, false}, {"1mb.rtf", 1000000, true},
                      {"9.5mb.txt", 9500000, false}, {"9.5mb.rtf", 9500000, true}};
+    if (argc > 2 && (std::strcmp(argv[2], "large") == 0 || std::strcmp(argv[2], "replace") == 0)) {
+        bench_large_selection(parent, folder, std::strcmp(argv[2], "replace") == 0);
+        RemoveDirectoryA(folder.c_str());
+        return 0;
+    }
     std::printf("%d runs each; medians in milliseconds; ratio = toolkit / bare (target <= 1.15)\n", runs);
     std::printf("%-5s %-18s %10s %10s %7s\n", "", "document", "toolkit", "bare", "ratio");
     for (const auto& doc : documents) {
@@ -271,7 +284,7 @@ int main(int argc, char** argv) {
         bench_file(parent, folder, doc.name, runs);
     }
     bench_emptying(parent, folder, documents[0].name);
-    bench_large_selection(parent, folder);
+    bench_large_selection(parent, folder, false);
     for (const auto& doc : documents) {
         for (const char* prefix : {"", "ut-", "bar-"}) DeleteFileA((folder + prefix + doc.name).c_str());
     }

@@ -535,6 +535,7 @@ void paragraph_dialog_answer(std::vector<std::string>* shown, const std::vector<
 
 // The text, every paragraph on the margin of 1 point, the caret in the second paragraph.
 void on_margin_of_one(const std::string& text) {
+    app_state.margin = 1;  // an earlier test may have left another in force
     text_select(text, 0, -1);
     PARAFORMAT margin = {sizeof margin, PFM_STARTINDENT | PFM_OFFSET | PFM_RIGHTINDENT};
     margin.dxStartIndent = 20;
@@ -870,7 +871,7 @@ TEST_F(EditCommands, FormatAndReplaceAllKeepEachOtherAndUndoInOneStep) {
         }
         SendMessageA(app_window(), WM_INITMENU, (WPARAM)app_state.menu_bar, 0);
         EXPECT_TRUE(item_greyed(CMD_REDO));
-        EXPECT_EQ(editor_replace_all(app_state.editor, word, "sju", FR_MATCHCASE), count);
+        EXPECT_EQ(editor_replace_all(&app_state.editor, word, "sju", FR_MATCHCASE), count);
         EXPECT_EQ(editor_text(), expected);
         LONG second = (LONG)expected.find('\n') + 1;
         editor_select(app_state.editor, 0, 0);
@@ -917,14 +918,14 @@ TEST_F(EditCommands, ReplaceOneReplacesOnlyAMatchAndWholeWordSkipsParts) {
     EXPECT_EQ(editor_replace_selection(app_state.editor, "ett", "två", FR_WHOLEWORD), 1);
     EXPECT_EQ(editor_text(), "två etta ett");
     EXPECT_EQ(selection().cpMin, 9);  // "etta" is no whole word match
-    EXPECT_EQ(editor_replace_all(app_state.editor, "ETT", "x", FR_WHOLEWORD), 1);
+    EXPECT_EQ(editor_replace_all(&app_state.editor, "ETT", "x", FR_WHOLEWORD), 1);
     EXPECT_EQ(editor_text(), "två etta x");
-    EXPECT_EQ(editor_replace_all(app_state.editor, "inget", "x", 0), 0);
+    EXPECT_EQ(editor_replace_all(&app_state.editor, "inget", "x", 0), 0);
 }
 
-// Select all and Delete on a document of 6,000 lines, its Undo and Redo, a paste over all and a
-// cut: each gives the exact text, and a bold word comes back with the Undo.
-TEST_F(EditCommands, LargeSelectionIsDeletedPastedOverAndCutAsOneStep) {
+// Select all and Delete on a document of 6,000 lines, its Undo and Redo, a paste over all, a cut
+// and a Replace all: each gives the exact text, and a bold word comes back with the Undo.
+TEST_F(EditCommands, LargeSelectionIsDeletedPastedOverCutAndReplacedAsOneStep) {
     std::string document;
     for (int i = 0; i < 6000; i++) document += "Rad " + std::to_string(i) + " i ett stort brev\r\n";
     document += "Slut";
@@ -961,4 +962,18 @@ TEST_F(EditCommands, LargeSelectionIsDeletedPastedOverAndCutAsOneStep) {
     EXPECT_EQ(editor_text(), document.substr(0, first) + document.substr(last));
     app_command(CMD_UNDO);
     EXPECT_EQ(editor_text(), document);
+
+    // Replace all of a word on every line, in pieces of the document
+    std::string replaced;
+    for (int i = 0; i < 6000; i++) replaced += "Rad " + std::to_string(i) + " i ett stort kort\r\n";
+    replaced += "Slut";
+    EXPECT_EQ(editor_replace_all(&app_state.editor, "BREV", "kort", FR_WHOLEWORD), 6000);
+    EXPECT_EQ(editor_text(), replaced);
+    EXPECT_EQ(selection().cpMin, (LONG)replaced.rfind("kort") + 4);
+    EXPECT_TRUE(char_format_at(bold, bold + 3).dwEffects & CFE_BOLD);
+    EXPECT_FALSE(char_format_at(bold + 3, bold + 8).dwEffects & CFE_BOLD);
+    app_command(CMD_UNDO);
+    EXPECT_EQ(editor_text(), document);
+    app_command(CMD_REDO);
+    EXPECT_EQ(editor_text(), replaced);
 }

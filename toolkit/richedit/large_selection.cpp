@@ -14,6 +14,7 @@ namespace {
 
 constexpr LONG SCAN_BLOCK = 4096;  // characters read at a time looking for a paragraph's end
 constexpr LONG TO_END = -1;
+constexpr int SCRATCH_HEIGHT = 30000;  // pixels: more than a piece's lines at any usual size
 
 CHARRANGE selection_of(HWND editor) {
     CHARRANGE range = {0, 0};
@@ -67,19 +68,63 @@ bool edges_find(HWND editor, CHARRANGE selection, LONG length, selection_edges* 
     return edges->first_end != TO_END && edges->first_end <= edges->last_start;
 }
 
-// The characters' format of the mark that closes the last paragraph, which the RTF does not carry.
-CHARFORMAT2A final_mark_format(HWND editor) {
-    CHARFORMAT2A format;
-    memset(&format, 0, sizeof format);
-    format.cbSize = sizeof format;
-    editor_select(editor, editor_text_length(editor), TO_END);
-    SendMessageA(editor, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
-    return format;
+// What the RTF of the last paragraph does not carry: the characters' format of the mark that
+// closes it, and its own format, which a read into a control's last paragraph leaves as it was.
+struct final_paragraph {
+    CHARFORMAT2A mark;
+    PARAFORMAT2 format;
+};
+
+// The writer's single spacing reads back as one line in twentieths.
+bool spacing_single(const PARAFORMAT2& a) {
+    return a.bLineSpacingRule == 0 || (a.bLineSpacingRule == 5 && a.dyLineSpacing == 20);
 }
 
-void final_mark_format_set(HWND editor, CHARFORMAT2A format) {
+// The properties an RTF paragraph carries in which b differs from a, as a PFM_ mask.
+DWORD paragraph_differences(const PARAFORMAT2& a, const PARAFORMAT2& b) {
+    DWORD mask = 0;
+    if (a.dxStartIndent != b.dxStartIndent) mask |= PFM_STARTINDENT;
+    if (a.dxRightIndent != b.dxRightIndent) mask |= PFM_RIGHTINDENT;
+    if (a.dxOffset != b.dxOffset) mask |= PFM_OFFSET;
+    if (a.wAlignment != b.wAlignment) mask |= PFM_ALIGNMENT;
+    if (a.cTabCount != b.cTabCount || memcmp(a.rgxTabs, b.rgxTabs, a.cTabCount * sizeof a.rgxTabs[0]) != 0) {
+        mask |= PFM_TABSTOPS;
+    }
+    if (a.wNumbering != b.wNumbering) mask |= PFM_NUMBERING;
+    if (a.wNumberingStyle != b.wNumberingStyle) mask |= PFM_NUMBERINGSTYLE;
+    if (a.wNumberingTab != b.wNumberingTab) mask |= PFM_NUMBERINGTAB;
+    if (a.wNumberingStart != b.wNumberingStart) mask |= PFM_NUMBERINGSTART;
+    if (a.dySpaceBefore != b.dySpaceBefore) mask |= PFM_SPACEBEFORE;
+    if (a.dySpaceAfter != b.dySpaceAfter) mask |= PFM_SPACEAFTER;
+    bool same_spacing = spacing_single(a) && spacing_single(b);
+    if (!same_spacing && (a.dyLineSpacing != b.dyLineSpacing || a.bLineSpacingRule != b.bLineSpacingRule)) {
+        mask |= PFM_LINESPACING;
+    }
+    mask |= (DWORD)(a.wEffects ^ b.wEffects) << 16;  // PFM_RTLPARA and the others: the PFE_ bits moved up
+    if (a.wShadingWeight != b.wShadingWeight || a.wShadingStyle != b.wShadingStyle) mask |= PFM_SHADING;
+    if (a.wBorders != b.wBorders || a.wBorderWidth != b.wBorderWidth || a.wBorderSpace != b.wBorderSpace) {
+        mask |= PFM_BORDER;
+    }
+    return mask & ~(PFM_TABLE | PFM_TABLEROWDELIMITER);  // a table's marks are the RTF's to make
+}
+
+final_paragraph final_paragraph_take(HWND editor) {
+    final_paragraph taken;
+    memset(&taken, 0, sizeof taken);
+    taken.mark.cbSize = sizeof taken.mark;
+    taken.format.cbSize = sizeof taken.format;
     editor_select(editor, editor_text_length(editor), TO_END);
-    SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+    SendMessageA(editor, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&taken.mark);
+    SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&taken.format);
+    return taken;
+}
+
+void final_paragraph_set(HWND editor, final_paragraph taken) {
+    final_paragraph now = final_paragraph_take(editor);
+    SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&taken.mark);
+    // only what differs: a property set is kept apart from the one read, and written again
+    taken.format.dwMask = paragraph_differences(now.format, taken.format);
+    if (taken.format.dwMask) SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&taken.format);
 }
 
 std::string range_rtf(HWND editor, LONG from, LONG to) {
@@ -99,6 +144,75 @@ void parent_tell(HWND editor) {
         if (change.chrg.cpMax > change.chrg.cpMin) change.seltyp = SEL_TEXT;
         SendMessageA(parent, WM_NOTIFY, (WPARAM)id, (LPARAM)&change);
     }
+}
+
+// Reads a piece's RTF at the end of the control; false unless it brought exactly length characters.
+bool piece_append(HWND target, const std::string& rtf, LONG length) {
+    LONG before = editor_text_length(target);
+    editor_select(target, TO_END, TO_END);
+    document_rtf_read(target, rtf, SFF_SELECTION);
+    return editor_text_length(target) == before + length;
+}
+
+// A hidden control like the editor that keeps no undo steps and tells its parent nothing.
+HWND quiet_twin_make(HWND editor) {
+    HWND twin = editor_twin_make(editor);
+    if (!twin) return nullptr;
+    SendMessageA(twin, EM_SETEVENTMASK, 0, 0);
+    SendMessageA(twin, EM_SETUNDOLIMIT, 0, 0);
+    return twin;
+}
+
+// The piece [from, to) of the editor changed alone, appended to the twin; the changes made, -1
+// when the piece did not come across whole. *caret is where the last change ended in the twin.
+int piece_change_append(HWND editor, HWND twin, LONG from, LONG to, const piece_change& change, LONG* caret) {
+    // a new scratch control for each piece: one emptied keeps the last paragraph's format
+    HWND scratch = quiet_twin_make(editor);
+    if (!scratch) return -1;
+    // Each selection of a change costs a visible selection its repainting, and a caret out of
+    // sight a scroll: together about three quarters of the time, so the scratch shows no
+    // selection and is taller than its piece.
+    SendMessageA(scratch, EM_HIDESELECTION, TRUE, 0);
+    RECT place;
+    if (GetWindowRect(scratch, &place)) {
+        SetWindowPos(scratch, nullptr, 0, 0, place.right - place.left, SCRATCH_HEIGHT, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    int count = -1;
+    if (piece_append(scratch, range_rtf(editor, from, to), to - from)) {
+        count = change.change(scratch, change.data);
+        LONG done = selection_of(scratch).cpMax;
+        LONG start = editor_text_length(twin);
+        LONG length = editor_text_length(scratch);
+        if (!piece_append(twin, range_rtf(scratch, 0, length), length)) {
+            count = -1;
+        } else if (count > 0) {
+            *caret = start + done;
+        }
+    }
+    DestroyWindow(scratch);
+    return count;
+}
+
+// Builds the twin from the editor piece by piece; the changes made, or -1.
+int pieces_change(HWND editor, HWND twin, LONG piece_length, const piece_change& change, LONG* caret) {
+    LONG length = editor_text_length(editor);
+    int count = 0;
+    for (LONG from = 0; from < length;) {
+        LONG next = change.next(editor, from, change.data);
+        // the paragraphs before the next change (all that is left when there is none) as they are
+        LONG start = next < 0 ? length : paragraph_start(editor, next);
+        if (start < from) start = from;
+        if (start > from && !piece_append(twin, range_rtf(editor, from, start), start - from)) return -1;
+        if (start >= length) break;
+        LONG reach = start + piece_length < length ? start + piece_length : length;
+        LONG end = paragraph_next_start(editor, reach > next ? reach - 1 : next, length);
+        if (end == TO_END) end = length;
+        int changed = piece_change_append(editor, twin, start, end, change, caret);
+        if (changed < 0) return -1;
+        count += changed;
+        from = end;
+    }
+    return count;
 }
 
 }  // namespace
@@ -128,17 +242,15 @@ bool large_selection_replace(HWND editor, WNDPROC control, selection_operation o
     std::string first = range_rtf(editor, 0, edges.first_end);
     std::string last = range_rtf(editor, edges.last_start, last_end);
     std::string rest = edges.rest_start != TO_END ? range_rtf(editor, edges.rest_start, length) : "";
-    CHARFORMAT2A final_mark = final_mark_format(editor);
+    final_paragraph final = final_paragraph_take(editor);
     editor_select(editor, selection.cpMin, selection.cpMax);
-    HWND twin = editor_twin_make(editor);
+    // built without notifications or undo steps: the parent hears of the change once, at the end
+    LPARAM events = SendMessageA(editor, EM_GETEVENTMASK, 0, 0);
+    HWND twin = quiet_twin_make(editor);
     if (!twin) {
         SetCursor(kept);
         return false;
     }
-    // built without notifications or undo steps: the parent hears of the change once, at the end
-    LPARAM events = SendMessageA(twin, EM_GETEVENTMASK, 0, 0);
-    SendMessageA(twin, EM_SETEVENTMASK, 0, 0);
-    SendMessageA(twin, EM_SETUNDOLIMIT, 0, 0);
     document_rtf_read(twin, first, SFF_SELECTION);
     editor_select(twin, TO_END, TO_END);
     document_rtf_read(twin, last, SFF_SELECTION);
@@ -148,7 +260,7 @@ bool large_selection_replace(HWND editor, WNDPROC control, selection_operation o
         SetCursor(kept);
         return false;
     }
-    if (rest.empty()) final_mark_format_set(twin, final_mark);
+    if (rest.empty()) final_paragraph_set(twin, final);
     document_step_begin(editor);
     editor_select(twin, selection.cpMin, edges.first_end + selection.cpMax - edges.last_start);
     operation(twin, control, message, wparam, lparam);
@@ -156,7 +268,7 @@ bool large_selection_replace(HWND editor, WNDPROC control, selection_operation o
         CHARRANGE done = selection_of(twin);
         editor_select(twin, TO_END, TO_END);
         document_rtf_read(twin, rest, SFF_SELECTION);
-        final_mark_format_set(twin, final_mark);
+        final_paragraph_set(twin, final);
         editor_select(twin, done.cpMin, done.cpMax);
     }
     SendMessageA(twin, EM_SETUNDOLIMIT, EDITOR_UNDO_LIMIT, 0);
@@ -168,4 +280,40 @@ bool large_selection_replace(HWND editor, WNDPROC control, selection_operation o
     parent_tell(twin);
     SetCursor(kept);
     return true;
+}
+
+int large_document_change(HWND* editor, LONG piece_length, const piece_change& change) {
+    HWND old = *editor;
+    HCURSOR kept = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    CHARRANGE selection = selection_of(old);
+    LPARAM events = SendMessageA(old, EM_GETEVENTMASK, 0, 0);
+    // the pieces are read from the editor by selecting them, which nobody is to see or hear of
+    SendMessageA(old, EM_SETEVENTMASK, 0, 0);
+    SendMessageA(old, WM_SETREDRAW, FALSE, 0);
+    final_paragraph final = final_paragraph_take(old);
+    HWND twin = quiet_twin_make(old);
+    LONG caret = -1;
+    int count = twin ? pieces_change(old, twin, piece_length, change, &caret) : -1;
+    SendMessageA(old, WM_SETREDRAW, TRUE, 0);
+    if (count < 0) {
+        if (twin) DestroyWindow(twin);
+        editor_select(old, selection.cpMin, selection.cpMax);
+        SendMessageA(old, EM_SETEVENTMASK, 0, events);
+        SetCursor(kept);
+        return -1;
+    }
+    final_paragraph_set(twin, final);
+    if (caret < 0) {
+        editor_select(twin, selection.cpMin, selection.cpMax);
+    } else {
+        editor_select(twin, caret, caret);
+    }
+    SendMessageA(twin, EM_SETUNDOLIMIT, EDITOR_UNDO_LIMIT, 0);
+    editor_clear_undo(twin);
+    editor_twin_put_in_place(editor, twin);
+    SendMessageA(twin, EM_SETEVENTMASK, 0, events);
+    SendMessageA(twin, EM_SCROLLCARET, 0, 0);
+    parent_tell(twin);
+    SetCursor(kept);
+    return count;
 }
