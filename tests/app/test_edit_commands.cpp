@@ -921,6 +921,11 @@ TEST_F(EditCommands, ReplaceOneReplacesOnlyAMatchAndWholeWordSkipsParts) {
     EXPECT_EQ(editor_replace_all(&app_state.editor, "ETT", "x", FR_WHOLEWORD), 1);
     EXPECT_EQ(editor_text(), "två etta x");
     EXPECT_EQ(editor_replace_all(&app_state.editor, "inget", "x", 0), 0);
+    // Swedish letters of either case match without match case: "Åre åre ÅRE året"
+    text_select("\xc5re \xe5re \xc5RE \xe5ret", 0, 0);
+    EXPECT_EQ(editor_replace_all(&app_state.editor, "\xe5RE", "x", FR_WHOLEWORD), 3);
+    EXPECT_EQ(editor_text(), "x x x \xe5ret");
+    EXPECT_EQ(editor_replace_all(&app_state.editor, "\xc5RET", "x", FR_MATCHCASE), 0);
 }
 
 // Select all and Delete on a document of 6,000 lines, its Undo and Redo, a paste over all, a cut

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
@@ -36,6 +37,45 @@ UINT find_message() {
     return message;
 }
 
+// The control folds only the letters a to z when it ignores case: "åre" would not find "Åre". Each
+// letter of the text with a partner of the other case beyond those is tried both ways, in every
+// combination, up to this many such letters (1,024 searches); beyond them, as typed.
+constexpr size_t CASED_LETTERS_LIMIT = 10;
+
+// The first match that lies wholly inside [first, end) (end -1: the text's end), of any case when
+// flags lack FR_MATCHCASE; its start, or -1.
+LONG text_find(HWND editor, const char* text, WPARAM flags, LONG first, LONG end, CHARRANGE* found) {
+    std::string variant = text;
+    std::vector<size_t> cased;  // where a letter beyond a to z has a partner of the other case
+    for (size_t i = 0; !(flags & FR_MATCHCASE) && i < variant.size(); ++i) {
+        unsigned char letter = (unsigned char)variant[i];
+        if (letter < 0x80) continue;
+        char upper[2] = {(char)letter, 0}, lower[2] = {(char)letter, 0};
+        CharUpperBuffA(upper, 1);
+        CharLowerBuffA(lower, 1);
+        if (upper[0] != lower[0]) cased.push_back(i);
+    }
+    if (cased.size() > CASED_LETTERS_LIMIT) cased.clear();
+    CHARRANGE best = {-1, -1};
+    for (unsigned long combination = 0; combination < (1ul << cased.size()); ++combination) {
+        for (size_t bit = 0; bit < cased.size(); ++bit) {
+            char* letter = &variant[cased[bit]];
+            if (combination & (1ul << bit)) {
+                CharUpperBuffA(letter, 1);
+            } else {
+                CharLowerBuffA(letter, 1);
+            }
+        }
+        // a match of the same length that starts earlier ends before the best so far
+        LONG until = best.cpMin >= 0 ? best.cpMax - 1 : end;
+        if (best.cpMin >= 0 && until <= first) break;
+        FINDTEXTEXA record = {{first, until}, variant.c_str(), {-1, -1}};
+        if (SendMessageA(editor, EM_FINDTEXTEX, flags, (LPARAM)&record) >= 0) best = record.chrgText;
+    }
+    if (found) *found = best;
+    return best.cpMin;
+}
+
 struct search {
     HWND editor;
     const char* text;
@@ -45,10 +85,7 @@ struct search {
 
 // The first match that lies wholly inside [first, end); -1 when there is none.
 LONG match_first(const search& s, LONG first, LONG end, CHARRANGE* found) {
-    FINDTEXTEXA record = {{first, end}, s.text, {-1, -1}};
-    LRESULT at = SendMessageA(s.editor, EM_FINDTEXTEX, s.flags, (LPARAM)&record);
-    if (found) *found = record.chrgText;
-    return at < 0 ? -1 : (LONG)at;
+    return text_find(s.editor, s.text, s.flags, first, end, found);
 }
 
 // First match starting in [first, last].
@@ -227,9 +264,9 @@ WPARAM search_flags(DWORD flags) { return FR_DOWN | (flags & (FR_MATCHCASE | FR_
 
 // The first match in [first, end), or {-1, -1}.
 CHARRANGE match_in(HWND editor, const char* text, DWORD flags, LONG first, LONG end) {
-    FINDTEXTEXA record = {{first, end}, text, {-1, -1}};
-    if (SendMessageA(editor, EM_FINDTEXTEX, search_flags(flags), (LPARAM)&record) < 0) return {-1, -1};
-    return record.chrgText;
+    CHARRANGE found = {-1, -1};
+    text_find(editor, text, search_flags(flags), first, end, &found);
+    return found;
 }
 
 // Every match from first on; a replacement takes the format of the text it replaces.
