@@ -106,14 +106,20 @@ row_result replace_all_timed(const char* exe, const char* document) {
         double start = bench::now_ms();
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(REPLACE_ALL_BUTTON, BN_CLICKED),
                      (LPARAM)GetDlgItem(dialog, REPLACE_ALL_BUTTON));
-        // the editor answers once the program waits for messages again: after its replace all
+        // the editor answers once the program waits for messages again: after its replace all,
+        // when it holds every replacement; a program may have put a new editor in the old one's place
+        long expected = running.characters + REPLACED_COUNT * grow;
         DWORD_PTR length = running.characters;
-        while (bench::now_ms() - start < 600000) {
-            if (!SendMessageTimeoutA(running.editor, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 600000, &length)) break;
-            if ((long)length != running.characters) break;
+        while (bench::now_ms() - start < 900000 && WaitForSingleObject(running.process.hProcess, 0) == WAIT_TIMEOUT) {
+            HWND editor = nullptr;
+            EnumChildWindows(running.window, bench::find_editor, reinterpret_cast<LPARAM>(&editor));
+            if (editor && SendMessageTimeoutA(editor, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 900000, &length) &&
+                (long)length == expected) {
+                break;
+            }
             Sleep(5);
         }
-        if ((long)length != running.characters) {
+        if ((long)length == expected) {
             result.ms = bench::now_ms() - start;
             result.characters = ((long)length - running.characters) / grow;
         }
