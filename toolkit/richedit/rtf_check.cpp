@@ -50,6 +50,30 @@ const char* const DROPPED_WORDS[] = {"trowd", "trleft", "trgaph", "cellx", "intb
 // What a paragraph's indents and tab stops are made of.
 const char* const LAYOUT_WORDS[] = {"li",    "fi",     "tx",   "tb",   "tqr",  "tqc",  "tqdec",
                                     "tldot", "tlhyph", "tlul", "tlth", "tleq", "tlmdot", nullptr};
+// The reader's destinations: met anywhere in a group, each has the rest of the group read by a
+// reader of its own or skipped, so a paragraph end there may never reach the document.
+const char* const DESTINATION_WORDS[] = {
+    "fonttbl",  "falt",      "fonteb",    "fontfile",  "filetbl",   "file",     "colortbl",    "stylesheet",
+    "keycode",  "revtbl",    "generator", "info",      "title",     "subject",  "author",      "operator",
+    "keywords", "comment",   "version",   "doccomm",   "verscomm",  "nextfile", "template",    "ftnsep",
+    "ftnsepc",  "ftncn",     "aftnsep",   "aftnsepc",  "aftncn",    "pgnhn",    "pnseclvl",    "header",
+    "footer",   "headerl",   "headerr",   "headerf",   "footerl",   "footerr",  "footerf",     "pntext",
+    "pn",       "pntxta",    "pntxtb",    "bkmkstart", "bkmkend",   "pict",     "object",      "objclass",
+    "objname",  "objdata",   "objalias",  "objsect",   "objitem",   "objtopic", "result",      "do",
+    "footnote", "atrfstart", "atrfend",   "atnid",     "atnauthor", "annotation", "atnref",    "atntime",
+    "atnicn",   "field",     "fldinst",   "fldrslt",   "datafield", "xe",       "txe",         "rxe",
+    "tc",       "NeXTGraphic", "nesttableprops", "nonesttables", "shppict", "nonshppict", nullptr};
+// Of those, the ones whose letters are not surely left out: a shape's picture group and an object
+// show them (the object its result); numbering and a nested table's properties have readers of
+// their own in the control.
+const char* const SHOWING_DESTINATION_WORDS[] = {"shppict", "nesttableprops", "object", "pn", nullptr};
+// Words the reader does not know that writers put after a \*: it skips their groups.
+const char* const UNKNOWN_DESTINATION_WORDS[] = {
+    "listtable", "listoverridetable", "rsidtbl",  "themedata", "colorschememapping", "datastore",
+    "latentstyles", "xmlnstbl",       "pgdsctbl", "mmathPr",   "defchp",             "defpap",
+    "docvar",    "userprops",         "wgrffmtfilter", "htmltag", "mhtmltag",        "htmlbase",
+    "shp",       "shpinst",           "shptxt",   "blipuid",   "panose",             "ud",
+    "formfield", "oldcprops",         "oldpprops", nullptr};
 // Words that stand for characters: a cell's tab goes before them.
 const char* const TEXT_WORDS[] = {"tab",   "line",  "u",      "emdash", "endash",   "emspace",   "enspace",
                                   "qmspace", "bullet", "lquote", "rquote", "ldblquote", "rdblquote", nullptr};
@@ -80,11 +104,38 @@ void put_number(rtf_filter* f, long long n) {
     while (count > 0) put(f, digits[--count]);
 }
 
+// From here to the end of the group the reader may skip what it is fed.
+void doubt_mark(rtf_filter* f) {
+    if (f->doubt_depth == 0) f->doubt_depth = f->depth;
+}
+
+// From here to the end of the group the reader surely shows no letter.
+void skip_mark(rtf_filter* f) {
+    if (f->skip_depth == 0) f->skip_depth = f->depth;
+}
+
+// The reader reads the word after a \* at once: for a word it knows, destination or not, the \*
+// means nothing (its test for a destination compares the word's class, which every word it knows
+// has); for one it does not know it skips the rest of the group. A \* before anything else never
+// reaches it, so the letters there count.
+void star_word_seen(rtf_filter* f, const char* word) {
+    doubt_mark(f);
+    if (is_one_of(word, UNKNOWN_DESTINATION_WORDS) ||
+        (is_one_of(word, DESTINATION_WORDS) && !is_one_of(word, SHOWING_DESTINATION_WORDS))) {
+        skip_mark(f);
+    }
+}
+
 // Always ended by a space, so that dropping the next word never joins this one to what follows.
-// The reader ends a name at it; a word left out ends none.
+// The reader ends a name at it; a word left out ends none. What the reader skips is judged
+// here, by what it is fed.
 void put_word(rtf_filter* f, const char* name, bool has_number, long long number) {
     f->text_run = 0;
-    if (f->star_waiting) put_text(f, "\\*");
+    if (f->star_waiting) {
+        put_text(f, "\\*");
+        star_word_seen(f, name);
+    }
+    if (is_one_of(name, DESTINATION_WORDS)) doubt_mark(f);
     f->star_waiting = false;
     put(f, '\\');
     put_text(f, name);
@@ -140,20 +191,27 @@ void change_count(rtf_filter* f) {
     if (++f->changes > CHANGE_LIMIT && f->whole_check) f->refused = true;
 }
 
+// Letters count toward the tab's place wherever the reader may show them, hidden groups included:
+// one opened by a \* shows all its letters when the \* never reaches the reader or marks a word it knows.
+bool letters_shown(const rtf_filter* f) { return f->skip_depth == 0; }
+
 // A character of the text: the tabs of the cells before it go in first.
 void text_seen(rtf_filter* f) {
     f->group_start = false;
+    if (letters_shown(f)) f->row_width += 2 * 10 * (long long)size_now(f);
     if (!in_body(f)) return;
-    f->row_width += 2 * 10 * (long long)size_now(f);
     for (; f->pending_tabs > 0; f->pending_tabs--) put(f, '\t');
 }
 
+// Only an end the reader surely takes ends the counts: not in a hidden group, nor where the reader
+// may be skipping the rest of a group.
 void paragraph_end(rtf_filter* f) {
+    f->pending_tabs = 0;  // a row's last cell needs no tab after it
+    if (!in_body(f) || f->doubt_depth > 0) return;
     f->tabs = 0;
     f->row_width = 0;
     f->wide_letters = 0;
     f->changes = 0;
-    f->pending_tabs = 0;  // a row's last cell needs no tab after it
 }
 
 void group_open(rtf_filter* f) {
@@ -175,6 +233,8 @@ void group_close(rtf_filter* f) {
     if (f->star_depth > f->depth) f->star_depth = 0;
     if (f->picture_depth > f->depth) f->picture_depth = 0;
     if (f->style_depth > f->depth) f->style_depth = 0;
+    if (f->skip_depth > f->depth) f->skip_depth = 0;
+    if (f->doubt_depth > f->depth) f->doubt_depth = 0;
     f->group_start = false;
     text_run_end(f);
     put(f, '}');
@@ -184,7 +244,10 @@ void group_close(rtf_filter* f) {
 void destination_seen(rtf_filter* f, const char* word) {
     bool table = is_one_of(word, TABLE_WORDS);
     if (table && f->table_depth == 0) f->table_depth = f->depth;
-    if ((table || is_one_of(word, HIDDEN_WORDS)) && f->hidden_depth == 0) f->hidden_depth = f->depth;
+    if (table || is_one_of(word, HIDDEN_WORDS)) {
+        if (f->hidden_depth == 0) f->hidden_depth = f->depth;
+        skip_mark(f);  // names, colours, pictures and field codes are no letters of the text
+    }
     // inside a table the table's reader takes the text as names, pictures or not
     if (strcmp(word, "pict") == 0 && f->picture_depth == 0 && f->table_depth == 0) f->picture_depth = f->depth;
     if (strcmp(word, "stylesheet") == 0 && f->style_depth == 0) f->style_depth = f->depth;
@@ -225,7 +288,9 @@ void word_take(rtf_filter* f, const rtf_token& token) {
     const char* word = token.word;
     long long number = token.number;
     if (strcmp(word, "fs") == 0) {
-        size_now(f) = token.has_number && number > 0 ? (int)std::min<long long>(number, SIZE_LIMIT) : SIZE_DEFAULT;
+        // a negative size is as large for the control, and never held to its cap of 1,638 points
+        long long size = number < 0 ? -number : number;
+        size_now(f) = token.has_number && size > 0 ? (int)std::min<long long>(size, SIZE_LIMIT) : SIZE_DEFAULT;
         if (f->style_depth > 0 && size_now(f) > f->style_size) f->style_size = size_now(f);
     }
     if (strcmp(word, "plain") == 0) size_now(f) = SIZE_DEFAULT;
@@ -418,7 +483,7 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
         if (run > count - moved) run = count - moved;
         if (run > 0) {
             f->group_start = false;
-            if (in_body(f)) f->row_width += 2 * 10 * (long long)size_now(f) * run;
+            if (letters_shown(f)) f->row_width += 2 * 10 * (long long)size_now(f) * run;
             memcpy(buffer + moved, f->input + f->input_at, run);
             f->input_at += run;
             moved += run;

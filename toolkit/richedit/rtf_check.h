@@ -25,6 +25,9 @@ struct rtf_filter {
     int hidden_depth, table_depth, star_depth;  // the outermost group of each kind, 0 when none
     int picture_depth;  // the outermost picture outside the tables, 0 when none
     int style_depth;  // the style sheet's group, 0 when outside it
+    // The outermost group whose letters the reader surely never shows, and the outermost whose
+    // rest it may skip (where a paragraph end need not end the paragraph); 0 when none.
+    int skip_depth, doubt_depth;
     int text_run;          // text the reader could take for one name: broken up before it grows too long
     int tabs, pending_tabs, changes, wide_letters;
     int sizes[34];  // the letters' size (half-points) in each open group, the outermost first
