@@ -40,6 +40,23 @@ bool is_one_of(const char* word, const char* const* list) {
     return false;
 }
 
+// The same for a list in strcmp order, looked up by halves.
+template <size_t N>
+bool is_in_order_one_of(const char* word, const char* const (&list)[N]) {
+    size_t low = 0, high = N;
+    while (low < high) {
+        size_t middle = (low + high) / 2;
+        int order = strcmp(word, list[middle]);
+        if (order == 0) return true;
+        if (order < 0) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    return false;
+}
+
 // The tables whose names the reader copies into a buffer of its own (it skips the others).
 const char* const TABLE_WORDS[] = {"fonttbl", "stylesheet", nullptr};
 // Groups whose text the reader does not show.
@@ -51,18 +68,17 @@ const char* const DROPPED_WORDS[] = {"trowd", "trleft", "trgaph", "cellx", "intb
 const char* const LAYOUT_WORDS[] = {"li",    "fi",     "tx",   "tb",   "tqr",  "tqc",  "tqdec",
                                     "tldot", "tlhyph", "tlul", "tlth", "tleq", "tlmdot", nullptr};
 // The reader's destinations: met anywhere in a group, each has the rest of the group read by a
-// reader of its own or skipped, so a paragraph end there may never reach the document.
+// reader of its own or skipped, so a paragraph end there may never reach the document. In strcmp
+// order: every word the reader is fed is looked up here.
 const char* const DESTINATION_WORDS[] = {
-    "fonttbl",  "falt",      "fonteb",    "fontfile",  "filetbl",   "file",     "colortbl",    "stylesheet",
-    "keycode",  "revtbl",    "generator", "info",      "title",     "subject",  "author",      "operator",
-    "keywords", "comment",   "version",   "doccomm",   "verscomm",  "nextfile", "template",    "ftnsep",
-    "ftnsepc",  "ftncn",     "aftnsep",   "aftnsepc",  "aftncn",    "pgnhn",    "pnseclvl",    "header",
-    "footer",   "headerl",   "headerr",   "headerf",   "footerl",   "footerr",  "footerf",     "pntext",
-    "pn",       "pntxta",    "pntxtb",    "bkmkstart", "bkmkend",   "pict",     "object",      "objclass",
-    "objname",  "objdata",   "objalias",  "objsect",   "objitem",   "objtopic", "result",      "do",
-    "footnote", "atrfstart", "atrfend",   "atnid",     "atnauthor", "annotation", "atnref",    "atntime",
-    "atnicn",   "field",     "fldinst",   "fldrslt",   "datafield", "xe",       "txe",         "rxe",
-    "tc",       "NeXTGraphic", "nesttableprops", "nonesttables", "shppict", "nonshppict", nullptr};
+    "NeXTGraphic", "aftncn", "aftnsep", "aftnsepc", "annotation", "atnauthor", "atnicn", "atnid", "atnref",
+    "atntime", "atrfend", "atrfstart", "author", "bkmkend", "bkmkstart", "colortbl", "comment", "datafield", "do",
+    "doccomm", "falt", "field", "file", "filetbl", "fldinst", "fldrslt", "fonteb", "fontfile", "fonttbl", "footer",
+    "footerf", "footerl", "footerr", "footnote", "ftncn", "ftnsep", "ftnsepc", "generator", "header", "headerf",
+    "headerl", "headerr", "info", "keycode", "keywords", "nesttableprops", "nextfile", "nonesttables", "nonshppict",
+    "objalias", "objclass", "objdata", "object", "objitem", "objname", "objsect", "objtopic", "operator", "pgnhn",
+    "pict", "pn", "pnseclvl", "pntext", "pntxta", "pntxtb", "result", "revtbl", "rxe", "shppict", "stylesheet",
+    "subject", "tc", "template", "title", "txe", "verscomm", "version", "xe"};
 // Of those, the ones whose letters are not surely left out: a shape's picture group and an object
 // show them (the object its result); numbering and a nested table's properties have readers of
 // their own in the control.
@@ -121,7 +137,7 @@ void skip_mark(rtf_filter* f) {
 void star_word_seen(rtf_filter* f, const char* word) {
     doubt_mark(f);
     if (is_one_of(word, UNKNOWN_DESTINATION_WORDS) ||
-        (is_one_of(word, DESTINATION_WORDS) && !is_one_of(word, SHOWING_DESTINATION_WORDS))) {
+        (is_in_order_one_of(word, DESTINATION_WORDS) && !is_one_of(word, SHOWING_DESTINATION_WORDS))) {
         skip_mark(f);
     }
 }
@@ -135,7 +151,7 @@ void put_word(rtf_filter* f, const char* name, bool has_number, long long number
         put_text(f, "\\*");
         star_word_seen(f, name);
     }
-    if (is_one_of(name, DESTINATION_WORDS)) doubt_mark(f);
+    if (f->doubt_depth == 0 && is_in_order_one_of(name, DESTINATION_WORDS)) doubt_mark(f);
     f->star_waiting = false;
     put(f, '\\');
     put_text(f, name);
