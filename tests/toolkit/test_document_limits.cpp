@@ -82,6 +82,7 @@ TEST_F(DocumentLimits, ControlWordsLongerThan255AreRefused) {
 
 TEST_F(DocumentLimits, NamesTheReaderCouldCollectAnywhereLoadAndTabsBeyondItAreRefused) {
     const std::string letters(3000, 'N');
+    const std::string picture = "{\\pict\\wmetafile8 " + repeated("ab", 1500) + "}";
     // wherever the reader may take text for a font or style name, the file loads whole
     const struct {
         const char* what;
@@ -98,6 +99,10 @@ TEST_F(DocumentLimits, NamesTheReaderCouldCollectAnywhereLoadAndTabsBeyondItAreR
         {"entry starting with \\*", "{\\rtf1{\\fonttbl{\\*\\f0 " + letters + ";}}x}", "x"},
         {"style entry starting with \\*", "{\\rtf1{\\stylesheet{\\*\\s0 " + letters + ";}}x}", "x"},
         {"entry without a name's end, body after it", "{\\rtf1{\\fonttbl{\\f0}}" + letters + "}", ""},
+        // the style sheet's reader reads an entry up to its ';', past the sheet's end
+        {"picture after a style entry without its ';'", "{\\rtf1{\\stylesheet{\\s1 Name}}x" + picture + "}", ""},
+        {"picture after a style sheet begun within a group", "{\\rtf1 x\\stylesheet " + picture + "}", "x"},
+        {"picture after a font table begun within a group", "{\\rtf1 {x\\fonttbl " + picture + "}}", "x"},
         {"names between line ends and NULs",
          "{\\rtf1{\\fonttbl{\\f0 " + repeated(std::string(300, 'D') + "\r\n" + std::string(1, '\0'), 5) + ";}}x}", ""},
     };

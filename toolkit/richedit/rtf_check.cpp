@@ -152,6 +152,8 @@ void put_word(rtf_filter* f, const char* name, bool has_number, long long number
         star_word_seen(f, name);
     }
     if (f->doubt_depth == 0 && is_in_order_one_of(name, DESTINATION_WORDS)) doubt_mark(f);
+    // a table begun anywhere but at the start of the group seen as it reads on unseen
+    if (f->table_depth != f->depth && is_one_of(name, TABLE_WORDS)) f->table_loose = true;
     f->star_waiting = false;
     put(f, '\\');
     put_text(f, name);
@@ -183,8 +185,9 @@ void text_run_end(rtf_filter* f) { f->text_run = 0; }
 // when it stands in for a \uN.
 void text_token(rtf_filter* f, int c, bool plain, bool skipped) {
     // a picture's data goes into a buffer of the picture reader's own, which grows; a break
-    // there would end the data and show the rest of it as text
-    if ((c == ';' && plain) || (f->picture_depth > 0 && f->table_depth == 0)) {
+    // there would end the data and show the rest of it as text (broken all the same where a
+    // table's reader may be reading unseen: a picture of a malformed file shows as text)
+    if ((c == ';' && plain) || (f->picture_depth > 0 && f->table_depth == 0 && !f->table_loose)) {
         f->text_run = 0;
         return;
     }
@@ -266,7 +269,10 @@ void destination_seen(rtf_filter* f, const char* word) {
     }
     // inside a table the table's reader takes the text as names, pictures or not
     if (strcmp(word, "pict") == 0 && f->picture_depth == 0 && f->table_depth == 0) f->picture_depth = f->depth;
-    if (strcmp(word, "stylesheet") == 0 && f->style_depth == 0) f->style_depth = f->depth;
+    if (strcmp(word, "stylesheet") == 0 && f->style_depth == 0) {
+        f->style_depth = f->depth;
+        f->style_waiting = true;
+    }
 }
 
 // No line of a paragraph stands left of the page or beyond what the control can save. Both
@@ -405,7 +411,33 @@ void hex_take(rtf_filter* f, const rtf_token& token) {
     if (strlen(token.hex) == 2 && token.value == '\t') count_tab(f);
 }
 
+// The style sheet's reader reads an entry up to its ';' whatever braces stand between (a \* ends
+// it at its group's end) and then takes one token for the entry's end. Unless every entry is a
+// group ended by ";}" or holding a \*, it reads on past the sheet, and would take the data of a
+// picture there for a style name far longer than its buffer: such data is then broken up too.
+void style_sheet_follow(rtf_filter* f, rtf_token_kind kind, int c, bool skipped) {
+    if (f->style_depth == 0 || kind == RTF_NOTHING || kind == RTF_BINARY || kind == RTF_END) return;
+    if (kind == RTF_TEXT && (c == '\r' || c == '\n' || c == '\0')) return;
+    if (f->depth == f->style_depth) {
+        if (kind == RTF_GROUP_CLOSE && !f->style_waiting) f->table_loose = true;
+        f->style_waiting = false;  // an entry begins, in braces or not
+        f->entry_named = f->entry_starred = false;
+    } else if (f->depth == f->style_depth + 1) {
+        if (kind == RTF_GROUP_CLOSE) {
+            f->style_waiting = f->entry_named || f->entry_starred;
+        } else if (f->entry_named) {
+            f->entry_named = f->entry_starred = false;  // the reader took this for the entry's end
+        } else if (kind == RTF_TEXT && c == ';' && !skipped) {
+            f->entry_named = true;
+        } else if (kind == RTF_SYMBOL && c == '*') {
+            f->entry_starred = true;
+        }
+    }
+    // the reader skips a group deeper in an entry whole
+}
+
 void token_take(rtf_filter* f, const rtf_token& token) {
+    style_sheet_follow(f, token.kind, token.value, token.skipped);
     switch (token.kind) {
         case RTF_GROUP_OPEN:
             return group_open(f);
@@ -499,6 +531,9 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
         if (run > count - moved) run = count - moved;
         if (run > 0) {
             f->group_start = false;
+            for (LONG i = 0; f->style_depth > 0 && i < run; i++) {
+                style_sheet_follow(f, RTF_TEXT, f->input[f->input_at + i], false);
+            }
             if (letters_shown(f)) f->row_width += 2 * 10 * (long long)size_now(f) * run;
             memcpy(buffer + moved, f->input + f->input_at, run);
             f->input_at += run;

@@ -25,6 +25,9 @@ struct rtf_filter {
     int hidden_depth, table_depth, star_depth;  // the outermost group of each kind, 0 when none
     int picture_depth;  // the outermost picture outside the tables, 0 when none
     int style_depth;  // the style sheet's group, 0 when outside it
+    // The style sheet's reader waits for an entry or the sheet's end; an entry ended by ';' or
+    // holding a \*; a table's reader may be reading where no table is seen (its names unbounded).
+    bool style_waiting, entry_named, entry_starred, table_loose;
     // The outermost group whose letters the reader surely never shows, and the outermost whose
     // rest it may skip (where a paragraph end need not end the paragraph); 0 when none.
     int skip_depth, doubt_depth;
