@@ -103,6 +103,9 @@ TEST_F(DocumentLimits, NamesTheReaderCouldCollectAnywhereLoadAndTabsBeyondItAreR
         {"picture after a style entry without its ';'", "{\\rtf1{\\stylesheet{\\s1 Name}}x" + picture + "}", ""},
         {"picture after a style sheet begun within a group", "{\\rtf1 x\\stylesheet " + picture + "}", "x"},
         {"picture after a font table begun within a group", "{\\rtf1 {x\\fonttbl " + picture + "}}", "x"},
+        // the font table's reader takes a '}' after a word for an entry's end
+        {"picture after a font entry ended by a word", "{\\rtf1 {\\fonttbl x\\par}" + picture + "}", ""},
+        {"picture after a font entry in braces ended by a word", "{\\rtf1{\\fonttbl{\\f0 Arial\\b}}" + picture + "}", ""},
         {"names between line ends and NULs",
          "{\\rtf1{\\fonttbl{\\f0 " + repeated(std::string(300, 'D') + "\r\n" + std::string(1, '\0'), 5) + ";}}x}", ""},
     };

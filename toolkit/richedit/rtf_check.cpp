@@ -252,6 +252,7 @@ void group_close(rtf_filter* f) {
     if (f->star_depth > f->depth) f->star_depth = 0;
     if (f->picture_depth > f->depth) f->picture_depth = 0;
     if (f->style_depth > f->depth) f->style_depth = 0;
+    if (f->font_depth > f->depth) f->font_depth = 0;
     if (f->skip_depth > f->depth) f->skip_depth = 0;
     if (f->doubt_depth > f->depth) f->doubt_depth = 0;
     f->group_start = false;
@@ -269,6 +270,10 @@ void destination_seen(rtf_filter* f, const char* word) {
     }
     // inside a table the table's reader takes the text as names, pictures or not
     if (strcmp(word, "pict") == 0 && f->picture_depth == 0 && f->table_depth == 0) f->picture_depth = f->depth;
+    if (strcmp(word, "fonttbl") == 0 && f->font_depth == 0) {
+        f->font_depth = f->depth;
+        f->font_waiting = true;
+    }
     if (strcmp(word, "stylesheet") == 0 && f->style_depth == 0) {
         f->style_depth = f->depth;
         f->style_waiting = true;
@@ -436,8 +441,32 @@ void style_sheet_follow(rtf_filter* f, rtf_token_kind kind, int c, bool skipped)
     // the reader skips a group deeper in an entry whole
 }
 
+// The font table's reader ends an entry at its ';' or at a '}' and then, for an entry in braces,
+// takes one token more for its closing brace; it hands back a '}' met right after a letter, but
+// one met after a word or a group ends the entry and the reader reads on past the table.
+void font_table_follow(rtf_filter* f, rtf_token_kind kind, int c) {
+    if (f->font_depth == 0 || kind == RTF_NOTHING || kind == RTF_BINARY || kind == RTF_END) return;
+    if (kind == RTF_TEXT && (c == '\r' || c == '\n' || c == '\0')) return;
+    bool letter = (kind == RTF_TEXT && c != '\t') || kind == RTF_HEX ||
+                  (kind == RTF_SYMBOL && (c == '\\' || c == '{' || c == '}' || c == ':'));
+    if (f->depth == f->font_depth) {
+        if (kind == RTF_GROUP_CLOSE && !f->font_waiting) f->table_loose = true;
+        f->font_waiting = letter;
+        f->entry_lettered = false;
+    } else if (f->depth == f->font_depth + 1) {
+        if (kind == RTF_GROUP_CLOSE) f->font_waiting = f->entry_lettered;
+        f->entry_lettered = letter;
+    }
+}
+
+// A token of a table as its reader takes it.
+void table_follow(rtf_filter* f, rtf_token_kind kind, int c, bool skipped) {
+    style_sheet_follow(f, kind, c, skipped);
+    font_table_follow(f, kind, c);
+}
+
 void token_take(rtf_filter* f, const rtf_token& token) {
-    style_sheet_follow(f, token.kind, token.value, token.skipped);
+    table_follow(f, token.kind, token.value, token.skipped);
     switch (token.kind) {
         case RTF_GROUP_OPEN:
             return group_open(f);
@@ -531,8 +560,8 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
         if (run > count - moved) run = count - moved;
         if (run > 0) {
             f->group_start = false;
-            for (LONG i = 0; f->style_depth > 0 && i < run; i++) {
-                style_sheet_follow(f, RTF_TEXT, f->input[f->input_at + i], false);
+            for (LONG i = 0; (f->style_depth > 0 || f->font_depth > 0) && i < run; i++) {
+                table_follow(f, RTF_TEXT, f->input[f->input_at + i], false);
             }
             if (letters_shown(f)) f->row_width += 2 * 10 * (long long)size_now(f) * run;
             memcpy(buffer + moved, f->input + f->input_at, run);
