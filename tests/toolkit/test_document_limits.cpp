@@ -82,6 +82,7 @@ TEST_F(DocumentLimits, ControlWordsLongerThan255AreRefused) {
 
 TEST_F(DocumentLimits, NamesTheReaderCouldCollectAnywhereLoadAndTabsBeyondItAreRefused) {
     const std::string letters(3000, 'N');
+    const std::string picture = "{\\pict\\wmetafile8 " + repeated("ab", 1500) + "}";
     // wherever the reader may take text for a font or style name, the file loads whole
     const struct {
         const char* what;
@@ -98,6 +99,13 @@ TEST_F(DocumentLimits, NamesTheReaderCouldCollectAnywhereLoadAndTabsBeyondItAreR
         {"entry starting with \\*", "{\\rtf1{\\fonttbl{\\*\\f0 " + letters + ";}}x}", "x"},
         {"style entry starting with \\*", "{\\rtf1{\\stylesheet{\\*\\s0 " + letters + ";}}x}", "x"},
         {"entry without a name's end, body after it", "{\\rtf1{\\fonttbl{\\f0}}" + letters + "}", ""},
+        // the style sheet's reader reads an entry up to its ';', past the sheet's end
+        {"picture after a style entry without its ';'", "{\\rtf1{\\stylesheet{\\s1 Name}}x" + picture + "}", ""},
+        {"picture after a style sheet begun within a group", "{\\rtf1 x\\stylesheet " + picture + "}", "x"},
+        {"picture after a font table begun within a group", "{\\rtf1 {x\\fonttbl " + picture + "}}", "x"},
+        // the font table's reader takes a '}' after a word for an entry's end
+        {"picture after a font entry ended by a word", "{\\rtf1 {\\fonttbl x\\par}" + picture + "}", ""},
+        {"picture after a font entry in braces ended by a word", "{\\rtf1{\\fonttbl{\\f0 Arial\\b}}" + picture + "}", ""},
         {"names between line ends and NULs",
          "{\\rtf1{\\fonttbl{\\f0 " + repeated(std::string(300, 'D') + "\r\n" + std::string(1, '\0'), 5) + ";}}x}", ""},
     };
@@ -134,18 +142,44 @@ TEST_F(DocumentLimits, NamesTheReaderCouldCollectAnywhereLoadAndTabsBeyondItAreR
 
 // Paragraphs the control lays out endlessly are refused: endless format changes, and a tab that
 // stands millions of twips from its paragraph's start (letters of hundreds of points before it),
-// where the control loops for ever. The same spread over paragraphs, or at an ordinary size, is read.
+// where the control loops for ever. The letters count in a group opened by a \* that the reader
+// shows after all, and a paragraph end it skips ends nothing. The same spread over paragraphs, or
+// at an ordinary size, is read, and so are letters in the groups the reader skips after a \*.
 TEST_F(DocumentLimits, ParagraphsTheControlLaysOutEndlesslyAreRefused) {
     std::string letters = repeated("abcdefg ", 1000);
     for (const std::string& refused :
          {"{\\rtf1 " + repeated("{\\b x}", 300000) + "}", "{\\rtf1 " + repeated("WWWW\\b ", 200000) + "}",
           "{\\rtf1\\ansi\\fs576 " + letters + "\\tab x}", "{\\rtf1\\ansi\\fs65536 " + letters + "\t x}",
-          "{\\rtf1{\\stylesheet{\\s1\\fs576 Stor;}}\\s1 " + letters + "\\'09 x}"}) {
+          "{\\rtf1\\ansi\\fs-576 " + letters + "\\tab x}", "{\\rtf1\\fs-65527 " + std::string(45, 'W') + "\\tab x}",
+          "{\\rtf1{\\stylesheet{\\s1\\fs576 Stor;}}\\s1 " + letters + "\\'09 x}",
+          // the \* before a symbol or a brace never reaches the reader; before \b it means nothing
+          "{\\rtf1\\ansi{\\*\\~\\fs576 " + letters + "}\\tab x}", "{\\rtf1\\ansi{\\*{}\\fs576 " + letters + "}\\tab x}",
+          "{\\rtf1\\ansi{\\*\\b\\fs576 " + letters + "}\\tab x}",
+          // the reader skips the rest of a footnote, and of a group after a \* and a word it does not know
+          "{\\rtf1\\ansi\\fs576 " + letters + "{\\footnote\\par}\\tab x}",
+          "{\\rtf1\\ansi\\fs576 " + letters + "{x\\*\\zz\\par}\\tab x}"}) {
         expect_refused(refused);
     }
     EXPECT_GT(load("{\\rtf1 " + repeated(repeated("{\\b x}", 100) + "\\par ", 1000) + "}"), 0);
     EXPECT_EQ(load("{\\rtf1\\ansi\\fs24 " + letters + "\\tab x}"), 8002);
     EXPECT_EQ(load("{\\rtf1\\ansi\\fs576 " + letters + "\\par\\tab x}"), 8004);
+    EXPECT_EQ(load("{\\rtf1\\ansi\\fs576 " + letters + "{\\b\\par}\\tab x}"), 8004);
+    for (const char* word :
+         {"falt", "fonteb", "fontfile", "filetbl", "file", "keycode", "revtbl", "generator", "title", "subject",
+          "author", "operator", "keywords", "comment", "version", "doccomm", "verscomm", "nextfile", "template",
+          "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "pgnhn", "pnseclvl", "header", "footer",
+          "headerl", "headerr", "headerf", "footerl", "footerr", "footerf", "pntext", "pntxta", "pntxtb",
+          "bkmkstart", "bkmkend", "objclass", "objname", "objdata", "objalias", "objsect", "objitem", "objtopic",
+          "result", "do", "footnote", "atrfstart", "atrfend", "atnid", "atnauthor", "annotation", "atnref",
+          "atntime", "atnicn", "fldinst", "datafield", "xe", "txe", "rxe", "tc", "NeXTGraphic", "nonesttables",
+          "nonshppict", "listtable", "listoverridetable", "rsidtbl", "themedata", "colorschememapping",
+          "datastore", "latentstyles", "xmlnstbl", "pgdsctbl", "mmathPr", "defchp", "defpap", "docvar",
+          "userprops", "wgrffmtfilter", "htmltag", "mhtmltag", "htmlbase", "shp", "shpinst", "shptxt", "blipuid",
+          "panose", "ud", "formfield", "oldcprops", "oldpprops"}) {
+        SCOPED_TRACE(word);
+        EXPECT_EQ(load("{\\rtf1\\ansi{\\*\\" + std::string(word) + "\\fs576 " + letters + "}\\tab x}"), 2);
+        EXPECT_EQ(editor_text(editor), "\tx");
+    }
 }
 
 TEST_F(DocumentLimits, NulBytesAreLeftOutAndTheRestIsRead) {

@@ -37,8 +37,9 @@ struct generator {
         return 2000 + below(6000);
     }
     std::string number() {
+        // the halves of a letter outside the basic plane, and letters of 288 points
         const char* numbers[] = {"0", "1", "9", "-1", "-65527", "255", "32767", "65536", "2147483647",
-                                 "-2147483648", "4294967296", "99999999999999999999"};
+                                 "-2147483648", "4294967296", "99999999999999999999", "-10179", "55357", "576"};
         return numbers[below(sizeof numbers / sizeof numbers[0])];
     }
     std::string character() {

@@ -40,6 +40,23 @@ bool is_one_of(const char* word, const char* const* list) {
     return false;
 }
 
+// The same for a list in strcmp order, looked up by halves.
+template <size_t N>
+bool is_in_order_one_of(const char* word, const char* const (&list)[N]) {
+    size_t low = 0, high = N;
+    while (low < high) {
+        size_t middle = (low + high) / 2;
+        int order = strcmp(word, list[middle]);
+        if (order == 0) return true;
+        if (order < 0) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    return false;
+}
+
 // The tables whose names the reader copies into a buffer of its own (it skips the others).
 const char* const TABLE_WORDS[] = {"fonttbl", "stylesheet", nullptr};
 // Groups whose text the reader does not show.
@@ -50,6 +67,29 @@ const char* const DROPPED_WORDS[] = {"trowd", "trleft", "trgaph", "cellx", "intb
 // What a paragraph's indents and tab stops are made of.
 const char* const LAYOUT_WORDS[] = {"li",    "fi",     "tx",   "tb",   "tqr",  "tqc",  "tqdec",
                                     "tldot", "tlhyph", "tlul", "tlth", "tleq", "tlmdot", nullptr};
+// The reader's destinations: met anywhere in a group, each has the rest of the group read by a
+// reader of its own or skipped, so a paragraph end there may never reach the document. In strcmp
+// order: every word the reader is fed is looked up here.
+const char* const DESTINATION_WORDS[] = {
+    "NeXTGraphic", "aftncn", "aftnsep", "aftnsepc", "annotation", "atnauthor", "atnicn", "atnid", "atnref",
+    "atntime", "atrfend", "atrfstart", "author", "bkmkend", "bkmkstart", "colortbl", "comment", "datafield", "do",
+    "doccomm", "falt", "field", "file", "filetbl", "fldinst", "fldrslt", "fonteb", "fontfile", "fonttbl", "footer",
+    "footerf", "footerl", "footerr", "footnote", "ftncn", "ftnsep", "ftnsepc", "generator", "header", "headerf",
+    "headerl", "headerr", "info", "keycode", "keywords", "nesttableprops", "nextfile", "nonesttables", "nonshppict",
+    "objalias", "objclass", "objdata", "object", "objitem", "objname", "objsect", "objtopic", "operator", "pgnhn",
+    "pict", "pn", "pnseclvl", "pntext", "pntxta", "pntxtb", "result", "revtbl", "rxe", "shppict", "stylesheet",
+    "subject", "tc", "template", "title", "txe", "verscomm", "version", "xe"};
+// Of those, the ones whose letters are not surely left out: a shape's picture group and an object
+// show them (the object its result); numbering and a nested table's properties have readers of
+// their own in the control.
+const char* const SHOWING_DESTINATION_WORDS[] = {"shppict", "nesttableprops", "object", "pn", nullptr};
+// Words the reader does not know that writers put after a \*: it skips their groups.
+const char* const UNKNOWN_DESTINATION_WORDS[] = {
+    "listtable", "listoverridetable", "rsidtbl",  "themedata", "colorschememapping", "datastore",
+    "latentstyles", "xmlnstbl",       "pgdsctbl", "mmathPr",   "defchp",             "defpap",
+    "docvar",    "userprops",         "wgrffmtfilter", "htmltag", "mhtmltag",        "htmlbase",
+    "shp",       "shpinst",           "shptxt",   "blipuid",   "panose",             "ud",
+    "formfield", "oldcprops",         "oldpprops", nullptr};
 // Words that stand for characters: a cell's tab goes before them.
 const char* const TEXT_WORDS[] = {"tab",   "line",  "u",      "emdash", "endash",   "emspace",   "enspace",
                                   "qmspace", "bullet", "lquote", "rquote", "ldblquote", "rdblquote", nullptr};
@@ -80,11 +120,40 @@ void put_number(rtf_filter* f, long long n) {
     while (count > 0) put(f, digits[--count]);
 }
 
+// From here to the end of the group the reader may skip what it is fed.
+void doubt_mark(rtf_filter* f) {
+    if (f->doubt_depth == 0) f->doubt_depth = f->depth;
+}
+
+// From here to the end of the group the reader surely shows no letter.
+void skip_mark(rtf_filter* f) {
+    if (f->skip_depth == 0) f->skip_depth = f->depth;
+}
+
+// The reader reads the word after a \* at once: for a word it knows, destination or not, the \*
+// means nothing (its test for a destination compares the word's class, which every word it knows
+// has); for one it does not know it skips the rest of the group. A \* before anything else never
+// reaches it, so the letters there count.
+void star_word_seen(rtf_filter* f, const char* word) {
+    doubt_mark(f);
+    if (is_one_of(word, UNKNOWN_DESTINATION_WORDS) ||
+        (is_in_order_one_of(word, DESTINATION_WORDS) && !is_one_of(word, SHOWING_DESTINATION_WORDS))) {
+        skip_mark(f);
+    }
+}
+
 // Always ended by a space, so that dropping the next word never joins this one to what follows.
-// The reader ends a name at it; a word left out ends none.
+// The reader ends a name at it; a word left out ends none. What the reader skips is judged
+// here, by what it is fed.
 void put_word(rtf_filter* f, const char* name, bool has_number, long long number) {
     f->text_run = 0;
-    if (f->star_waiting) put_text(f, "\\*");
+    if (f->star_waiting) {
+        put_text(f, "\\*");
+        star_word_seen(f, name);
+    }
+    if (f->doubt_depth == 0 && is_in_order_one_of(name, DESTINATION_WORDS)) doubt_mark(f);
+    // a table begun anywhere but at the start of the group seen as it reads on unseen
+    if (f->table_depth != f->depth && is_one_of(name, TABLE_WORDS)) f->table_loose = true;
     f->star_waiting = false;
     put(f, '\\');
     put_text(f, name);
@@ -116,8 +185,9 @@ void text_run_end(rtf_filter* f) { f->text_run = 0; }
 // when it stands in for a \uN.
 void text_token(rtf_filter* f, int c, bool plain, bool skipped) {
     // a picture's data goes into a buffer of the picture reader's own, which grows; a break
-    // there would end the data and show the rest of it as text
-    if ((c == ';' && plain) || (f->picture_depth > 0 && f->table_depth == 0)) {
+    // there would end the data and show the rest of it as text (broken all the same where a
+    // table's reader may be reading unseen: a picture of a malformed file shows as text)
+    if ((c == ';' && plain) || (f->picture_depth > 0 && f->table_depth == 0 && !f->table_loose)) {
         f->text_run = 0;
         return;
     }
@@ -140,20 +210,27 @@ void change_count(rtf_filter* f) {
     if (++f->changes > CHANGE_LIMIT && f->whole_check) f->refused = true;
 }
 
+// Letters count toward the tab's place wherever the reader may show them, hidden groups included:
+// one opened by a \* shows all its letters when the \* never reaches the reader or marks a word it knows.
+bool letters_shown(const rtf_filter* f) { return f->skip_depth == 0; }
+
 // A character of the text: the tabs of the cells before it go in first.
 void text_seen(rtf_filter* f) {
     f->group_start = false;
+    if (letters_shown(f)) f->row_width += 2 * 10 * (long long)size_now(f);
     if (!in_body(f)) return;
-    f->row_width += 2 * 10 * (long long)size_now(f);
     for (; f->pending_tabs > 0; f->pending_tabs--) put(f, '\t');
 }
 
+// Only an end the reader surely takes ends the counts: not in a hidden group, nor where the reader
+// may be skipping the rest of a group.
 void paragraph_end(rtf_filter* f) {
+    f->pending_tabs = 0;  // a row's last cell needs no tab after it
+    if (!in_body(f) || f->doubt_depth > 0) return;
     f->tabs = 0;
     f->row_width = 0;
     f->wide_letters = 0;
     f->changes = 0;
-    f->pending_tabs = 0;  // a row's last cell needs no tab after it
 }
 
 void group_open(rtf_filter* f) {
@@ -175,6 +252,9 @@ void group_close(rtf_filter* f) {
     if (f->star_depth > f->depth) f->star_depth = 0;
     if (f->picture_depth > f->depth) f->picture_depth = 0;
     if (f->style_depth > f->depth) f->style_depth = 0;
+    if (f->font_depth > f->depth) f->font_depth = 0;
+    if (f->skip_depth > f->depth) f->skip_depth = 0;
+    if (f->doubt_depth > f->depth) f->doubt_depth = 0;
     f->group_start = false;
     text_run_end(f);
     put(f, '}');
@@ -184,10 +264,20 @@ void group_close(rtf_filter* f) {
 void destination_seen(rtf_filter* f, const char* word) {
     bool table = is_one_of(word, TABLE_WORDS);
     if (table && f->table_depth == 0) f->table_depth = f->depth;
-    if ((table || is_one_of(word, HIDDEN_WORDS)) && f->hidden_depth == 0) f->hidden_depth = f->depth;
+    if (table || is_one_of(word, HIDDEN_WORDS)) {
+        if (f->hidden_depth == 0) f->hidden_depth = f->depth;
+        skip_mark(f);  // names, colours, pictures and field codes are no letters of the text
+    }
     // inside a table the table's reader takes the text as names, pictures or not
     if (strcmp(word, "pict") == 0 && f->picture_depth == 0 && f->table_depth == 0) f->picture_depth = f->depth;
-    if (strcmp(word, "stylesheet") == 0 && f->style_depth == 0) f->style_depth = f->depth;
+    if (strcmp(word, "fonttbl") == 0 && f->font_depth == 0) {
+        f->font_depth = f->depth;
+        f->font_waiting = true;
+    }
+    if (strcmp(word, "stylesheet") == 0 && f->style_depth == 0) {
+        f->style_depth = f->depth;
+        f->style_waiting = true;
+    }
 }
 
 // No line of a paragraph stands left of the page or beyond what the control can save. Both
@@ -225,7 +315,9 @@ void word_take(rtf_filter* f, const rtf_token& token) {
     const char* word = token.word;
     long long number = token.number;
     if (strcmp(word, "fs") == 0) {
-        size_now(f) = token.has_number && number > 0 ? (int)std::min<long long>(number, SIZE_LIMIT) : SIZE_DEFAULT;
+        // a negative size is as large for the control, and never held to its cap of 1,638 points
+        long long size = number < 0 ? -number : number;
+        size_now(f) = token.has_number && size > 0 ? (int)std::min<long long>(size, SIZE_LIMIT) : SIZE_DEFAULT;
         if (f->style_depth > 0 && size_now(f) > f->style_size) f->style_size = size_now(f);
     }
     if (strcmp(word, "plain") == 0) size_now(f) = SIZE_DEFAULT;
@@ -324,7 +416,57 @@ void hex_take(rtf_filter* f, const rtf_token& token) {
     if (strlen(token.hex) == 2 && token.value == '\t') count_tab(f);
 }
 
+// The style sheet's reader reads an entry up to its ';' whatever braces stand between (a \* ends
+// it at its group's end) and then takes one token for the entry's end. Unless every entry is a
+// group ended by ";}" or holding a \*, it reads on past the sheet, and would take the data of a
+// picture there for a style name far longer than its buffer: such data is then broken up too.
+void style_sheet_follow(rtf_filter* f, rtf_token_kind kind, int c, bool skipped) {
+    if (f->style_depth == 0 || kind == RTF_NOTHING || kind == RTF_BINARY || kind == RTF_END) return;
+    if (kind == RTF_TEXT && (c == '\r' || c == '\n' || c == '\0')) return;
+    if (f->depth == f->style_depth) {
+        if (kind == RTF_GROUP_CLOSE && !f->style_waiting) f->table_loose = true;
+        f->style_waiting = false;  // an entry begins, in braces or not
+        f->entry_named = f->entry_starred = false;
+    } else if (f->depth == f->style_depth + 1) {
+        if (kind == RTF_GROUP_CLOSE) {
+            f->style_waiting = f->entry_named || f->entry_starred;
+        } else if (f->entry_named) {
+            f->entry_named = f->entry_starred = false;  // the reader took this for the entry's end
+        } else if (kind == RTF_TEXT && c == ';' && !skipped) {
+            f->entry_named = true;
+        } else if (kind == RTF_SYMBOL && c == '*') {
+            f->entry_starred = true;
+        }
+    }
+    // the reader skips a group deeper in an entry whole
+}
+
+// The font table's reader ends an entry at its ';' or at a '}' and then, for an entry in braces,
+// takes one token more for its closing brace; it hands back a '}' met right after a letter, but
+// one met after a word or a group ends the entry and the reader reads on past the table.
+void font_table_follow(rtf_filter* f, rtf_token_kind kind, int c) {
+    if (f->font_depth == 0 || kind == RTF_NOTHING || kind == RTF_BINARY || kind == RTF_END) return;
+    if (kind == RTF_TEXT && (c == '\r' || c == '\n' || c == '\0')) return;
+    bool letter = (kind == RTF_TEXT && c != '\t') || kind == RTF_HEX ||
+                  (kind == RTF_SYMBOL && (c == '\\' || c == '{' || c == '}' || c == ':'));
+    if (f->depth == f->font_depth) {
+        if (kind == RTF_GROUP_CLOSE && !f->font_waiting) f->table_loose = true;
+        f->font_waiting = letter;
+        f->entry_lettered = false;
+    } else if (f->depth == f->font_depth + 1) {
+        if (kind == RTF_GROUP_CLOSE) f->font_waiting = f->entry_lettered;
+        f->entry_lettered = letter;
+    }
+}
+
+// A token of a table as its reader takes it.
+void table_follow(rtf_filter* f, rtf_token_kind kind, int c, bool skipped) {
+    style_sheet_follow(f, kind, c, skipped);
+    font_table_follow(f, kind, c);
+}
+
 void token_take(rtf_filter* f, const rtf_token& token) {
+    table_follow(f, token.kind, token.value, token.skipped);
     switch (token.kind) {
         case RTF_GROUP_OPEN:
             return group_open(f);
@@ -418,7 +560,10 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
         if (run > count - moved) run = count - moved;
         if (run > 0) {
             f->group_start = false;
-            if (in_body(f)) f->row_width += 2 * 10 * (long long)size_now(f) * run;
+            for (LONG i = 0; (f->style_depth > 0 || f->font_depth > 0) && i < run; i++) {
+                table_follow(f, RTF_TEXT, f->input[f->input_at + i], false);
+            }
+            if (letters_shown(f)) f->row_width += 2 * 10 * (long long)size_now(f) * run;
             memcpy(buffer + moved, f->input + f->input_at, run);
             f->input_at += run;
             moved += run;

@@ -25,6 +25,16 @@ struct rtf_filter {
     int hidden_depth, table_depth, star_depth;  // the outermost group of each kind, 0 when none
     int picture_depth;  // the outermost picture outside the tables, 0 when none
     int style_depth;  // the style sheet's group, 0 when outside it
+    // The style sheet's reader waits for an entry or the sheet's end; an entry ended by ';' or
+    // holding a \*; a table's reader may be reading where no table is seen (its names unbounded).
+    bool style_waiting, entry_named, entry_starred, table_loose;
+    // The font table's group, 0 when outside it; its reader in step at the table's level, and the
+    // entry's last token a letter.
+    int font_depth;
+    bool font_waiting, entry_lettered;
+    // The outermost group whose letters the reader surely never shows, and the outermost whose
+    // rest it may skip (where a paragraph end need not end the paragraph); 0 when none.
+    int skip_depth, doubt_depth;
     int text_run;          // text the reader could take for one name: broken up before it grows too long
     int tabs, pending_tabs, changes, wide_letters;
     int sizes[34];  // the letters' size (half-points) in each open group, the outermost first
