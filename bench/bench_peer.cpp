@@ -122,6 +122,12 @@ row_result replace_all_timed(const char* exe, const char* document) {
         if ((long)length == expected) {
             result.ms = bench::now_ms() - start;
             result.characters = ((long)length - running.characters) / grow;
+        } else {
+            DWORD code = 0;
+            bool ended = GetExitCodeProcess(running.process.hProcess, &code) && code != STILL_ACTIVE;
+            std::fprintf(stderr, "%s: %s after %.0f s, its editor holding %ld characters%s\n", exe,
+                         ended ? "ended" : "no whole replace all", (bench::now_ms() - start) / 1000, (long)length,
+                         ended ? "" : " (still running)");
         }
     }
     PROCESS_MEMORY_COUNTERS memory = {};
