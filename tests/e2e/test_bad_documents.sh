@@ -81,7 +81,7 @@ open_answering() {
     done
     return 1
 }
-for f in "$corpus"/refused-nesting.rtf "$corpus"/field-and-table.rtf; do
+for f in "$corpus"/refused-tabs.rtf "$corpus"/field-and-table.rtf; do
     name=$(basename "$f" .rtf)
     before=$(text)
     open_answering "$f" && shown=yes || shown=no

@@ -66,11 +66,26 @@ protected:
 
 }  // namespace
 
-TEST_F(DocumentLimits, GroupsNestedDeeperThan32AreRefused) {
-    expect_refused(nested(33, "djup"));
-    expect_refused(nested(100000, "djup"));
-    EXPECT_EQ(load(nested(32, "djup")), 4);
-    EXPECT_EQ(editor_text(editor), "djup");
+// Groups deeper than the reader holds are read as part of the deepest it holds; a \\* or a
+// destination there would have the reader skip or read the rest of that group, and goes.
+TEST_F(DocumentLimits, GroupsNestedDeeperThan32AreReadFlattened) {
+    const struct {
+        int depth;
+        const char *inside, *text;
+        int count;
+    } files[] = {
+        {32, "djup", "djup", 4},
+        {33, "djup", "djup", 4},
+        {100000, "djup", "djup", 4},
+        {32, "a{\\*\\zz b}{\\fldinst c}{\\pict d}e", "abcde", 5},
+        {40, "a{\\*\\zz b}{\\*\\fldrslt c}{\\fonttbl d}{\\stylesheet e}f", "abcdef", 6},
+        {33, "{\\b fet}normal{\\colortbl x}\\par slut", "fetnormalx\r\nslut", 16},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.inside);
+        EXPECT_EQ(load(nested(f.depth, f.inside)), f.count);
+        EXPECT_EQ(editor_text(editor), f.text);
+    }
 }
 
 TEST_F(DocumentLimits, ControlWordsLongerThan255AreRefused) {
@@ -151,7 +166,6 @@ TEST_F(DocumentLimits, ParagraphsTheControlLaysOutEndlesslyAreRefused) {
          {"{\\rtf1 " + repeated("{\\b x}", 300000) + "}", "{\\rtf1 " + repeated("WWWW\\b ", 200000) + "}",
           "{\\rtf1\\ansi\\fs576 " + letters + "\\tab x}", "{\\rtf1\\ansi\\fs65536 " + letters + "\t x}",
           "{\\rtf1\\ansi\\fs-576 " + letters + "\\tab x}", "{\\rtf1\\fs-65527 " + std::string(45, 'W') + "\\tab x}",
-          "{\\rtf1{\\stylesheet{\\s1\\fs576 Stor;}}\\s1 " + letters + "\\'09 x}",
           // the \* before a symbol or a brace never reaches the reader; before \b it means nothing
           "{\\rtf1\\ansi{\\*\\~\\fs576 " + letters + "}\\tab x}", "{\\rtf1\\ansi{\\*{}\\fs576 " + letters + "}\\tab x}",
           "{\\rtf1\\ansi{\\*\\b\\fs576 " + letters + "}\\tab x}",
@@ -162,6 +176,8 @@ TEST_F(DocumentLimits, ParagraphsTheControlLaysOutEndlesslyAreRefused) {
     }
     EXPECT_GT(load("{\\rtf1 " + repeated(repeated("{\\b x}", 100) + "\\par ", 1000) + "}"), 0);
     EXPECT_EQ(load("{\\rtf1\\ansi\\fs24 " + letters + "\\tab x}"), 8002);
+    // the control applies no style: a style's size sets nothing
+    EXPECT_EQ(load("{\\rtf1{\\stylesheet{\\s1\\fs576 Stor;}}\\s1 " + letters + "\\'09 x}"), 8003);
     EXPECT_EQ(load("{\\rtf1\\ansi\\fs576 " + letters + "\\par\\tab x}"), 8004);
     EXPECT_EQ(load("{\\rtf1\\ansi\\fs576 " + letters + "{\\b\\par}\\tab x}"), 8004);
     for (const char* word :
@@ -179,6 +195,64 @@ TEST_F(DocumentLimits, ParagraphsTheControlLaysOutEndlesslyAreRefused) {
         SCOPED_TRACE(word);
         EXPECT_EQ(load("{\\rtf1\\ansi{\\*\\" + std::string(word) + "\\fs576 " + letters + "}\\tab x}"), 2);
         EXPECT_EQ(editor_text(editor), "\tx");
+    }
+}
+
+// A bitmap's header in hex, as a picture's data begins.
+std::string bitmap_header(long width, long height, int bits, unsigned compression, unsigned colours) {
+    unsigned long fields[][3] = {{0, 4, 40}, {4, 4, (unsigned long)width}, {8, 4, (unsigned long)height}, {12, 2, 1},
+                                 {14, 2, (unsigned long)bits}, {16, 4, compression}, {32, 4, colours}};
+    unsigned char header[40] = {};
+    for (const auto& field : fields) {
+        for (unsigned long i = 0; i < field[1]; i++) header[field[0] + i] = (unsigned char)(field[2] >> (8 * i));
+    }
+    std::string hex;
+    for (unsigned char byte : header) {
+        hex += "0123456789abcdef"[byte >> 4];
+        hex += "0123456789abcdef"[byte & 15];
+    }
+    return hex;
+}
+
+// A table entry without its end, a style sheet of any shape, a field's result after a \*: the text
+// after them comes in whole. A bitmap whose header claims more than its data holds is made up
+// with zero pixels, one whose header the reader cannot use is left out; the text around comes in.
+TEST_F(DocumentLimits, MalformedTablesAndPicturesLeaveTheTextAroundThem) {
+    std::string lying = bitmap_header(2000, 2000, 32, 0, 0), picture = "{\\pict\\dibitmap0 " + lying + "}";
+    std::string sound = bitmap_header(2, 2, 24, 0, 0) + repeated("ff", 16);
+    const struct {
+        std::string file, text;
+    } files[] = {
+        {"{\\rtf1{\\stylesheet{\\s0 Normal}}AB\\par CD}", "AB\r\nCD"},
+        {"{\\rtf1{\\stylesheet\\s0 Normal}AB}", "AB"},
+        {"{\\rtf1{\\colortbl\\red255\\green0\\blue0}AB\\par CD}", "AB\r\nCD"},
+        {"{\\rtf1{\\colortbl;{\\red1}\\red2\r\n}AB}", "AB"},
+        {"{\\rtf1{\\fonttbl{\\f0 Arial\\b}}AB}", "AB"},
+        {"{\\rtf1{\\fonttbl{\\f0}{\\f1{\\*\\panose 02}}}AB}", "AB"},
+        {"{\\rtf1{\\fonttbl\\f0\\b}AB}", "AB"},
+        {"{\\rtf1{\\fonttbl{\\f0 A;}\\b}AB}", "AB"},
+        {"{\\rtf1{\\fonttbl{\\f0 A;{x}B}{\\f1 C;}}AB}", "AB"},
+        {"{\\rtf1{\\fonttbl x{\\f0 A;}}AB}", "AB"},
+        {"{\\rtf1 x{\\*\\fldrslt y}z{\\field{\\*\\fldinst u}{\\*\\fldrslt v}}}", "xyzv"},
+        {"{\\rtf1 A" + picture + "B}", "A B"},
+        {"{\\rtf1 A{\\*\\shppict" + picture + "}B}", "A B"},
+        {"{\\rtf1 A{\\object{\\*\\objdata 00}{\\result" + picture + "}}B}", "A B"},
+        {"{\\rtf1{\\fonttbl{\\f0 Arial}}A" + picture + "B}", "A B"},
+        {"{\\rtf1 A{\\pict\\dibitmap0 " + bitmap_header(65535, -65535, 32, 0, 0) + "00ff}B}", "A B"},
+        {"{\\rtf1 A{\\pict\\dibitmap0 " + sound + "}B}", "A B"},
+        {"{\\rtf1 A{\\pict\\dibitmap0\r\n" + sound.substr(0, 30) + "\\'41 \r\n" + sound.substr(30) + "}B}", "A B"},
+        // headers the reader cannot use, data before the kind, a header cut short: no picture
+        {"{\\rtf1 A{\\pict\\dibitmap0 " + bitmap_header(2, 2, 7, 0, 0) + "}B}", "AB"},
+        {"{\\rtf1 A{\\pict\\dibitmap0 " + bitmap_header(2, 2, 8, 0, 0xffffffff) + "}B}", "AB"},
+        {"{\\rtf1 A{\\pict\\dibitmap0 " + bitmap_header(2, 2, 8, 1, 0) + "}B}", "AB"},
+        {"{\\rtf1 A{\\pict " + lying + "\\dibitmap0}B}", "AB"},
+        {"{\\rtf1 A{\\pict\\dibitmap0 2800\\b " + lying + "}B}", "A B"},
+        {"{\\rtf1 A{\\pict\\dibitmap0{\\pict\\dibitmap0 " + lying + "}}B}", "AB"},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.file.substr(0, 60));
+        EXPECT_GT(load(f.file), 0);
+        EXPECT_EQ(editor_text(editor), f.text);
     }
 }
 

@@ -238,6 +238,7 @@ TEST(RtfGenerated, KeptFilesAreRefusedOrReadAndThenCopiedAndSaved) {
         {"bad-escapes", true, "Osparat"},
         {"binary-data", false, nullptr},
         {"broken-table", false, nullptr},
+        {"deep-nesting", false, "Fel"},  // deeper than the reader holds: read flattened
         {"field-and-table", false, "Se webbsidan nu.\r\nA\tB\r\nSlut"},
         {"huge-numbers", false, nullptr},
         {"long-font-name", false, nullptr},
@@ -248,7 +249,6 @@ TEST(RtfGenerated, KeptFilesAreRefusedOrReadAndThenCopiedAndSaved) {
         {"other-word-processor", false, "Se webbsidan nu.\r\nA\tB\r\nC\tD\r\nSlut"},
         {"picture-data", false, "F\xf6re efter"},  // the picture's data never shows as text
         {"refused-control-word", true, "Osparat"},
-        {"refused-nesting", true, "Osparat"},
         {"refused-tabs", true, "Osparat"},
         {"unterminated", true, "Osparat"},
     };

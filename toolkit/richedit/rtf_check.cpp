@@ -11,7 +11,8 @@
 namespace {
 
 // Measured on the control: 33 nested groups, or a font or style name of about 1,040
-// characters, end the program. The reader collects a name from any run of text (letters,
+// characters, end the program. Groups deeper than its stack are fed as part of the deepest group
+// it holds, without the words that would have the reader skip or read the rest of that group. The reader collects a name from any run of text (letters,
 // \'hh, \: and escaped braces, with line ends and NULs between them left out) wherever its
 // table reader happens to be, which a malformed table can carry far into the body; so every
 // run of text is broken with an empty group, which ends a name and shows nothing, before it
@@ -24,14 +25,21 @@ constexpr int NAME_LIMIT = 768;
 // minutes: its runs are laid out in a time growing with the square of their number.
 constexpr int CHANGE_LIMIT = 20000;
 constexpr int TAB_LIMIT = EDITOR_PARAGRAPH_TABS_LIMIT;
-// Sizes beyond this count as this in the tab's place (a style as the largest size the style
-// sheet names): past it one letter alone takes a tab past the limit.
+// Sizes beyond this count as this in the tab's place: past it one letter alone takes a tab past
+// the limit.
 constexpr long long SIZE_LIMIT = 1000000;  // half-points
 constexpr int SIZE_DEFAULT = 24;
 // The control measures where a tab ends in 32-bit screen units and loops for ever once that is
 // past about 22 million twips at the screen's resolution: a tab further from its paragraph's start
 // than this is refused like endless tabs, each letter before it taken twice its size wide.
 constexpr long long TAB_PLACE_LIMIT = 10000000;  // twips
+// The reader makes a bitmap of a header and the pixels it says follow, reading them wherever the
+// data ends: a bitmap whose data falls short is made up with zero pixels, one whose header the
+// reader cannot use is left out. Pixels are held to a limit per bitmap (a header claiming more
+// keeps the rows within it) and per read, so that making them up stays quick.
+constexpr int BITMAP_HEADER_DIGITS = 80;  // the 40 bytes of the header the reader takes
+constexpr long long BITMAP_BYTES_LIMIT = 16LL << 20;
+constexpr long long BITMAP_BYTES_BUDGET = 32LL << 20;
 
 bool is_one_of(const char* word, const char* const* list) {
     for (; *list; list++) {
@@ -90,16 +98,44 @@ const char* const UNKNOWN_DESTINATION_WORDS[] = {
     "docvar",    "userprops",         "wgrffmtfilter", "htmltag", "mhtmltag",        "htmlbase",
     "shp",       "shpinst",           "shptxt",   "blipuid",   "panose",             "ud",
     "formfield", "oldcprops",         "oldpprops", nullptr};
+// A colour's parts: the colour table's reader takes a '}' right after them for a token of the entry.
+const char* const COLOUR_WORDS[] = {"red", "green", "blue", nullptr};
 // Words that stand for characters: a cell's tab goes before them.
 const char* const TEXT_WORDS[] = {"tab",   "line",  "u",      "emdash", "endash",   "emspace",   "enspace",
                                   "qmspace", "bullet", "lquote", "rquote", "ldblquote", "rdblquote", nullptr};
 
-void put(rtf_filter* f, char c) {
+// Text the reader may take for a picture's data, where it reads all such text at once.
+bool picture_run_open(const rtf_filter* f) {
+    return f->picture.data == RTF_DATA_HEADER || f->picture.data == RTF_DATA_BITS;
+}
+
+// Anything but data ends the reader's run of data: what a bitmap lacks goes in first. A header
+// cut short never went in: the reader has no data yet, and the next run is checked alike.
+void picture_run_end(rtf_filter* f) {
+    rtf_picture* p = &f->picture;
+    if (p->data == RTF_DATA_HEADER) {
+        p->data = RTF_DATA_NONE;
+        p->header_digits = 0;
+        return;
+    }
+    if (p->digits_passed < p->digits_needed) f->zeros_left = p->digits_needed - p->digits_passed;
+    p->data = RTF_DATA_DONE;
+}
+
+void put_raw(rtf_filter* f, char c) {
+    if (f->drop_depth > 0) return;
     if (f->output_size < (int)sizeof f->output) {
         f->output[f->output_size++] = c;
     } else {
         f->refused = true;
     }
+}
+
+void put(rtf_filter* f, char c) {
+    if (f->drop_depth > 0) return;
+    if (picture_run_open(f)) picture_run_end(f);
+    if (c != '\r' && c != '\n') f->colour_last = false;  // line ends never reach the table's reader
+    put_raw(f, c);
 }
 
 void put_text(rtf_filter* f, const char* text) {
@@ -147,7 +183,8 @@ void star_word_seen(rtf_filter* f, const char* word) {
 // here, by what it is fed.
 void put_word(rtf_filter* f, const char* name, bool has_number, long long number) {
     f->text_run = 0;
-    if (f->star_waiting) {
+    // a group flattened into the deepest: a \* there would have the reader skip the rest of that group
+    if (f->star_waiting && f->depth <= DEPTH_LIMIT) {
         put_text(f, "\\*");
         star_word_seen(f, name);
     }
@@ -159,6 +196,7 @@ void put_word(rtf_filter* f, const char* name, bool has_number, long long number
     put_text(f, name);
     if (has_number) put_number(f, number);
     put(f, ' ');
+    f->colour_last = f->colour_depth > 0 && f->drop_depth == 0 && is_one_of(name, COLOUR_WORDS);
 }
 
 // The control's writer ends the program on a negative tab stop; an indent beyond the page
@@ -196,7 +234,9 @@ void text_token(rtf_filter* f, int c, bool plain, bool skipped) {
         put_text(f, "{}");
         f->text_run = 0;
     }
-    if (++f->text_run > NAME_LIMIT) f->refused = true;
+    // where there is no room, no table's reader can be: it skips groups within its entries
+    bool reader_unseen = f->table_loose || f->font_depth > 0;
+    if (++f->text_run > NAME_LIMIT && (room || reader_unseen)) f->refused = true;
 }
 
 // The control lays out a paragraph of letters outside the basic plane in a time growing with the
@@ -235,29 +275,41 @@ void paragraph_end(rtf_filter* f) {
 
 void group_open(rtf_filter* f) {
     f->star_waiting = false;
-    if (++f->depth > DEPTH_LIMIT) f->refused = true;
-    int outer = f->sizes[f->depth - 1 < 33 ? f->depth - 1 : 33];
+    int outer = f->sizes[f->depth < 33 ? f->depth : 33];
+    f->depth++;
     size_now(f) = outer;
     f->group_start = true;
     text_run_end(f);
+    if (f->depth > DEPTH_LIMIT) return;  // flattened: no change for the control
     change_count(f);
     put(f, '{');
 }
 
 void group_close(rtf_filter* f) {
     f->star_waiting = false;
+    if (picture_run_open(f)) picture_run_end(f);
+    if (f->colour_last) put(f, ';');  // the entry's end, where the table's reader looks for it
+    bool flattened = f->depth > DEPTH_LIMIT;
+    // the reader keeps what a flattened group set: its size counts on (the larger, to be sure)
+    if (f->depth == DEPTH_LIMIT + 1) f->sizes[DEPTH_LIMIT] = std::max(f->sizes[DEPTH_LIMIT], f->sizes[DEPTH_LIMIT + 1]);
+    bool dropped = f->drop_depth > 0 && f->depth >= f->drop_depth;
     if (f->depth > 0 && --f->depth == 0) f->outer_closed = true;
+    if (f->drop_depth > f->depth) {
+        dropped = dropped && !f->drop_keeps_close;
+        f->drop_depth = 0;
+    }
+    if (f->picture.depth > f->depth) f->picture = rtf_picture{};
+    if (f->colour_depth > f->depth) f->colour_depth = 0;
     if (f->hidden_depth > f->depth) f->hidden_depth = 0;
     if (f->table_depth > f->depth) f->table_depth = 0;
     if (f->star_depth > f->depth) f->star_depth = 0;
     if (f->picture_depth > f->depth) f->picture_depth = 0;
-    if (f->style_depth > f->depth) f->style_depth = 0;
     if (f->font_depth > f->depth) f->font_depth = 0;
     if (f->skip_depth > f->depth) f->skip_depth = 0;
     if (f->doubt_depth > f->depth) f->doubt_depth = 0;
     f->group_start = false;
     text_run_end(f);
-    put(f, '}');
+    if (!flattened && !dropped) put(f, '}');
 }
 
 // The first word of a group names what the group is.
@@ -270,14 +322,39 @@ void destination_seen(rtf_filter* f, const char* word) {
     }
     // inside a table the table's reader takes the text as names, pictures or not
     if (strcmp(word, "pict") == 0 && f->picture_depth == 0 && f->table_depth == 0) f->picture_depth = f->depth;
+}
+
+// The words that start a reader of their own, wherever they stand: each reads to the end of the
+// group it stands in. False when the word is left out.
+bool reader_word_take(rtf_filter* f, const char* word) {
+    if (strcmp(word, "stylesheet") == 0) {
+        // the control applies no style, and its sheet's reader reads past a malformed sheet
+        if (f->drop_depth == 0) {
+            f->drop_depth = f->depth;
+            f->drop_keeps_close = true;
+        }
+        return false;
+    }
     if (strcmp(word, "fonttbl") == 0 && f->font_depth == 0) {
         f->font_depth = f->depth;
-        f->font_waiting = true;
+        f->font_kind = RTF_FONTS_UNKNOWN;
+        f->font_lettered = f->font_entry_ended = false;
     }
-    if (strcmp(word, "stylesheet") == 0 && f->style_depth == 0) {
-        f->style_depth = f->depth;
-        f->style_waiting = true;
+    if (strcmp(word, "colortbl") == 0 && f->colour_depth == 0) f->colour_depth = f->depth;
+    if (strcmp(word, "pict") == 0) {
+        // a picture within a picture: the inner reader would read on past the outer picture's end
+        if (f->picture.depth > 0) return false;
+        f->picture = rtf_picture{};
+        f->picture.depth = f->depth;
     }
+    if (strcmp(word, "dibitmap") == 0) {
+        // a bitmap only of data checked from its start: none where a table's reader may be reading
+        rtf_picture* p = &f->picture;
+        bool checked = p->data == RTF_DATA_NONE || p->bitmap_named;
+        if (p->depth == 0 || f->table_depth > 0 || f->table_loose || !checked) return false;
+        p->bitmap_named = true;
+    }
+    return true;
 }
 
 // No line of a paragraph stands left of the page or beyond what the control can save. Both
@@ -314,15 +391,25 @@ void body_word(rtf_filter* f, const char* word, bool has_number, long long numbe
 void word_take(rtf_filter* f, const rtf_token& token) {
     const char* word = token.word;
     long long number = token.number;
+    // in a flattened group a destination would have the reader skip or read the rest of the deepest
+    if (f->depth > DEPTH_LIMIT && is_in_order_one_of(word, DESTINATION_WORDS)) return;
+    // a field's result after a \* is shown like any other
+    if (f->star_waiting && (strcmp(word, "fldrslt") == 0 || strcmp(word, "field") == 0)) {
+        if (f->star_hid) f->hidden_depth = 0;
+        if (f->star_marked) f->star_depth = 0;
+        f->star_waiting = false;
+    }
     if (strcmp(word, "fs") == 0) {
         // a negative size is as large for the control, and never held to its cap of 1,638 points
         long long size = number < 0 ? -number : number;
         size_now(f) = token.has_number && size > 0 ? (int)std::min<long long>(size, SIZE_LIMIT) : SIZE_DEFAULT;
-        if (f->style_depth > 0 && size_now(f) > f->style_size) f->style_size = size_now(f);
     }
     if (strcmp(word, "plain") == 0) size_now(f) = SIZE_DEFAULT;
-    if (strcmp(word, "s") == 0 || strcmp(word, "cs") == 0) size_now(f) = f->style_size;
     if (f->group_start) destination_seen(f, word);
+    if (!reader_word_take(f, word)) {
+        f->group_start = false;
+        return;
+    }
     f->group_start = false;
     // a tab wherever it stands: the count may only ever be too high
     bool is_unicode = strcmp(word, "u") == 0;
@@ -389,9 +476,12 @@ void symbol_take(rtf_filter* f, int c, bool skipped) {
         text_run_end(f);  // any other symbol ends a name in the reader's buffer
         if (c == '~' || c == '_') text_seen(f);  // a hard space or hyphen in the text
         if (c != '\r' && c != '\n') change_count(f);
-        if (c == '*' && group_start) {
-            if (f->star_depth == 0) f->star_depth = f->depth;
-            if (f->hidden_depth == 0) f->hidden_depth = f->depth;
+        if (c == '*') f->star_marked = f->star_hid = false;
+        if (c == '*' && group_start && f->depth <= DEPTH_LIMIT) {
+            f->star_marked = f->star_depth == 0;
+            f->star_hid = f->hidden_depth == 0;
+            if (f->star_marked) f->star_depth = f->depth;
+            if (f->star_hid) f->hidden_depth = f->depth;
             f->group_start = true;  // the word after it names the group
         }
         if ((c == '\r' || c == '\n') && in_body(f)) paragraph_end(f);
@@ -416,57 +506,162 @@ void hex_take(rtf_filter* f, const rtf_token& token) {
     if (strlen(token.hex) == 2 && token.value == '\t') count_tab(f);
 }
 
-// The style sheet's reader reads an entry up to its ';' whatever braces stand between (a \* ends
-// it at its group's end) and then takes one token for the entry's end. Unless every entry is a
-// group ended by ";}" or holding a \*, it reads on past the sheet, and would take the data of a
-// picture there for a style name far longer than its buffer: such data is then broken up too.
-void style_sheet_follow(rtf_filter* f, rtf_token_kind kind, int c, bool skipped) {
-    if (f->style_depth == 0 || kind == RTF_NOTHING || kind == RTF_BINARY || kind == RTF_END) return;
-    if (kind == RTF_TEXT && (c == '\r' || c == '\n' || c == '\0')) return;
-    if (f->depth == f->style_depth) {
-        if (kind == RTF_GROUP_CLOSE && !f->style_waiting) f->table_loose = true;
-        f->style_waiting = false;  // an entry begins, in braces or not
-        f->entry_named = f->entry_starred = false;
-    } else if (f->depth == f->style_depth + 1) {
-        if (kind == RTF_GROUP_CLOSE) {
-            f->style_waiting = f->entry_named || f->entry_starred;
-        } else if (f->entry_named) {
-            f->entry_named = f->entry_starred = false;  // the reader took this for the entry's end
-        } else if (kind == RTF_TEXT && c == ';' && !skipped) {
-            f->entry_named = true;
-        } else if (kind == RTF_SYMBOL && c == '*') {
-            f->entry_starred = true;
-        }
-    }
-    // the reader skips a group deeper in an entry whole
+// Whether the reader takes the token for a letter of a name: text, \'hh and escaped characters.
+bool letter_is(const rtf_token& token) {
+    int c = token.value;
+    return (token.kind == RTF_TEXT && c != '\t') || token.kind == RTF_HEX ||
+           (token.kind == RTF_SYMBOL && (c == '\\' || c == '{' || c == '}' || c == ':'));
 }
 
-// The font table's reader ends an entry at its ';' or at a '}' and then, for an entry in braces,
-// takes one token more for its closing brace; it hands back a '}' met right after a letter, but
-// one met after a word or a group ends the entry and the reader reads on past the table.
-void font_table_follow(rtf_filter* f, rtf_token_kind kind, int c) {
-    if (f->font_depth == 0 || kind == RTF_NOTHING || kind == RTF_BINARY || kind == RTF_END) return;
-    if (kind == RTF_TEXT && (c == '\r' || c == '\n' || c == '\0')) return;
-    bool letter = (kind == RTF_TEXT && c != '\t') || kind == RTF_HEX ||
-                  (kind == RTF_SYMBOL && (c == '\\' || c == '{' || c == '}' || c == ':'));
+// The font table's reader ends an entry at its ';' or at a '}'. It hands a '}' met right after a
+// letter back; after a ';' it takes one token more for the closing brace of an entry in braces;
+// after anything else the '}' is taken, and the reader would read on past the table, taking the
+// text after it for names. So a ';' goes in before every such '}', what stands after an entry's
+// ';' or between entries in braces is left out (a group of it whole), and so is all that stands
+// before the first entry tells how the entries stand. True when the token is left out.
+bool font_table_follow(rtf_filter* f, const rtf_token& token) {
+    rtf_token_kind kind = token.kind;
+    if (f->font_depth == 0 || kind == RTF_NOTHING || kind == RTF_BINARY || kind == RTF_END) return false;
+    if (kind == RTF_TEXT && (token.value == '\r' || token.value == '\n' || token.value == '\0')) return false;
+    bool letter = letter_is(token);
     if (f->depth == f->font_depth) {
-        if (kind == RTF_GROUP_CLOSE && !f->font_waiting) f->table_loose = true;
-        f->font_waiting = letter;
-        f->entry_lettered = false;
-    } else if (f->depth == f->font_depth + 1) {
-        if (kind == RTF_GROUP_CLOSE) f->font_waiting = f->entry_lettered;
-        f->entry_lettered = letter;
+        if (kind == RTF_GROUP_CLOSE) {
+            if (f->font_kind == RTF_FONTS_PLAIN && !f->font_lettered) put(f, ';');
+            return false;
+        }
+        if (f->font_kind == RTF_FONTS_UNKNOWN) {
+            if (kind == RTF_GROUP_OPEN) {
+                f->font_kind = RTF_FONTS_BRACED;
+            } else if (kind == RTF_WORD && strcmp(token.word, "f") == 0) {
+                f->font_kind = RTF_FONTS_PLAIN;
+            } else {
+                return true;
+            }
+        }
+        if (f->font_kind == RTF_FONTS_PLAIN) {
+            f->font_lettered = letter;
+            return false;
+        }
+        if (kind != RTF_GROUP_OPEN) return true;
+        f->font_lettered = f->font_entry_ended = false;
+        return false;
+    }
+    if (f->depth != f->font_depth + 1 || f->font_kind != RTF_FONTS_BRACED) return false;
+    if (kind == RTF_GROUP_CLOSE) {
+        if (!f->font_lettered) put(f, ';');
+        return false;
+    }
+    if (f->font_entry_ended) {
+        if (kind != RTF_GROUP_OPEN) return true;
+        if (f->drop_depth == 0) {
+            f->drop_depth = f->depth + 1;  // the group it opens, braces and all
+            f->drop_keeps_close = false;
+        }
+        return false;
+    }
+    f->font_lettered = letter;
+    if (kind == RTF_TEXT && token.value == ';') f->font_entry_ended = true;
+    return false;
+}
+
+int hex_digit_value(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    return (c | 0x20) - 'a' + 10;
+}
+
+// A field of the header, of size bytes from offset, written least significant byte first.
+unsigned long header_field(const char* digits, int offset, int size) {
+    unsigned long value = 0;
+    for (int i = size - 1; i >= 0; i--) {
+        const char* pair = digits + 2 * (offset + i);
+        value = value << 8 | (unsigned long)(hex_digit_value(pair[0]) << 4 | hex_digit_value(pair[1]));
+    }
+    return value;
+}
+
+void header_field_set(char* digits, int offset, int size, unsigned long value) {
+    for (int i = 0; i < size; i++, value >>= 8) {
+        digits[2 * (offset + i)] = "0123456789abcdef"[(value >> 4) & 15];
+        digits[2 * (offset + i) + 1] = "0123456789abcdef"[value & 15];
     }
 }
 
-// A token of a table as its reader takes it.
-void table_follow(rtf_filter* f, rtf_token_kind kind, int c, bool skipped) {
-    style_sheet_follow(f, kind, c, skipped);
-    font_table_follow(f, kind, c);
+// The bytes of data the reader makes a bitmap of with this header (the header, colours and
+// pixels, each where the reader looks for it), or -1 for a header it is not to have. A header
+// claiming more pixels than the limit keeps fewer rows.
+long long bitmap_bytes_needed(char* digits) {
+    unsigned long size = header_field(digits, 0, 4), planes = header_field(digits, 12, 2);
+    unsigned long bits = header_field(digits, 14, 2), compression = header_field(digits, 16, 4);
+    unsigned long colours_used = header_field(digits, 32, 4);
+    long long width = (int32_t)header_field(digits, 4, 4), height = (int32_t)header_field(digits, 8, 4);
+    if (size != 40 || planes != 1 || width <= 0 || width > (1 << 20) || height == 0 || height == INT32_MIN) return -1;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return -1;
+    if (compression != BI_RGB && !(compression == BI_BITFIELDS && (bits == 16 || bits == 32))) return -1;
+    long long palette = bits <= 8 ? 1LL << bits : 0;
+    if (colours_used > (unsigned long)(bits <= 8 ? palette : 256)) return -1;
+    long long colours = colours_used ? (long long)colours_used : palette;
+    long long stride = (width * (long long)bits + 31) / 32 * 4;
+    long long rows = height < 0 ? -height : height;
+    if (rows * stride > BITMAP_BYTES_LIMIT) {
+        rows = BITMAP_BYTES_LIMIT / stride;
+        if (rows == 0) return -1;
+        header_field_set(digits, 8, 4, (unsigned long)(height < 0 ? -rows : rows));
+    }
+    // the reader looks for the pixels after a header and one colour, then the colours the header
+    // counts; the three masks of bit fields stand after the header
+    return (long long)sizeof(BITMAPINFO) + 3 * 4 + colours * 4 + rows * stride;
+}
+
+// The header complete: it goes in as the reader may have it, or the picture's data is left out.
+void bitmap_header_judge(rtf_filter* f) {
+    rtf_picture* p = &f->picture;
+    long long bytes = bitmap_bytes_needed(p->header);
+    if (bytes < 0 || bytes > f->bitmap_bytes_left) {
+        p->data = RTF_DATA_DROPPED;
+        return;
+    }
+    f->bitmap_bytes_left -= bytes;
+    p->data = RTF_DATA_BITS;
+    p->digits_needed = 2 * bytes;
+    p->digits_passed = BITMAP_HEADER_DIGITS;
+    for (char digit : p->header) put_raw(f, digit);
+}
+
+// A token of text at a checked picture's own level goes to its data, which is hex: anything else
+// there is left out, line ends and all, so that the filter knows the reader's run exactly. True
+// when the token is taken here.
+bool picture_data_take(rtf_filter* f, const rtf_token& token) {
+    rtf_picture* p = &f->picture;
+    if (p->depth == 0 || p->data == RTF_DATA_DONE || f->depth != p->depth || f->drop_depth > 0) return false;
+    // a \uN's stand-in is the reader's to skip, and line ends and NULs it never sees
+    int c = token.value;
+    if (token.skipped || !(token.kind == RTF_TEXT || letter_is(token))) return false;
+    if (token.kind == RTF_TEXT && (c == '\r' || c == '\n' || c == '\0') && !p->bitmap_named) return false;
+    if (!p->bitmap_named) {
+        p->data = RTF_DATA_DONE;  // data no header was checked in: no bitmap may be made of it
+        return false;
+    }
+    bool digit = token.kind == RTF_TEXT && ((c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'));
+    if (!digit) return true;
+    switch (p->data) {
+        case RTF_DATA_NONE:
+            p->data = RTF_DATA_HEADER;
+            [[fallthrough]];
+        case RTF_DATA_HEADER:
+            p->header[p->header_digits++] = (char)c;
+            if (p->header_digits == BITMAP_HEADER_DIGITS) bitmap_header_judge(f);
+            return true;
+        case RTF_DATA_BITS:
+            put_raw(f, (char)c);
+            p->digits_passed++;
+            return true;
+        default:
+            return true;
+    }
 }
 
 void token_take(rtf_filter* f, const rtf_token& token) {
-    table_follow(f, token.kind, token.value, token.skipped);
+    if (font_table_follow(f, token) || picture_data_take(f, token)) return;
     switch (token.kind) {
         case RTF_GROUP_OPEN:
             return group_open(f);
@@ -511,7 +706,10 @@ bool input_fill(rtf_filter* f) {
 // Plain text goes through as it is, without the byte-by-byte tokens, up to where its run of
 // text may need a break.
 DWORD plain_run(rtf_filter* f) {
-    if (f->pending_tabs > 0) return 0;
+    // the tables and a bitmap's data are taken token by token
+    bool token_by_token = f->font_depth > 0 || f->colour_depth > 0 || f->drop_depth > 0 ||
+                          (f->picture.depth > 0 && f->picture.data != RTF_DATA_DONE);
+    if (f->pending_tabs > 0 || token_by_token) return 0;
     DWORD end = f->input_at;
     while (end < f->input_size && f->text_run < NAME_BREAK) {
         // no further than the break, unless a ';' ends the name on the way
@@ -529,7 +727,8 @@ DWORD plain_run(rtf_filter* f) {
 
 void rtf_filter_start(rtf_filter* filter, EDITSTREAMCALLBACK source, DWORD_PTR cookie) {
     memset(filter, 0, sizeof *filter);
-    filter->sizes[0] = filter->style_size = SIZE_DEFAULT;
+    filter->sizes[0] = SIZE_DEFAULT;
+    filter->bitmap_bytes_left = BITMAP_BYTES_BUDGET;
     rtf_tokens_start(&filter->tokens);
     filter->source = source;
     filter->source_cookie = cookie;
@@ -539,6 +738,13 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
     rtf_filter* f = (rtf_filter*)cookie;
     LONG moved = 0;
     while (moved < count && !f->refused) {
+        if (f->zeros_left > 0) {
+            LONG take = f->zeros_left < count - moved ? (LONG)f->zeros_left : count - moved;
+            memset(buffer + moved, '0', take);
+            f->zeros_left -= take;
+            moved += take;
+            continue;
+        }
         if (f->output_at < f->output_size) {
             LONG take = f->output_size - f->output_at;
             if (take > count - moved) take = count - moved;
@@ -560,9 +766,6 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
         if (run > count - moved) run = count - moved;
         if (run > 0) {
             f->group_start = false;
-            for (LONG i = 0; (f->style_depth > 0 || f->font_depth > 0) && i < run; i++) {
-                table_follow(f, RTF_TEXT, f->input[f->input_at + i], false);
-            }
             if (letters_shown(f)) f->row_width += 2 * 10 * (long long)size_now(f) * run;
             memcpy(buffer + moved, f->input + f->input_at, run);
             f->input_at += run;

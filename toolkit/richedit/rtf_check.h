@@ -1,12 +1,33 @@
 // What the control's RTF reader is fed from a file or the clipboard. A first pass refuses what
 // would overrun the reader; while the control reads, a filter between the source and the reader
 // keeps what it is fed within values the control can show, copy and save: no negative indent or
-// tab stop, numbers within 32 bits, a field's visible result as text, table cells as tabs.
+// tab stop, numbers within 32 bits, a field's visible result as text, table cells as tabs, groups
+// deeper than the reader's stack flattened, tables whose entries end where the reader looks for
+// their end, no style sheet (the control applies no style), a bitmap's data as long as its header
+// says.
 #pragma once
 #include <windows.h>
 #include <richedit.h>
 
 #include "toolkit/richedit/rtf_tokens.h"
+
+// How the font table's entries stand, known from the first thing in it: each in braces, or one
+// after another, each ended by a ';'.
+enum rtf_font_table_kind { RTF_FONTS_UNKNOWN, RTF_FONTS_BRACED, RTF_FONTS_PLAIN };
+
+// Where a picture's first run of data stands, which the reader reads at once into one buffer:
+// for a bitmap it is held back until its header is judged, then passed and counted.
+enum rtf_picture_data { RTF_DATA_NONE, RTF_DATA_HEADER, RTF_DATA_BITS, RTF_DATA_DROPPED, RTF_DATA_DONE };
+
+// A picture the reader reads from the word that names it to the end of its group.
+struct rtf_picture {
+    int depth;  // that group, 0 when none
+    bool bitmap_named;  // a \dibitmap went in before any data: the data is checked
+    rtf_picture_data data;
+    char header[80];  // the bitmap header's hex digits, held back until complete
+    int header_digits;
+    long long digits_needed, digits_passed;
+};
 
 // The state of one filtered read; its fields are the filter's own.
 struct rtf_filter {
@@ -18,20 +39,27 @@ struct rtf_filter {
     bool input_ended, read_failed, refused;
     char output[4608];  // what one byte of the file turns into: a control word, the tabs of the cells
     int output_at, output_size;  // past the output's end the read is refused, never written beyond
+    long long zeros_left;  // zero digits a bitmap lacks, handed over before the output
+    long long bitmap_bytes_left;  // what the bitmaps of this read may still claim
     rtf_tokens tokens;
     int depth;
     bool outer_closed;  // the document's own group has closed: the reader stops there
     bool group_start, star_waiting;
+    bool star_hid, star_marked;  // the last \* began the hidden group and its star group
     int hidden_depth, table_depth, star_depth;  // the outermost group of each kind, 0 when none
     int picture_depth;  // the outermost picture outside the tables, 0 when none
-    int style_depth;  // the style sheet's group, 0 when outside it
-    // The style sheet's reader waits for an entry or the sheet's end; an entry ended by ';' or
-    // holding a \*; a table's reader may be reading where no table is seen (its names unbounded).
-    bool style_waiting, entry_named, entry_starred, table_loose;
-    // The font table's group, 0 when outside it; its reader in step at the table's level, and the
-    // entry's last token a letter.
+    // Nothing goes in from this group on, 0 when none; its closing brace only when drop_keeps_close.
+    int drop_depth;
+    bool drop_keeps_close;
+    bool table_loose;  // a table's reader may be reading where no table is seen (its names unbounded)
+    // The font table's group (0 when outside it), the way its entries stand, and whether the last
+    // token of the entry being read was a letter or ';' and whether a ';' ended it.
     int font_depth;
-    bool font_waiting, entry_lettered;
+    rtf_font_table_kind font_kind;
+    bool font_lettered, font_entry_ended;
+    int colour_depth;  // the colour table's group, 0 when outside it
+    bool colour_last;  // the last thing that went in was a colour's red, green or blue
+    rtf_picture picture;
     // The outermost group whose letters the reader surely never shows, and the outermost whose
     // rest it may skip (where a paragraph end need not end the paragraph); 0 when none.
     int skip_depth, doubt_depth;
@@ -39,7 +67,6 @@ struct rtf_filter {
     int tabs, pending_tabs, changes, wide_letters;
     int sizes[34];  // the letters' size (half-points) in each open group, the outermost first
     long long row_width;  // twips the paragraph's text may reach so far
-    int style_size;  // the largest size the style sheet names, what a style may set
     long long left_indent, first_indent;
     // Null, or control words fed after the opening \rtf and every \pard in the body, the indents
     // and tab stops of the paragraphs' own then left out: the layout a load puts them all on.
