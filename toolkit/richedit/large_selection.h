@@ -25,3 +25,4 @@ using selection_operation = LRESULT (*)(HWND editor, WNDPROC control, UINT messa
 // exactly; the caller then leaves it to the control.
 bool large_selection_replace(HWND editor, WNDPROC control, selection_operation operation, UINT message,
                              WPARAM wparam, LPARAM lparam);
+

@@ -316,20 +316,20 @@ int editor_replace_selection(HWND editor, const char* text, const char* replacem
     return replaced;
 }
 
-// Each match is replaced in place with the control's undo off, so the control keeps every
-// format around it and spends nothing on 100,000 undo steps; the document before and after, kept
-// as RTF, is the one step Undo and Redo take while nothing else changed.
-int editor_replace_all(HWND editor, const char* text, const char* replacement, DWORD flags) {
+// Each match is replaced with the control's undo off, so the control keeps every format around it
+// and spends nothing on 100,000 undo steps; the document before and after, kept as RTF, is the one
+// step Undo and Redo take while nothing else changed.
+int editor_replace_all(HWND* editor, const char* text, const char* replacement, DWORD flags) {
     if (!text || !text[0]) return 0;
-    CHARRANGE first = match_in(editor, text, flags, 0, -1);
+    CHARRANGE first = match_in(*editor, text, flags, 0, -1);
     if (first.cpMin < 0) return 0;
     HCURSOR kept = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    document_step_begin(editor);
-    SendMessageA(editor, WM_SETREDRAW, FALSE, 0);
-    int count = replace_every_match(editor, text, replacement, flags, first.cpMin);
-    SendMessageA(editor, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(editor, nullptr, TRUE);
-    document_step_end(editor);
+    document_step_begin(*editor);
+    SendMessageA(*editor, WM_SETREDRAW, FALSE, 0);
+    int count = replace_every_match(*editor, text, replacement, flags, first.cpMin);
+    SendMessageA(*editor, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(*editor, nullptr, TRUE);
+    document_step_end(*editor);
     SetCursor(kept);
     return count;
 }

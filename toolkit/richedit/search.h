@@ -42,4 +42,4 @@ bool editor_find_next(HWND editor, const char* text, DWORD flags);
 int editor_replace_selection(HWND editor, const char* text, const char* replacement, DWORD flags);
 // Replaces every match in the document; the number replaced. The control's own undo steps are
 // forgotten, and the whole replacement is one document step (document_step_undo and _redo).
-int editor_replace_all(HWND editor, const char* text, const char* replacement, DWORD flags);
+int editor_replace_all(HWND* editor, const char* text, const char* replacement, DWORD flags);
