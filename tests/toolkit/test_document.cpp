@@ -12,6 +12,7 @@
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/rtf_write.h"
+#include "toolkit/richedit/search.h"
 #include "toolkit/richedit/text_encoding.h"
 
 namespace {
@@ -306,7 +307,8 @@ TEST(RtfWritten, IsMendedIntoTheFileItShouldBe) {
 
 // Every generated document comes back from an RTF and a text file with every letter, and from
 // RTF with every character's and paragraph's format; another word processor reads a sample of
-// them with the same letters and every line of every paragraph on its margin.
+// them with the same letters and every line of every paragraph on its margin. Replace all in
+// pieces of the document gives what it gives in place.
 TEST_F(Document, GeneratedDocumentsComeBackIdenticalHereAndInAnotherWordProcessor) {
     std::mt19937 random(20261208);
     for (int round = 0; round < 12; round++) {
@@ -337,6 +339,16 @@ TEST_F(Document, GeneratedDocumentsComeBackIdenticalHereAndInAnotherWordProcesso
             }
             DestroyWindow(other);
         }
+        // Replace all makes the same document paragraph by paragraph as in place
+        int loaded = 0, matches = 0;
+        for (char16_t letter : letters) matches += letter == u'\u00e4';
+        HWND in_place = load_fresh(path, &loaded), in_pieces = load_fresh(path, &loaded);
+        EXPECT_EQ(editor_replace_all(&in_place, "\xe4", "e", FR_MATCHCASE), matches);
+        EXPECT_EQ(editor_replace_all_in_pieces(&in_pieces, "\xe4", "e", FR_MATCHCASE, 1), matches);
+        EXPECT_EQ(editor_letters(in_pieces), editor_letters(in_place));
+        EXPECT_EQ(formats_seen(in_pieces), formats_seen(in_place));
+        DestroyWindow(in_place);
+        DestroyWindow(in_pieces);
         if (!sampled) continue;
         std::string seen_text = converted_by_another_word_processor(rtf, "txt:Text\\ \\(encoded\\):UTF8", "txt");
         std::string expected = utf8_of(letters);

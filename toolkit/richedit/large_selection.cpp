@@ -14,6 +14,7 @@ namespace {
 
 constexpr LONG SCAN_BLOCK = 4096;  // characters read at a time looking for a paragraph's end
 constexpr LONG TO_END = -1;
+constexpr int SCRATCH_HEIGHT = 30000;  // pixels: more than a piece's lines at any usual size
 
 CHARRANGE selection_of(HWND editor) {
     CHARRANGE range = {0, 0};
@@ -145,6 +146,14 @@ void parent_tell(HWND editor) {
     }
 }
 
+// Reads a piece's RTF at the end of the control; false unless it brought exactly length characters.
+bool piece_append(HWND target, const std::string& rtf, LONG length) {
+    LONG before = editor_text_length(target);
+    editor_select(target, TO_END, TO_END);
+    document_rtf_read(target, rtf, SFF_SELECTION);
+    return editor_text_length(target) == before + length;
+}
+
 // A hidden control like the editor that keeps no undo steps and tells its parent nothing.
 HWND quiet_twin_make(HWND editor) {
     HWND twin = editor_twin_make(editor);
@@ -152,6 +161,58 @@ HWND quiet_twin_make(HWND editor) {
     SendMessageA(twin, EM_SETEVENTMASK, 0, 0);
     SendMessageA(twin, EM_SETUNDOLIMIT, 0, 0);
     return twin;
+}
+
+// The piece [from, to) of the editor changed alone, appended to the twin; the changes made, -1
+// when the piece did not come across whole. *caret is where the last change ended in the twin.
+int piece_change_append(HWND editor, HWND twin, LONG from, LONG to, const piece_change& change, LONG* caret) {
+    // a new scratch control for each piece: one emptied keeps the last paragraph's format
+    HWND scratch = quiet_twin_make(editor);
+    if (!scratch) return -1;
+    // Each selection of a change costs a visible selection its repainting, and a caret out of
+    // sight a scroll: together about three quarters of the time, so the scratch shows no
+    // selection and is taller than its piece.
+    SendMessageA(scratch, EM_HIDESELECTION, TRUE, 0);
+    RECT place;
+    if (GetWindowRect(scratch, &place)) {
+        SetWindowPos(scratch, nullptr, 0, 0, place.right - place.left, SCRATCH_HEIGHT, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    int count = -1;
+    if (piece_append(scratch, range_rtf(editor, from, to), to - from)) {
+        count = change.change(scratch, change.data);
+        LONG done = selection_of(scratch).cpMax;
+        LONG start = editor_text_length(twin);
+        LONG length = editor_text_length(scratch);
+        if (!piece_append(twin, range_rtf(scratch, 0, length), length)) {
+            count = -1;
+        } else if (count > 0) {
+            *caret = start + done;
+        }
+    }
+    DestroyWindow(scratch);
+    return count;
+}
+
+// Builds the twin from the editor piece by piece; the changes made, or -1.
+int pieces_change(HWND editor, HWND twin, LONG piece_length, const piece_change& change, LONG* caret) {
+    LONG length = editor_text_length(editor);
+    int count = 0;
+    for (LONG from = 0; from < length;) {
+        LONG next = change.next(editor, from, change.data);
+        // the paragraphs before the next change (all that is left when there is none) as they are
+        LONG start = next < 0 ? length : paragraph_start(editor, next);
+        if (start < from) start = from;
+        if (start > from && !piece_append(twin, range_rtf(editor, from, start), start - from)) return -1;
+        if (start >= length) break;
+        LONG reach = start + piece_length < length ? start + piece_length : length;
+        LONG end = paragraph_next_start(editor, reach > next ? reach - 1 : next, length);
+        if (end == TO_END) end = length;
+        int changed = piece_change_append(editor, twin, start, end, change, caret);
+        if (changed < 0) return -1;
+        count += changed;
+        from = end;
+    }
+    return count;
 }
 
 }  // namespace
@@ -219,4 +280,40 @@ bool large_selection_replace(HWND editor, WNDPROC control, selection_operation o
     parent_tell(twin);
     SetCursor(kept);
     return true;
+}
+
+int large_document_change(HWND* editor, LONG piece_length, const piece_change& change) {
+    HWND old = *editor;
+    HCURSOR kept = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    CHARRANGE selection = selection_of(old);
+    LPARAM events = SendMessageA(old, EM_GETEVENTMASK, 0, 0);
+    // the pieces are read from the editor by selecting them, which nobody is to see or hear of
+    SendMessageA(old, EM_SETEVENTMASK, 0, 0);
+    SendMessageA(old, WM_SETREDRAW, FALSE, 0);
+    final_paragraph final = final_paragraph_take(old);
+    HWND twin = quiet_twin_make(old);
+    LONG caret = -1;
+    int count = twin ? pieces_change(old, twin, piece_length, change, &caret) : -1;
+    SendMessageA(old, WM_SETREDRAW, TRUE, 0);
+    if (count < 0) {
+        if (twin) DestroyWindow(twin);
+        editor_select(old, selection.cpMin, selection.cpMax);
+        SendMessageA(old, EM_SETEVENTMASK, 0, events);
+        SetCursor(kept);
+        return -1;
+    }
+    final_paragraph_set(twin, final);
+    if (caret < 0) {
+        editor_select(twin, selection.cpMin, selection.cpMax);
+    } else {
+        editor_select(twin, caret, caret);
+    }
+    SendMessageA(twin, EM_SETUNDOLIMIT, EDITOR_UNDO_LIMIT, 0);
+    editor_clear_undo(twin);
+    editor_twin_put_in_place(editor, twin);
+    SendMessageA(twin, EM_SETEVENTMASK, 0, events);
+    SendMessageA(twin, EM_SCROLLCARET, 0, 0);
+    parent_tell(twin);
+    SetCursor(kept);
+    return count;
 }
