@@ -146,12 +146,54 @@ void parent_tell(HWND editor) {
     }
 }
 
-// Reads a piece's RTF at the end of the control; false unless it brought exactly length characters.
-bool piece_append(HWND target, const std::string& rtf, LONG length) {
-    LONG before = editor_text_length(target);
+// The format of the paragraph holding at; the selection moves there.
+PARAFORMAT2 paragraph_format_at(HWND editor, LONG at) {
+    PARAFORMAT2 format;
+    memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    editor_select(editor, at, at);
+    SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
+    return format;
+}
+
+// The control's writer leaves out the format of a selection's first paragraphs when it is the
+// same as the paragraph's before the selection (it compares each paragraph with the one before,
+// inside the selection or not), and its reader gives a paragraph without a format of its own the
+// format of the paragraph it reads into. So the RTF of [from, ...) is read into a paragraph that
+// first takes the format of the paragraph before from in the source: that of the document's
+// first paragraph is always written.
+struct piece_taken {
+    std::string rtf;
+    bool after_paragraph;  // false for a piece at the document's start
+    PARAFORMAT2 before;    // the format of the paragraph before it
+};
+
+piece_taken piece_take(HWND source, LONG from, LONG to) {
+    piece_taken piece;
+    piece.rtf = range_rtf(source, from, to);
+    piece.after_paragraph = from > 0;
+    if (piece.after_paragraph) piece.before = paragraph_format_at(source, from - 1);
+    return piece;
+}
+
+// Reads the piece at the end of the target.
+void piece_read(HWND target, const piece_taken& piece) {
+    if (piece.after_paragraph) {
+        PARAFORMAT2 landing = paragraph_format_at(target, editor_text_length(target));
+        PARAFORMAT2 wanted = piece.before;
+        // only what differs: a property set is kept apart from the one read, and written again
+        wanted.dwMask = paragraph_differences(landing, piece.before);
+        if (wanted.dwMask) SendMessageA(target, EM_SETPARAFORMAT, 0, (LPARAM)&wanted);
+    }
     editor_select(target, TO_END, TO_END);
-    document_rtf_read(target, rtf, SFF_SELECTION);
-    return editor_text_length(target) == before + length;
+    document_rtf_read(target, piece.rtf, SFF_SELECTION);
+}
+
+// Reads the source's [from, to) at the end of the target; false unless all of it came.
+bool piece_append(HWND source, LONG from, LONG to, HWND target) {
+    LONG before = editor_text_length(target);
+    piece_read(target, piece_take(source, from, to));
+    return editor_text_length(target) == before + to - from;
 }
 
 // A hidden control like the editor that keeps no undo steps and tells its parent nothing.
@@ -178,12 +220,12 @@ int piece_change_append(HWND editor, HWND twin, LONG from, LONG to, const piece_
         SetWindowPos(scratch, nullptr, 0, 0, place.right - place.left, SCRATCH_HEIGHT, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     int count = -1;
-    if (piece_append(scratch, range_rtf(editor, from, to), to - from)) {
+    if (piece_append(editor, from, to, scratch)) {
         count = change.change(scratch, change.data);
         LONG done = selection_of(scratch).cpMax;
         LONG start = editor_text_length(twin);
         LONG length = editor_text_length(scratch);
-        if (!piece_append(twin, range_rtf(scratch, 0, length), length)) {
+        if (!piece_append(scratch, 0, length, twin)) {
             count = -1;
         } else if (count > 0) {
             *caret = start + done;
@@ -202,7 +244,7 @@ int pieces_change(HWND editor, HWND twin, LONG piece_length, const piece_change&
         // the paragraphs before the next change (all that is left when there is none) as they are
         LONG start = next < 0 ? length : paragraph_start(editor, next);
         if (start < from) start = from;
-        if (start > from && !piece_append(twin, range_rtf(editor, from, start), start - from)) return -1;
+        if (start > from && !piece_append(editor, from, start, twin)) return -1;
         if (start >= length) break;
         LONG reach = start + piece_length < length ? start + piece_length : length;
         LONG end = paragraph_next_start(editor, reach > next ? reach - 1 : next, length);
@@ -239,9 +281,10 @@ bool large_selection_replace(HWND editor, WNDPROC control, selection_operation o
     // new control has of its own. The selection's last paragraph keeps its end: the control pastes
     // RTF into the document's last paragraph otherwise than into another.
     LONG last_end = edges.rest_start != TO_END ? edges.rest_start : length;
-    std::string first = range_rtf(editor, 0, edges.first_end);
-    std::string last = range_rtf(editor, edges.last_start, last_end);
-    std::string rest = edges.rest_start != TO_END ? range_rtf(editor, edges.rest_start, length) : "";
+    piece_taken first = piece_take(editor, 0, edges.first_end);
+    piece_taken last = piece_take(editor, edges.last_start, last_end);
+    bool rest_held = edges.rest_start != TO_END;
+    piece_taken rest = rest_held ? piece_take(editor, edges.rest_start, length) : piece_taken{};
     final_paragraph final = final_paragraph_take(editor);
     editor_select(editor, selection.cpMin, selection.cpMax);
     // built without notifications or undo steps: the parent hears of the change once, at the end
@@ -251,23 +294,21 @@ bool large_selection_replace(HWND editor, WNDPROC control, selection_operation o
         SetCursor(kept);
         return false;
     }
-    document_rtf_read(twin, first, SFF_SELECTION);
-    editor_select(twin, TO_END, TO_END);
-    document_rtf_read(twin, last, SFF_SELECTION);
+    piece_read(twin, first);
+    piece_read(twin, last);
     if (editor_text_length(twin) != edges.first_end + last_end - edges.last_start) {
         // something the RTF cannot carry: the control's own way, however long it takes
         DestroyWindow(twin);
         SetCursor(kept);
         return false;
     }
-    if (rest.empty()) final_paragraph_set(twin, final);
+    if (!rest_held) final_paragraph_set(twin, final);
     document_step_begin(editor);
     editor_select(twin, selection.cpMin, edges.first_end + selection.cpMax - edges.last_start);
     operation(twin, control, message, wparam, lparam);
-    if (!rest.empty()) {
+    if (rest_held) {
         CHARRANGE done = selection_of(twin);
-        editor_select(twin, TO_END, TO_END);
-        document_rtf_read(twin, rest, SFF_SELECTION);
+        piece_read(twin, rest);
         final_paragraph_set(twin, final);
         editor_select(twin, done.cpMin, done.cpMax);
     }
