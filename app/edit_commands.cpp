@@ -88,7 +88,7 @@ void replace_step(replace_request request) {
         editor_replace_selection(app_state.editor, text, replacement, flags);
     }
     if (request == REPLACE_ALL) {
-        app_state.replaced_count = editor_replace_all(app_state.editor, text, replacement, flags);
+        app_state.replaced_count = editor_replace_all(&app_state.editor, text, replacement, flags);
         char report[64];
         std::snprintf(report, sizeof report, "%i förekomster ersattes!", app_state.replaced_count);
         search_message_show(report);

@@ -239,8 +239,8 @@ void bench_large_selection(HWND parent, const std::string& folder, bool replace_
         });
         step("its Undo", [&] { return (int)document_step_undo(&editor); });
     }
-    // every "brev" of the text (83,536), as the replace dialog's Replace all does it: minutes
-    step("replace all", [&] { return editor_replace_all(editor, "brev", "kort", FR_MATCHCASE | FR_WHOLEWORD); });
+    // every "brev" of the text (83,536), as the replace dialog's Replace all does it
+    step("replace all", [&] { return editor_replace_all(&editor, "brev", "kort", FR_MATCHCASE | FR_WHOLEWORD); });
     std::printf("%-24s %d\n", "  words replaced", result);
     step("its Undo", [&] { return (int)document_step_undo(&editor); });
     DestroyWindow(editor);

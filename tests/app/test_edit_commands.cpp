@@ -871,7 +871,7 @@ TEST_F(EditCommands, FormatAndReplaceAllKeepEachOtherAndUndoInOneStep) {
         }
         SendMessageA(app_window(), WM_INITMENU, (WPARAM)app_state.menu_bar, 0);
         EXPECT_TRUE(item_greyed(CMD_REDO));
-        EXPECT_EQ(editor_replace_all(app_state.editor, word, "sju", FR_MATCHCASE), count);
+        EXPECT_EQ(editor_replace_all(&app_state.editor, word, "sju", FR_MATCHCASE), count);
         EXPECT_EQ(editor_text(), expected);
         LONG second = (LONG)expected.find('\n') + 1;
         editor_select(app_state.editor, 0, 0);
@@ -918,14 +918,14 @@ TEST_F(EditCommands, ReplaceOneReplacesOnlyAMatchAndWholeWordSkipsParts) {
     EXPECT_EQ(editor_replace_selection(app_state.editor, "ett", "två", FR_WHOLEWORD), 1);
     EXPECT_EQ(editor_text(), "två etta ett");
     EXPECT_EQ(selection().cpMin, 9);  // "etta" is no whole word match
-    EXPECT_EQ(editor_replace_all(app_state.editor, "ETT", "x", FR_WHOLEWORD), 1);
+    EXPECT_EQ(editor_replace_all(&app_state.editor, "ETT", "x", FR_WHOLEWORD), 1);
     EXPECT_EQ(editor_text(), "två etta x");
-    EXPECT_EQ(editor_replace_all(app_state.editor, "inget", "x", 0), 0);
+    EXPECT_EQ(editor_replace_all(&app_state.editor, "inget", "x", 0), 0);
     // Swedish letters of either case match without match case: "Åre åre ÅRE året"
     text_select("\xc5re \xe5re \xc5RE \xe5ret", 0, 0);
-    EXPECT_EQ(editor_replace_all(app_state.editor, "\xe5RE", "x", FR_WHOLEWORD), 3);
+    EXPECT_EQ(editor_replace_all(&app_state.editor, "\xe5RE", "x", FR_WHOLEWORD), 3);
     EXPECT_EQ(editor_text(), "x x x \xe5ret");
-    EXPECT_EQ(editor_replace_all(app_state.editor, "\xc5RET", "x", FR_MATCHCASE), 0);
+    EXPECT_EQ(editor_replace_all(&app_state.editor, "\xc5RET", "x", FR_MATCHCASE), 0);
 }
 
 // Select all and Delete on a document of 6,000 lines, its Undo and Redo, a paste over all, a cut
@@ -972,7 +972,7 @@ TEST_F(EditCommands, LargeSelectionIsDeletedPastedOverCutAndReplacedAsOneStep) {
     std::string replaced;
     for (int i = 0; i < 6000; i++) replaced += "Rad " + std::to_string(i) + " i ett stort kort\r\n";
     replaced += "Slut";
-    EXPECT_EQ(editor_replace_all(app_state.editor, "BREV", "kort", FR_WHOLEWORD), 6000);
+    EXPECT_EQ(editor_replace_all(&app_state.editor, "BREV", "kort", FR_WHOLEWORD), 6000);
     EXPECT_EQ(editor_text(), replaced);
     EXPECT_EQ(selection().cpMin, (LONG)replaced.rfind("kort") + 4);
     EXPECT_TRUE(char_format_at(bold, bold + 3).dwEffects & CFE_BOLD);

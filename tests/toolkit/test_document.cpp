@@ -12,6 +12,7 @@
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/rtf_write.h"
+#include "toolkit/richedit/search.h"
 #include "toolkit/richedit/text_encoding.h"
 
 namespace {
@@ -137,7 +138,9 @@ namespace {
 // A seeded generator of documents as the user may make them: letters of several scripts (those
 // Windows-1252 has a look-alike for among them, and letters beyond the first 65,536), runs of
 // their own bold, italic, underline, size, colour and face, and paragraphs of their own margin
-// and tab step, one of them long enough to wrap several times.
+// and tab step, one of them long enough to wrap several times. Beyond the first round paragraphs
+// also have their own first-line and right indents, alignment, bullet and space before, often
+// the same as the paragraph before them.
 struct generated_run {
     std::u16string text;
     DWORD effects;
@@ -147,7 +150,9 @@ struct generated_run {
 };
 struct generated_paragraph {
     std::vector<generated_run> runs;
-    int margin, step;  // points
+    int margin, step, first, right, before;  // points; first: of the first line from the margin
+    WORD alignment;
+    bool bullet;
 };
 
 const char16_t* const WORDS[] = {u"brevduva", u"räksmörgås", u"ÅÄÖ", u"ł", u"Ω", u"č", u"ő", u"Łódź",
@@ -159,11 +164,28 @@ const char* const FACES[] = {"Arial", "Courier New", "ARIAL"};
 
 std::vector<generated_paragraph> document_generate(std::mt19937& random, bool wrapping) {
     auto pick = [&random](size_t count) { return (size_t)(random() % count); };
-    std::vector<generated_paragraph> paragraphs(wrapping ? 3 : 1 + pick(4));
+    const WORD ALIGNMENTS[] = {PFA_LEFT, PFA_CENTER, PFA_RIGHT};
+    std::vector<generated_paragraph> paragraphs(wrapping ? 3 : 1 + pick(12));
     for (size_t p = 0; p < paragraphs.size(); p++) {
         generated_paragraph& paragraph = paragraphs[p];
         paragraph.margin = (int)(pick(5) * 18);
         paragraph.step = 10 + (int)pick(4) * 20;
+        paragraph.first = paragraph.right = paragraph.before = 0;
+        paragraph.alignment = PFA_LEFT;
+        paragraph.bullet = false;
+        if (!wrapping) {
+            paragraph.first = (int)pick(3) * 9 - (paragraph.margin > 9 ? 9 : 0);
+            paragraph.right = (int)pick(3) * 12;
+            paragraph.before = (int)pick(2) * 6;
+            paragraph.alignment = ALIGNMENTS[pick(3)];
+            paragraph.bullet = pick(3) == 0;
+            if (p > 0 && pick(2) == 0) {
+                generated_paragraph& previous = paragraphs[p - 1];
+                paragraph.margin = previous.margin, paragraph.step = previous.step, paragraph.first = previous.first;
+                paragraph.right = previous.right, paragraph.before = previous.before;
+                paragraph.alignment = previous.alignment, paragraph.bullet = previous.bullet;
+            }
+        }
         size_t words = wrapping && p == 0 ? 90 : 1 + pick(12);
         for (size_t w = 0; w < words; w++) {
             generated_run run = {WORDS[pick(sizeof WORDS / sizeof WORDS[0])], 0, HEIGHTS[pick(4)], COLOURS[pick(3)],
@@ -194,12 +216,19 @@ void document_type(HWND editor, const std::vector<generated_paragraph>& paragrap
             editor_select(editor, start, editor_text_length(editor));
             SendMessageA(editor, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
         }
-        PARAFORMAT format = {};
+        const generated_paragraph& paragraph = paragraphs[p];
+        PARAFORMAT2 format = {};
         format.cbSize = sizeof format;
-        format.dwMask = PFM_STARTINDENT | PFM_OFFSET | PFM_TABSTOPS;
-        format.dxStartIndent = paragraphs[p].margin * 20;
+        format.dwMask = PFM_STARTINDENT | PFM_OFFSET | PFM_TABSTOPS | PFM_RIGHTINDENT | PFM_ALIGNMENT | PFM_NUMBERING |
+                        PFM_SPACEBEFORE;
+        format.dxStartIndent = (paragraph.margin + paragraph.first) * 20;
+        format.dxOffset = -paragraph.first * 20;
+        format.dxRightIndent = paragraph.right * 20;
+        format.wAlignment = paragraph.alignment;
+        format.wNumbering = paragraph.bullet ? PFN_BULLET : 0;
+        format.dySpaceBefore = paragraph.before * 20;
         format.cTabCount = 8;
-        for (int i = 0; i < 8; i++) format.rgxTabs[i] = (paragraphs[p].margin + i * paragraphs[p].step) * 20;
+        for (int i = 0; i < 8; i++) format.rgxTabs[i] = (paragraph.margin + i * paragraph.step) * 20;
         editor_select(editor, paragraph_start, paragraph_start);
         SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&format);
         if (p + 1 < paragraphs.size()) {
@@ -227,9 +256,14 @@ std::string formats_seen(HWND editor) {
     }
     for (LONG line = 0, count = (LONG)SendMessageA(editor, EM_GETLINECOUNT, 0, 0); line < count; line++) {
         LONG at = (LONG)SendMessageA(editor, EM_LINEINDEX, line, 0);
-        PARAFORMAT paragraph = paragraph_at(editor, at);
-        char text[64];
-        wsprintfA(text, "line %ld: %ld %ld", line, paragraph.dxStartIndent, paragraph.dxOffset);
+        PARAFORMAT2 paragraph = {};
+        paragraph.cbSize = sizeof paragraph;
+        editor_select(editor, at, at);
+        SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&paragraph);
+        char text[128];
+        wsprintfA(text, "line %ld: %ld %ld %ld %d %d %ld %ld", line, paragraph.dxStartIndent, paragraph.dxOffset,
+                  paragraph.dxRightIndent, paragraph.wAlignment, paragraph.wNumbering, paragraph.dySpaceBefore,
+                  paragraph.dySpaceAfter);
         seen += text;
         for (int i = 0; i < paragraph.cTabCount; i++) seen += " " + std::to_string(paragraph.rgxTabs[i]);
         seen += "\n";
@@ -306,7 +340,9 @@ TEST(RtfWritten, IsMendedIntoTheFileItShouldBe) {
 
 // Every generated document comes back from an RTF and a text file with every letter, and from
 // RTF with every character's and paragraph's format; another word processor reads a sample of
-// them with the same letters and every line of every paragraph on its margin.
+// them with the same letters and every line of every paragraph on its margin. Replace all in
+// pieces of the document, a few letters long so that they start and end in many places, gives
+// what it gives in place.
 TEST_F(Document, GeneratedDocumentsComeBackIdenticalHereAndInAnotherWordProcessor) {
     std::mt19937 random(20261208);
     for (int round = 0; round < 12; round++) {
@@ -337,6 +373,19 @@ TEST_F(Document, GeneratedDocumentsComeBackIdenticalHereAndInAnotherWordProcesso
             }
             DestroyWindow(other);
         }
+        // Replace all makes the same document paragraph by paragraph as in place
+        int loaded = 0, matches = 0;
+        for (char16_t letter : letters) matches += letter == u'\u00e4';
+        HWND in_place = load_fresh(path, &loaded);
+        EXPECT_EQ(editor_replace_all(&in_place, "\xe4", "e", FR_MATCHCASE), matches);
+        for (LONG piece : {1, 25, 90}) {
+            HWND in_pieces = load_fresh(path, &loaded);
+            EXPECT_EQ(editor_replace_all_in_pieces(&in_pieces, "\xe4", "e", FR_MATCHCASE, piece), matches) << piece;
+            EXPECT_EQ(editor_letters(in_pieces), editor_letters(in_place)) << piece;
+            EXPECT_EQ(formats_seen(in_pieces), formats_seen(in_place)) << piece;
+            DestroyWindow(in_pieces);
+        }
+        DestroyWindow(in_place);
         if (!sampled) continue;
         std::string seen_text = converted_by_another_word_processor(rtf, "txt:Text\\ \\(encoded\\):UTF8", "txt");
         std::string expected = utf8_of(letters);

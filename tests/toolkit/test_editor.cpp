@@ -667,6 +667,7 @@ TEST_F(Editor, LargeSelectionIsReplacedAsTheControlReplacesIt) {
     } cases[] = {
         {"all deleted", 0, 0, -1, 0, WM_CLEAR, 0, nullptr, nullptr},
         {"inside paragraphs deleted", 200, 6, 2800, 9, WM_CLEAR, 0, nullptr, nullptr},
+        {"from a centred paragraph", 198, 3, 2801, 4, WM_CLEAR, 0, nullptr, nullptr},
         {"letter typed", 210, 3, 2950, 0, WM_CHAR, 'Q', nullptr, nullptr},
         {"whole lines, backspace", 100, 0, 2900, 0, WM_KEYDOWN, VK_BACK, nullptr, nullptr},
         {"text pasted to the end", 50, 4, -1, 0, WM_PASTE, 0, "ny\r\ntext", nullptr},

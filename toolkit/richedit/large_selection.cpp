@@ -14,6 +14,7 @@ namespace {
 
 constexpr LONG SCAN_BLOCK = 4096;  // characters read at a time looking for a paragraph's end
 constexpr LONG TO_END = -1;
+constexpr int SCRATCH_HEIGHT = 30000;  // pixels: more than a piece's lines at any usual size
 
 CHARRANGE selection_of(HWND editor) {
     CHARRANGE range = {0, 0};
@@ -145,6 +146,56 @@ void parent_tell(HWND editor) {
     }
 }
 
+// The format of the paragraph holding at; the selection moves there.
+PARAFORMAT2 paragraph_format_at(HWND editor, LONG at) {
+    PARAFORMAT2 format;
+    memset(&format, 0, sizeof format);
+    format.cbSize = sizeof format;
+    editor_select(editor, at, at);
+    SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&format);
+    return format;
+}
+
+// The control's writer leaves out the format of a selection's first paragraphs when it is the
+// same as the paragraph's before the selection (it compares each paragraph with the one before,
+// inside the selection or not), and its reader gives a paragraph without a format of its own the
+// format of the paragraph it reads into. So the RTF of [from, ...) is read into a paragraph that
+// first takes the format of the paragraph before from in the source: that of the document's
+// first paragraph is always written.
+struct piece_taken {
+    std::string rtf;
+    bool after_paragraph;  // false for a piece at the document's start
+    PARAFORMAT2 before;    // the format of the paragraph before it
+};
+
+piece_taken piece_take(HWND source, LONG from, LONG to) {
+    piece_taken piece;
+    piece.rtf = range_rtf(source, from, to);
+    piece.after_paragraph = from > 0;
+    if (piece.after_paragraph) piece.before = paragraph_format_at(source, from - 1);
+    return piece;
+}
+
+// Reads the piece at the end of the target.
+void piece_read(HWND target, const piece_taken& piece) {
+    if (piece.after_paragraph) {
+        PARAFORMAT2 landing = paragraph_format_at(target, editor_text_length(target));
+        PARAFORMAT2 wanted = piece.before;
+        // only what differs: a property set is kept apart from the one read, and written again
+        wanted.dwMask = paragraph_differences(landing, piece.before);
+        if (wanted.dwMask) SendMessageA(target, EM_SETPARAFORMAT, 0, (LPARAM)&wanted);
+    }
+    editor_select(target, TO_END, TO_END);
+    document_rtf_read(target, piece.rtf, SFF_SELECTION);
+}
+
+// Reads the source's [from, to) at the end of the target; false unless all of it came.
+bool piece_append(HWND source, LONG from, LONG to, HWND target) {
+    LONG before = editor_text_length(target);
+    piece_read(target, piece_take(source, from, to));
+    return editor_text_length(target) == before + to - from;
+}
+
 // A hidden control like the editor that keeps no undo steps and tells its parent nothing.
 HWND quiet_twin_make(HWND editor) {
     HWND twin = editor_twin_make(editor);
@@ -152,6 +203,58 @@ HWND quiet_twin_make(HWND editor) {
     SendMessageA(twin, EM_SETEVENTMASK, 0, 0);
     SendMessageA(twin, EM_SETUNDOLIMIT, 0, 0);
     return twin;
+}
+
+// The piece [from, to) of the editor changed alone, appended to the twin; the changes made, -1
+// when the piece did not come across whole. *caret is where the last change ended in the twin.
+int piece_change_append(HWND editor, HWND twin, LONG from, LONG to, const piece_change& change, LONG* caret) {
+    // a new scratch control for each piece: one emptied keeps the last paragraph's format
+    HWND scratch = quiet_twin_make(editor);
+    if (!scratch) return -1;
+    // Each selection of a change costs a visible selection its repainting, and a caret out of
+    // sight a scroll: together about three quarters of the time, so the scratch shows no
+    // selection and is taller than its piece.
+    SendMessageA(scratch, EM_HIDESELECTION, TRUE, 0);
+    RECT place;
+    if (GetWindowRect(scratch, &place)) {
+        SetWindowPos(scratch, nullptr, 0, 0, place.right - place.left, SCRATCH_HEIGHT, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    int count = -1;
+    if (piece_append(editor, from, to, scratch)) {
+        count = change.change(scratch, change.data);
+        LONG done = selection_of(scratch).cpMax;
+        LONG start = editor_text_length(twin);
+        LONG length = editor_text_length(scratch);
+        if (!piece_append(scratch, 0, length, twin)) {
+            count = -1;
+        } else if (count > 0) {
+            *caret = start + done;
+        }
+    }
+    DestroyWindow(scratch);
+    return count;
+}
+
+// Builds the twin from the editor piece by piece; the changes made, or -1.
+int pieces_change(HWND editor, HWND twin, LONG piece_length, const piece_change& change, LONG* caret) {
+    LONG length = editor_text_length(editor);
+    int count = 0;
+    for (LONG from = 0; from < length;) {
+        LONG next = change.next(editor, from, change.data);
+        // the paragraphs before the next change (all that is left when there is none) as they are
+        LONG start = next < 0 ? length : paragraph_start(editor, next);
+        if (start < from) start = from;
+        if (start > from && !piece_append(editor, from, start, twin)) return -1;
+        if (start >= length) break;
+        LONG reach = start + piece_length < length ? start + piece_length : length;
+        LONG end = paragraph_next_start(editor, reach > next ? reach - 1 : next, length);
+        if (end == TO_END) end = length;
+        int changed = piece_change_append(editor, twin, start, end, change, caret);
+        if (changed < 0) return -1;
+        count += changed;
+        from = end;
+    }
+    return count;
 }
 
 }  // namespace
@@ -178,9 +281,10 @@ bool large_selection_replace(HWND editor, WNDPROC control, selection_operation o
     // new control has of its own. The selection's last paragraph keeps its end: the control pastes
     // RTF into the document's last paragraph otherwise than into another.
     LONG last_end = edges.rest_start != TO_END ? edges.rest_start : length;
-    std::string first = range_rtf(editor, 0, edges.first_end);
-    std::string last = range_rtf(editor, edges.last_start, last_end);
-    std::string rest = edges.rest_start != TO_END ? range_rtf(editor, edges.rest_start, length) : "";
+    piece_taken first = piece_take(editor, 0, edges.first_end);
+    piece_taken last = piece_take(editor, edges.last_start, last_end);
+    bool rest_held = edges.rest_start != TO_END;
+    piece_taken rest = rest_held ? piece_take(editor, edges.rest_start, length) : piece_taken{};
     final_paragraph final = final_paragraph_take(editor);
     editor_select(editor, selection.cpMin, selection.cpMax);
     // built without notifications or undo steps: the parent hears of the change once, at the end
@@ -190,23 +294,21 @@ bool large_selection_replace(HWND editor, WNDPROC control, selection_operation o
         SetCursor(kept);
         return false;
     }
-    document_rtf_read(twin, first, SFF_SELECTION);
-    editor_select(twin, TO_END, TO_END);
-    document_rtf_read(twin, last, SFF_SELECTION);
+    piece_read(twin, first);
+    piece_read(twin, last);
     if (editor_text_length(twin) != edges.first_end + last_end - edges.last_start) {
         // something the RTF cannot carry: the control's own way, however long it takes
         DestroyWindow(twin);
         SetCursor(kept);
         return false;
     }
-    if (rest.empty()) final_paragraph_set(twin, final);
+    if (!rest_held) final_paragraph_set(twin, final);
     document_step_begin(editor);
     editor_select(twin, selection.cpMin, edges.first_end + selection.cpMax - edges.last_start);
     operation(twin, control, message, wparam, lparam);
-    if (!rest.empty()) {
+    if (rest_held) {
         CHARRANGE done = selection_of(twin);
-        editor_select(twin, TO_END, TO_END);
-        document_rtf_read(twin, rest, SFF_SELECTION);
+        piece_read(twin, rest);
         final_paragraph_set(twin, final);
         editor_select(twin, done.cpMin, done.cpMax);
     }
@@ -219,4 +321,40 @@ bool large_selection_replace(HWND editor, WNDPROC control, selection_operation o
     parent_tell(twin);
     SetCursor(kept);
     return true;
+}
+
+int large_document_change(HWND* editor, LONG piece_length, const piece_change& change) {
+    HWND old = *editor;
+    HCURSOR kept = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    CHARRANGE selection = selection_of(old);
+    LPARAM events = SendMessageA(old, EM_GETEVENTMASK, 0, 0);
+    // the pieces are read from the editor by selecting them, which nobody is to see or hear of
+    SendMessageA(old, EM_SETEVENTMASK, 0, 0);
+    SendMessageA(old, WM_SETREDRAW, FALSE, 0);
+    final_paragraph final = final_paragraph_take(old);
+    HWND twin = quiet_twin_make(old);
+    LONG caret = -1;
+    int count = twin ? pieces_change(old, twin, piece_length, change, &caret) : -1;
+    SendMessageA(old, WM_SETREDRAW, TRUE, 0);
+    if (count < 0) {
+        if (twin) DestroyWindow(twin);
+        editor_select(old, selection.cpMin, selection.cpMax);
+        SendMessageA(old, EM_SETEVENTMASK, 0, events);
+        SetCursor(kept);
+        return -1;
+    }
+    final_paragraph_set(twin, final);
+    if (caret < 0) {
+        editor_select(twin, selection.cpMin, selection.cpMax);
+    } else {
+        editor_select(twin, caret, caret);
+    }
+    SendMessageA(twin, EM_SETUNDOLIMIT, EDITOR_UNDO_LIMIT, 0);
+    editor_clear_undo(twin);
+    editor_twin_put_in_place(editor, twin);
+    SendMessageA(twin, EM_SETEVENTMASK, 0, events);
+    SendMessageA(twin, EM_SCROLLCARET, 0, 0);
+    parent_tell(twin);
+    SetCursor(kept);
+    return count;
 }

@@ -9,6 +9,7 @@
 
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
+#include "toolkit/richedit/large_selection.h"
 #include "toolkit/richedit/rtf_check.h"
 
 FINDREPLACEA find_record;
@@ -316,20 +317,54 @@ int editor_replace_selection(HWND editor, const char* text, const char* replacem
     return replaced;
 }
 
-// Each match is replaced in place with the control's undo off, so the control keeps every
-// format around it and spends nothing on 100,000 undo steps; the document before and after, kept
-// as RTF, is the one step Undo and Redo take while nothing else changed.
-int editor_replace_all(HWND editor, const char* text, const char* replacement, DWORD flags) {
+namespace {
+
+struct replace_order {
+    const char* text;
+    const char* replacement;
+    DWORD flags;
+};
+
+LONG replace_next(HWND editor, LONG from, const void* data) {
+    const replace_order* order = (const replace_order*)data;
+    return match_in(editor, order->text, order->flags, from, -1).cpMin;
+}
+
+int replace_piece(HWND scratch, const void* data) {
+    const replace_order* order = (const replace_order*)data;
+    return replace_every_match(scratch, order->text, order->replacement, order->flags, 0);
+}
+
+}  // namespace
+
+int editor_replace_all_in_pieces(HWND* editor, const char* text, const char* replacement, DWORD flags,
+                                 LONG piece_length) {
+    // a match across a paragraph's end cannot be found in a piece
+    if (!text || !text[0] || strpbrk(text, "\r\n")) return -1;
+    replace_order order = {text, replacement, flags};
+    return large_document_change(editor, piece_length, piece_change{replace_next, replace_piece, &order});
+}
+
+// Each match is replaced with the control's undo off, so the control keeps every format around it
+// and spends nothing on 100,000 undo steps; the document before and after, kept as RTF, is the one
+// step Undo and Redo take while nothing else changed.
+int editor_replace_all(HWND* editor, const char* text, const char* replacement, DWORD flags) {
     if (!text || !text[0]) return 0;
-    CHARRANGE first = match_in(editor, text, flags, 0, -1);
+    CHARRANGE first = match_in(*editor, text, flags, 0, -1);
     if (first.cpMin < 0) return 0;
     HCURSOR kept = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    document_step_begin(editor);
-    SendMessageA(editor, WM_SETREDRAW, FALSE, 0);
-    int count = replace_every_match(editor, text, replacement, flags, first.cpMin);
-    SendMessageA(editor, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(editor, nullptr, TRUE);
-    document_step_end(editor);
+    document_step_begin(*editor);
+    int count = -1;
+    if (SendMessageA(*editor, EM_GETLINECOUNT, 0, 0) >= LARGE_DOCUMENT_LINES) {
+        count = editor_replace_all_in_pieces(editor, text, replacement, flags, LARGE_DOCUMENT_PIECE);
+    }
+    if (count < 0) {
+        SendMessageA(*editor, WM_SETREDRAW, FALSE, 0);
+        count = replace_every_match(*editor, text, replacement, flags, first.cpMin);
+        SendMessageA(*editor, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(*editor, nullptr, TRUE);
+    }
+    document_step_end(*editor);
     SetCursor(kept);
     return count;
 }

@@ -42,4 +42,10 @@ bool editor_find_next(HWND editor, const char* text, DWORD flags);
 int editor_replace_selection(HWND editor, const char* text, const char* replacement, DWORD flags);
 // Replaces every match in the document; the number replaced. The control's own undo steps are
 // forgotten, and the whole replacement is one document step (document_step_undo and _redo).
-int editor_replace_all(HWND editor, const char* text, const char* replacement, DWORD flags);
+// A long document is replaced piece by piece in a new control: *editor may then be a new control.
+int editor_replace_all(HWND* editor, const char* text, const char* replacement, DWORD flags);
+// Replaces every match piece by piece (large_document_change), with no undo step of its own: the
+// number replaced, or -1 with nothing changed when it cannot (a text that spans a paragraph's end,
+// a document the pieces do not rebuild exactly).
+int editor_replace_all_in_pieces(HWND* editor, const char* text, const char* replacement, DWORD flags,
+                                 LONG piece_length);
