@@ -236,7 +236,11 @@ bool command_line_open(const char* name) {
     int result = missing ? DOCUMENT_NOTHING_MOVED
                          : document_load_on_margin(&app_state.editor, full_path, app_state.margin, START_TAB_COUNT,
                                                    app_state.tab_step);
-    if (!missing && result < 0) return false;
+    if (!missing && result < 0) {
+        // said as Öppna says it: the window that opens holds no document of that name
+        load_failed_notice(result, "Det gick ej att öppna filen för läsning!", "Det gick ej att hämta in filen!");
+        return false;
+    }
     document_named(full_path, file_name);
     if (!missing) recent_file_add(full_path);
     return !missing;

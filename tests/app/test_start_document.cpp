@@ -5,6 +5,7 @@
 #include <richedit.h>
 
 #include "support/app_fixture.h"
+#include "support/dialog_helper.h"
 #include "toolkit/dialogs/file_dialog.h"
 
 namespace {
@@ -59,8 +60,20 @@ TEST(StartDocument, AMissingNameIsANewDocumentMadeOnlyWhenSaved) {
     EXPECT_STREQ(app_state.document_name, "ny fil.txt");
     EXPECT_EQ(std::string(save_dialog_path), folder + "ny fil.txt");
     EXPECT_FALSE(file_exists(folder + "ny fil.txt"));
-    // a folder that is not there names nothing
-    command_line_open((folder + "saknas\\brev.txt").c_str());
+    // a folder that is not there names nothing, and a file the reader refuses loads nothing: each
+    // is said as Öppna says it
+    std::string refused = folder + "tabbar.rtf";
+    ASSERT_TRUE(file_write(refused, "{\\rtf1 " + std::string(20000, '\t') + "x}"));
+    dialog_helper_start();
+    for (const std::string& name : {folder + "saknas\\brev.txt", refused}) {
+        dialog_helper_queue_button(IDOK);
+        EXPECT_FALSE(command_line_open(name.c_str()));
+    }
+    dialog_helper_stop();
+    ASSERT_EQ(dialog_helper_seen().size(), 2u);
+    EXPECT_EQ(dialog_helper_seen()[0].caption, "FILFEL");
+    EXPECT_EQ(dialog_helper_seen()[0].text, "Det gick ej att öppna filen för läsning!");
+    EXPECT_EQ(dialog_helper_seen()[1].text, "Det gick ej att hämta in filen!");
     EXPECT_EQ(window_text(app_window()), folder + "ny fil.txt");
     EXPECT_FALSE(file_exists(folder + "saknas"));
 }

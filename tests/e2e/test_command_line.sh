@@ -10,10 +10,12 @@ d=$e2e_out
 exe=$(winpath "$e2e_exe")
 text() { peek text | tr -d '\r'; }
 
-# Starts with the command line, checks the program stands with an empty page, and ends it.
+# Starts with the command line, checks the program stands with an empty page (after the message
+# that the named file could not be opened, as Öppna gives it, when one is given), and ends it.
 starts_empty() {
-    local what=$1 line=$2
+    local what=$1 line=$2 said=${3:-}
     program_launch "$line" || { check "$what: the window comes" false; return; }
+    [ -z "$said" ] || message_check FILFEL "$said"
     check "$what: the page is empty" same "$(text)" ""
     check "$what: the title is the start title" same "$(peek title)" "Brevduva daraduder"
     program_exit
@@ -27,12 +29,13 @@ starts_empty "10,000 characters of quotes and blanks" "$exe $(printf '"a b" %.0s
 check "no file is made of them" same "$(find "$d" -name 'a*' | wc -l)" 0
 
 scenario "quotes in every position"
+unreadable="Det gick ej att öppna filen för läsning!"
 printf 'finns' >"$d/finns.txt"
-starts_empty "a lone quote" "$exe \""
+starts_empty "a lone quote" "$exe \"" "$unreadable"
 starts_empty "two quotes" "$exe \"\""
-starts_empty "a quote inside the name" "$exe $(winpath "$d/fi\"nns.txt")"
-starts_empty "a quote at the end" "$exe $(winpath "$d/finns.txt")\""
-starts_empty "the program name opened but never closed" "\"$exe $(winpath "$d/finns.txt")"
+starts_empty "a quote inside the name" "$exe $(winpath "$d/fi\"nns.txt")" "$unreadable"
+starts_empty "a quote at the end" "$exe $(winpath "$d/finns.txt")\"" "$unreadable"
+starts_empty "the program name opened but never closed" "\"$exe $(winpath "$d/finns.txt")" "$unreadable"
 check "no file is made of them" same "$(ls "$d" | grep -c -v -e '^finns.txt$' -e png -e keymap)" 0
 
 scenario "a name opens with or without quotes around it, named like an opened file"
@@ -63,7 +66,7 @@ check "without asking for a name" same "$(peek dialog 2>/dev/null | head -1)" ""
 check "with the text" same "$(cat "$d/ny fil.txt")" "Nytt brev"
 program_exit
 check "the saved document ends without asking" program_wait_end 10
-starts_empty "a name in a missing folder" "$exe $(winpath "$d/saknas/fil.txt")"
+starts_empty "a name in a missing folder" "$exe $(winpath "$d/saknas/fil.txt")" "$unreadable"
 check "no folder is made" test ! -e "$d/saknas"
 
 scenario "a path longer than the program keeps"

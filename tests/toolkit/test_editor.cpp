@@ -9,6 +9,7 @@
 #include "toolkit/richedit/document.h"
 #include "toolkit/richedit/editor.h"
 #include "toolkit/richedit/large_selection.h"
+#include "toolkit/richedit/rtf_check.h"
 
 namespace {
 
@@ -502,6 +503,27 @@ TEST_F(Editor, CopiedRtfKeepsLettersWindows1252Lacks) {
     std::string rtf = clipboard_block("Rich Text Format");
     EXPECT_NE(rtf.find("\\u322? \\u937? \\u269? \\u337? \\u8594? \\u-10179?\\u-8704? \\'e5"), std::string::npos) << rtf;
     EXPECT_EQ(rtf.back(), '}');
+}
+
+// Other programs read a copy's text up to its first NUL: a NUL of the document (a text file may
+// hold one) goes as the replacement character, and comes back from the copy's RTF as itself.
+TEST_F(Editor, CopiedNulCharactersKeepTheTextAfterThem) {
+    const wchar_t letters[] = L"ab\0c\r\n\0d";
+    std::string units((const char*)letters, sizeof letters - sizeof(wchar_t));
+    rtf_memory source = {units.data(), units.size(), 0};
+    EDITSTREAM in = {(DWORD_PTR)&source, 0, rtf_memory_read};
+    SendMessageA(editor, EM_STREAMIN, SF_TEXT | SF_UNICODE, (LPARAM)&in);
+    editor_select(editor, 0, 8);
+    editor_copy(editor);
+    std::string unicode = clipboard_block(nullptr, CF_UNICODETEXT);
+    EXPECT_EQ(std::wstring((const wchar_t*)unicode.data(), unicode.size() / 2), std::wstring(L"ab\xfffd" L"c\r\n\xfffd" L"d", 8) + L'\0');
+    std::string rtf = clipboard_block("Rich Text Format");
+    EXPECT_EQ(rtf.find('\0'), std::string::npos);
+    editor_paste(editor);
+    std::string back;
+    EDITSTREAM out = {(DWORD_PTR)&back, 0, append_to_string};
+    SendMessageA(editor, EM_STREAMOUT, SF_TEXT | SF_UNICODE, (LPARAM)&out);
+    EXPECT_EQ(back, units);
 }
 
 // The text is exactly 10 points, whatever a screen's pixels make of a 10-point font: 13 of

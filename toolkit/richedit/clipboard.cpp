@@ -54,8 +54,17 @@ clipboard_content selection_content(HWND editor) {
     size_t size = content.text.size();
     bool past_text = selection_of(editor).cpMax > GetWindowTextLengthA(editor);
     if (past_text && size >= line_end.size() && content.text.compare(size - 4, 4, line_end) == 0) content.text.resize(size - 4);
+    // Other programs read the text up to its first NUL, and the writer puts a NUL of the document
+    // (a text file may hold one) into the RTF as it is: the text has the replacement character
+    // there, the RTF a \u0 that the control reads back as the NUL it was.
+    for (size_t i = 0; i + 1 < content.text.size(); i += sizeof(WCHAR)) {
+        if (content.text[i] == '\0' && content.text[i + 1] == '\0') content.text.replace(i, 2, "\xfd\xff", 2);
+    }
     content.text.append(sizeof(WCHAR), '\0');
     rtf_write(editor, SFF_SELECTION, content.rtf);
+    for (size_t at = content.rtf.find('\0'); at != std::string::npos; at = content.rtf.find('\0', at)) {
+        content.rtf.replace(at, 1, "\\u0?");
+    }
     return content;
 }
 
