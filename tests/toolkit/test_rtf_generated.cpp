@@ -77,12 +77,64 @@ struct generator {
         for (int i = 0; i < size; i++) data += (char)below(256);
         return "\\bin" + std::to_string(size) + " " + data;
     }
-    // a picture's data in hex, of any kind and length
+    // a bitmap's header in hex: sizes, depths, kinds and colours of every sort, the data after it
+    // holding as much as it says or any less
+    std::string bitmap_header() {
+        const unsigned long widths[] = {1, 2, 2000, 65535, 0xfffffffb, 0x7fffffff};
+        const unsigned long heights[] = {1, 0xfffffffe, 2000, 0xffff0001, 0x80000000, 0};
+        const unsigned long depths[] = {1, 4, 8, 16, 24, 32, 0, 7};
+        const unsigned long kinds[] = {0, 1, 3, 5};
+        const unsigned long colours[] = {0, 2, 256, 300, 0xffffffff};
+        unsigned long fields[][3] = {{0, 4, below(8) ? 40ul : 124ul}, {4, 4, widths[below(6)]}, {8, 4, heights[below(6)]},
+                                     {12, 2, 1}, {14, 2, depths[below(8)]}, {16, 4, kinds[below(4)]},
+                                     {32, 4, colours[below(5)]}};
+        unsigned char header[40] = {};
+        for (const auto& field : fields) {
+            for (unsigned long i = 0; i < field[1]; i++) header[field[0] + i] = (unsigned char)(field[2] >> (8 * i));
+        }
+        std::string hex;
+        for (unsigned char byte : header) hex += {"0123456789abcdef"[byte >> 4], "0123456789abcdef"[byte & 15]};
+        return hex;
+    }
+    // a picture's data in hex, of any kind and length, a bitmap's often after a header; now and then
+    // the kind after the data, or another picture within
     std::string picture() {
         const char* kinds[] = {"pngblip", "emfblip", "wmetafile8", "dibitmap0", "jpegblip"};
-        std::string s = "{\\pict\\" + std::string(kinds[below(5)]) + " ";
+        std::string kind = "\\" + std::string(kinds[below(5)]) + " ";
+        bool kind_last = below(8) == 0;
+        std::string s = "{\\pict" + (kind_last ? " " : kind);
+        if (below(2)) s += bitmap_header();
         for (int n = count() * 4; n > 0; n--) s += "0123456789abcdef"[below(16)];
+        if (below(8) == 0) s += below(2) ? "\\b " + bitmap_header() : picture();
+        return s + (kind_last ? kind : "") + "}";
+    }
+    // a font, colour or style table of any shape, its braces balanced: entries in braces or not,
+    // with or without their ';', names, numbers, nested groups and stray words
+    std::string table() {
+        const char* kinds[] = {"fonttbl", "colortbl", "stylesheet"};
+        std::string s = std::string(below(4) ? "{" : "{x") + (below(6) ? "" : "\\*") + "\\" + kinds[below(3)] + " ";
+        for (int n = below(6); n > 0; n--) s += table_entry(0);
         return s + "}";
+    }
+    std::string table_entry(int depth) {
+        bool braced = below(2);
+        std::string s = braced ? "{" : "";
+        for (int n = below(6); n >= 0; n--) {
+            switch (below(11)) {
+                case 0: s += "\\f" + number() + " "; break;
+                case 1: s += "\\red" + number() + (below(2) ? "\\green0\\blue9" : ""); break;
+                case 2: s += ";"; break;
+                case 3: s += std::string(1 + below(6), (char)('A' + below(26))); break;
+                case 4: s += "\\b "; break;
+                case 5: s += depth < 2 ? "{" + table_entry(depth + 1) + "}" : "x"; break;
+                case 6: s += "\\'41"; break;
+                case 7: s += "\\*"; break;
+                case 8: s += "{\\*\\panose 02}"; break;
+                case 9: s += below(2) ? "\\s1 " : "\\par "; break;
+                default: s += " "; break;
+            }
+        }
+        return s + (braced ? "}" : "");
     }
     // a piece of the body, or of a table, at any depth
     std::string piece(int depth) {
@@ -96,9 +148,10 @@ struct generator {
             case 2: return word();
             case 3: return symbol();
             case 4:
-                switch (below(6)) {
+                switch (below(7)) {
                     case 4: return binary();
                     case 5: return picture();
+                    case 6: return table();
                     default: return word() + " " + std::string(count(), 'x');
                 }
             case 5: {
@@ -108,6 +161,11 @@ struct generator {
                 return s;
             }
             default: {
+                // now and then deeper than the reader holds
+                if (below(40) == 0) {
+                    int levels = 30 + below(20);
+                    return std::string(levels, '{') + piece(depth + 1) + std::string(levels, '}');
+                }
                 s = "{";
                 if (below(3) == 0) s += "\\*";
                 for (int n = below(5); n >= 0; n--) s += piece(depth + 1);
@@ -216,6 +274,29 @@ TEST(RtfGenerated, NoGeneratedFileEndsOrHangsTheProgram) {
         if (spent >= BUDGET_MS) file_write(path + "." + std::to_string(i) + ".slow", file);
     }
     printf("%u files, the slowest %lu ms\n", files, slowest);
+    DestroyWindow(parent);
+}
+
+// Whatever a font, colour or style table holds, the text after it comes in: no table's reader
+// reads on past its table.
+TEST(RtfGenerated, TheTextAfterAnyTableComesIn) {
+    HWND parent = CreateWindowExA(0, "STATIC", "Prov", WS_OVERLAPPEDWINDOW, 10, 10, 640, 480, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    HWND editor = editor_create(parent, 0, 0, 0, 0, "VHSCROLL", 10000000);
+    ASSERT_NE(editor, nullptr);
+    std::string path = temp_folder() + "tabell.rtf";
+    generator g{std::mt19937(environment_number("BREVDUVA_RTF_SEED", 20261208))};
+    for (int i = 0; i < 400; i++) {
+        std::string file = "{\\rtf1\\ansi " + g.table() + g.table() + "Efter\\par slut}";
+        SCOPED_TRACE(file);
+        ASSERT_TRUE(file_write(path, file));
+        EXPECT_GT(document_load(&editor, path.c_str()), 0);
+        std::string text(editor_text_length(editor) + 1, '\0');
+        GetWindowTextA(editor, &text[0], (int)text.size());
+        text.resize(lstrlenA(text.c_str()));
+        ASSERT_GE(text.size(), 11u);
+        EXPECT_EQ(text.substr(text.size() - 11), "Efter\r\nslut");
+    }
     DestroyWindow(parent);
 }
 

@@ -280,6 +280,10 @@ void group_open(rtf_filter* f) {
     size_now(f) = outer;
     f->group_start = true;
     text_run_end(f);
+    // The reader takes the characters after a \uN letter for its stand-in; meeting a brace there
+    // instead, it hands the brace back and counts its group twice, past its stack in the end.
+    // A brace ends the stand-in: the reader is given it before the brace (or where one was).
+    for (; f->tokens.skip_left > 0; f->tokens.skip_left--) put(f, '?');
     if (f->depth > DEPTH_LIMIT) return;  // flattened: no change for the control
     change_count(f);
     put(f, '{');
