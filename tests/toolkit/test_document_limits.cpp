@@ -313,6 +313,19 @@ TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileOrAPasteAreMadeSoundBeforeCopyAn
     }
 }
 
+// A last paragraph with no paragraph mark of its own keeps its format, as one with its mark does.
+TEST_F(DocumentLimits, TheLastParagraphKeepsItsFormatWithoutItsMark) {
+    for (const char* end : {"", "\\par", "{\\b}", "{\\par}"}) {
+        SCOPED_TRACE(end);
+        ASSERT_GT(load(std::string("{\\rtf1\\pard\\qc A\\par\\pard\\li600 B") + end + "}"), 0);
+        EXPECT_EQ(editor_text(editor), "A\r\nB");
+        EXPECT_EQ(paragraph_at(editor, 0).wAlignment, PFA_CENTER);
+        PARAFORMAT last = paragraph_at(editor, 3);
+        EXPECT_EQ(last.wAlignment, PFA_LEFT);
+        EXPECT_EQ(last.dxStartIndent, 600);
+    }
+}
+
 TEST_F(DocumentLimits, FieldResultsAndTableCellsAreShownInOrder) {
     const struct {
         const char* body;

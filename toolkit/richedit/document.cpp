@@ -127,6 +127,7 @@ void document_put_back(HWND* renewed, document_copy* copy) {
     rtf_memory source = {copy->rtf.data(), copy->rtf.size(), 0};
     rtf_filter filter;
     rtf_filter_start(&filter, rtf_memory_read, (DWORD_PTR)&source);
+    filter.whole_document = true;
     stream_run(editor, EM_STREAMIN, SF_RTF, (DWORD_PTR)&filter, rtf_filter_read);
     SendMessageA(editor, EM_EXSETSEL, 0, (LPARAM)&copy->selection);
     SendMessageA(editor, EM_SCROLLCARET, 0, 0);
@@ -202,6 +203,7 @@ LONG stream_in_or_keep(HWND* renewed, WPARAM format, HANDLE file, EDITSTREAMCALL
         rtf_filter filter;
         rtf_filter_start(&filter, callback, (DWORD_PTR)file);
         bool rtf = format == SF_RTF;
+        filter.whole_document = rtf;
         EDITSTREAMCALLBACK source = rtf ? rtf_filter_read : callback;
         DWORD_PTR cookie = rtf ? (DWORD_PTR)&filter : (DWORD_PTR)file;
         count = layout ? stream_in_laid_out(editor, format, source, cookie, *layout)
@@ -320,6 +322,7 @@ LONG document_rtf_read(HWND editor, const std::string& rtf, WPARAM selection) {
     rtf_memory source = {rtf.data(), rtf.size(), 0};
     rtf_filter filter;
     rtf_filter_start(&filter, rtf_memory_read, (DWORD_PTR)&source);
+    filter.whole_document = !(selection & SFF_SELECTION);
     return stream_run(editor, EM_STREAMIN, SF_RTF | (selection & SFF_SELECTION), (DWORD_PTR)&filter, rtf_filter_read);
 }
 

@@ -259,6 +259,7 @@ void text_seen(rtf_filter* f) {
     f->group_start = false;
     if (letters_shown(f)) f->row_width += 2 * 10 * (long long)size_now(f);
     if (!in_body(f)) return;
+    f->paragraph_has_text = true;
     for (; f->pending_tabs > 0; f->pending_tabs--) put(f, '\t');
 }
 
@@ -267,6 +268,7 @@ void text_seen(rtf_filter* f) {
 void paragraph_end(rtf_filter* f) {
     f->pending_tabs = 0;  // a row's last cell needs no tab after it
     if (!in_body(f) || f->doubt_depth > 0) return;
+    f->paragraph_has_text = false;
     f->tabs = 0;
     f->row_width = 0;
     f->wide_letters = 0;
@@ -293,6 +295,7 @@ void group_close(rtf_filter* f) {
     f->star_waiting = false;
     if (picture_run_open(f)) picture_run_end(f);
     if (f->colour_last) put(f, ';');  // the entry's end, where the table's reader looks for it
+    if (f->depth == 1 && f->whole_document && f->paragraph_has_text) put_text(f, "\\par ");
     bool flattened = f->depth > DEPTH_LIMIT;
     // the reader keeps what a flattened group set: its size counts on (the larger, to be sure)
     if (f->depth == DEPTH_LIMIT + 1) f->sizes[DEPTH_LIMIT] = std::max(f->sizes[DEPTH_LIMIT], f->sizes[DEPTH_LIMIT + 1]);
@@ -771,6 +774,7 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
         if (run > 0) {
             f->group_start = false;
             if (letters_shown(f)) f->row_width += 2 * 10 * (long long)size_now(f) * run;
+            if (in_body(f)) f->paragraph_has_text = true;
             memcpy(buffer + moved, f->input + f->input_at, run);
             f->input_at += run;
             moved += run;

@@ -34,6 +34,10 @@ struct rtf_filter {
     EDITSTREAMCALLBACK source;
     DWORD_PTR source_cookie;
     bool whole_check;
+    // A read of a whole document, whose last paragraph mark the control leaves out: a last
+    // paragraph without one of its own is given one, else it would take the paragraph before's format.
+    bool whole_document;
+    bool paragraph_has_text;
     BYTE input[4096];
     DWORD input_at, input_size;
     bool input_ended, read_failed, refused;
