@@ -115,3 +115,16 @@ bool clipboard_text_set(const char* text, const std::string& rtf) {
     CloseClipboard();
     return placed;
 }
+
+std::string bitmap_header_hex(unsigned long width, unsigned long height, unsigned long bits,
+                              unsigned long compression, unsigned long colours, unsigned long size) {
+    const unsigned long fields[][3] = {{0, 4, size},  {4, 4, width},        {8, 4, height}, {12, 2, 1},
+                                       {14, 2, bits}, {16, 4, compression}, {32, 4, colours}};
+    unsigned char header[40] = {};
+    for (const auto& field : fields) {
+        for (unsigned long i = 0; i < field[1]; i++) header[field[0] + i] = (unsigned char)(field[2] >> (8 * i));
+    }
+    std::string hex;
+    for (unsigned char byte : header) hex += {"0123456789abcdef"[byte >> 4], "0123456789abcdef"[byte & 15]};
+    return hex;
+}

@@ -24,6 +24,10 @@ std::string editor_copied_and_saved(HWND editor, const std::string& path);
 // Puts the text on the clipboard as CF_TEXT, and the RTF when given as "Rich Text Format", as
 // another program would; false when the clipboard could not be had.
 bool clipboard_text_set(const char* text, const std::string& rtf = "");
+// A bitmap's header in hex, as a picture's data begins in RTF (size: the header's own count of
+// its bytes, written in its first field).
+std::string bitmap_header_hex(unsigned long width, unsigned long height, unsigned long bits,
+                              unsigned long compression, unsigned long colours, unsigned long size = 40);
 
 // The text a status-bar part shows on the screen: how many dark pixels it has, and how far the
 // rightmost one stays from the part's right border (-1 without any; a cut text touches it).

@@ -200,28 +200,12 @@ TEST_F(DocumentLimits, ParagraphsTheControlLaysOutEndlesslyAreRefused) {
     }
 }
 
-// A bitmap's header in hex, as a picture's data begins.
-std::string bitmap_header(long width, long height, int bits, unsigned compression, unsigned colours) {
-    unsigned long fields[][3] = {{0, 4, 40}, {4, 4, (unsigned long)width}, {8, 4, (unsigned long)height}, {12, 2, 1},
-                                 {14, 2, (unsigned long)bits}, {16, 4, compression}, {32, 4, colours}};
-    unsigned char header[40] = {};
-    for (const auto& field : fields) {
-        for (unsigned long i = 0; i < field[1]; i++) header[field[0] + i] = (unsigned char)(field[2] >> (8 * i));
-    }
-    std::string hex;
-    for (unsigned char byte : header) {
-        hex += "0123456789abcdef"[byte >> 4];
-        hex += "0123456789abcdef"[byte & 15];
-    }
-    return hex;
-}
-
 // A table entry without its end, a style sheet of any shape, a field's result after a \*: the text
 // after them comes in whole. A bitmap whose header claims more than its data holds is made up
 // with zero pixels, one whose header the reader cannot use is left out; the text around comes in.
 TEST_F(DocumentLimits, MalformedTablesAndPicturesLeaveTheTextAroundThem) {
-    std::string lying = bitmap_header(2000, 2000, 32, 0, 0), picture = "{\\pict\\dibitmap0 " + lying + "}";
-    std::string sound = bitmap_header(2, 2, 24, 0, 0) + repeated("ff", 16);
+    std::string lying = bitmap_header_hex(2000, 2000, 32, 0, 0), picture = "{\\pict\\dibitmap0 " + lying + "}";
+    std::string sound = bitmap_header_hex(2, 2, 24, 0, 0) + repeated("ff", 16);
     const struct {
         std::string file, text;
     } files[] = {
@@ -240,13 +224,13 @@ TEST_F(DocumentLimits, MalformedTablesAndPicturesLeaveTheTextAroundThem) {
         {"{\\rtf1 A{\\*\\shppict" + picture + "}B}", "A B"},
         {"{\\rtf1 A{\\object{\\*\\objdata 00}{\\result" + picture + "}}B}", "A B"},
         {"{\\rtf1{\\fonttbl{\\f0 Arial}}A" + picture + "B}", "A B"},
-        {"{\\rtf1 A{\\pict\\dibitmap0 " + bitmap_header(65535, -65535, 32, 0, 0) + "00ff}B}", "A B"},
+        {"{\\rtf1 A{\\pict\\dibitmap0 " + bitmap_header_hex(65535, -65535, 32, 0, 0) + "00ff}B}", "A B"},
         {"{\\rtf1 A{\\pict\\dibitmap0 " + sound + "}B}", "A B"},
         {"{\\rtf1 A{\\pict\\dibitmap0\r\n" + sound.substr(0, 30) + "\\'41 \r\n" + sound.substr(30) + "}B}", "A B"},
         // headers the reader cannot use, data before the kind, a header cut short: no picture
-        {"{\\rtf1 A{\\pict\\dibitmap0 " + bitmap_header(2, 2, 7, 0, 0) + "}B}", "AB"},
-        {"{\\rtf1 A{\\pict\\dibitmap0 " + bitmap_header(2, 2, 8, 0, 0xffffffff) + "}B}", "AB"},
-        {"{\\rtf1 A{\\pict\\dibitmap0 " + bitmap_header(2, 2, 8, 1, 0) + "}B}", "AB"},
+        {"{\\rtf1 A{\\pict\\dibitmap0 " + bitmap_header_hex(2, 2, 7, 0, 0) + "}B}", "AB"},
+        {"{\\rtf1 A{\\pict\\dibitmap0 " + bitmap_header_hex(2, 2, 8, 0, 0xffffffff) + "}B}", "AB"},
+        {"{\\rtf1 A{\\pict\\dibitmap0 " + bitmap_header_hex(2, 2, 8, 1, 0) + "}B}", "AB"},
         {"{\\rtf1 A{\\pict " + lying + "\\dibitmap0}B}", "AB"},
         {"{\\rtf1 A{\\pict\\dibitmap0 2800\\b " + lying + "}B}", "A B"},
         {"{\\rtf1 A{\\pict\\dibitmap0{\\pict\\dibitmap0 " + lying + "}}B}", "AB"},

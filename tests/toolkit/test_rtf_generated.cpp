@@ -85,16 +85,8 @@ struct generator {
         const unsigned long depths[] = {1, 4, 8, 16, 24, 32, 0, 7};
         const unsigned long kinds[] = {0, 1, 3, 5};
         const unsigned long colours[] = {0, 2, 256, 300, 0xffffffff};
-        unsigned long fields[][3] = {{0, 4, below(8) ? 40ul : 124ul}, {4, 4, widths[below(6)]}, {8, 4, heights[below(6)]},
-                                     {12, 2, 1}, {14, 2, depths[below(8)]}, {16, 4, kinds[below(4)]},
-                                     {32, 4, colours[below(5)]}};
-        unsigned char header[40] = {};
-        for (const auto& field : fields) {
-            for (unsigned long i = 0; i < field[1]; i++) header[field[0] + i] = (unsigned char)(field[2] >> (8 * i));
-        }
-        std::string hex;
-        for (unsigned char byte : header) hex += {"0123456789abcdef"[byte >> 4], "0123456789abcdef"[byte & 15]};
-        return hex;
+        return bitmap_header_hex(widths[below(6)], heights[below(6)], depths[below(8)], kinds[below(4)],
+                                 colours[below(5)], below(8) ? 40 : 124);
     }
     // a picture's data in hex, of any kind and length, a bitmap's often after a header; now and then
     // the kind after the data, or another picture within
@@ -234,12 +226,17 @@ std::string tokens_written(const std::string& rtf) {
     return out;
 }
 
+// An editor as the program makes it, in a window of its own that the caller destroys.
+HWND editor_in_window(HWND* parent) {
+    *parent = CreateWindowExA(0, "STATIC", "Prov", WS_OVERLAPPEDWINDOW, 10, 10, 640, 480, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    return editor_create(*parent, 0, 0, 0, 0, "VHSCROLL", 10000000);
+}
+
 }  // namespace
 
 TEST(RtfGenerated, NoGeneratedFileEndsOrHangsTheProgram) {
-    HWND parent = CreateWindowExA(0, "STATIC", "Prov", WS_OVERLAPPEDWINDOW, 10, 10, 640, 480, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-    HWND editor = editor_create(parent, 0, 0, 0, 0, "VHSCROLL", 10000000);
+    HWND parent = nullptr, editor = editor_in_window(&parent);
     ASSERT_NE(editor, nullptr);
     std::string path = temp_folder() + "prov.rtf";
     generator g{std::mt19937(environment_number("BREVDUVA_RTF_SEED", 20261208))};
@@ -280,9 +277,7 @@ TEST(RtfGenerated, NoGeneratedFileEndsOrHangsTheProgram) {
 // Whatever a font, colour or style table holds, the text after it comes in: no table's reader
 // reads on past its table.
 TEST(RtfGenerated, TheTextAfterAnyTableComesIn) {
-    HWND parent = CreateWindowExA(0, "STATIC", "Prov", WS_OVERLAPPEDWINDOW, 10, 10, 640, 480, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-    HWND editor = editor_create(parent, 0, 0, 0, 0, "VHSCROLL", 10000000);
+    HWND parent = nullptr, editor = editor_in_window(&parent);
     ASSERT_NE(editor, nullptr);
     std::string path = temp_folder() + "tabell.rtf";
     generator g{std::mt19937(environment_number("BREVDUVA_RTF_SEED", 20261208))};
