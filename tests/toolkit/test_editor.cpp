@@ -526,6 +526,36 @@ TEST_F(Editor, CopiedNulCharactersKeepTheTextAfterThem) {
     EXPECT_EQ(back, units);
 }
 
+// Paragraphs copied from within a run of paragraphs laid out alike keep their layout where they
+// are pasted, from a paragraph's start or from within it.
+TEST_F(Editor, CopiedParagraphsKeepTheirLayoutFromWithinARunOfThemAlike) {
+    // a line end counts two: the paragraphs start at 0, 5, 10 and 15
+    for (LONG from : {5, 6}) {
+        SCOPED_TRACE(from);
+        editor_set_text(&editor, "ett\r\ntva\r\ntre\r\nfyra");
+        PARAFORMAT2 laid = {};
+        laid.cbSize = sizeof laid;
+        laid.dwMask = PFM_ALIGNMENT | PFM_STARTINDENT;
+        laid.wAlignment = PFA_CENTER;
+        laid.dxStartIndent = 600;
+        editor_select(editor, 0, 14);
+        SendMessageA(editor, EM_SETPARAFORMAT, 0, (LPARAM)&laid);
+        editor_select(editor, from, 15);
+        editor_copy(editor);
+        editor_select(editor, 15, 15);
+        editor_paste(editor);
+        for (LONG at : {15L, 25 - from}) {
+            PARAFORMAT2 got = {};
+            got.cbSize = sizeof got;
+            editor_select(editor, at, at);
+            SendMessageA(editor, EM_GETPARAFORMAT, 0, (LPARAM)&got);
+            EXPECT_EQ(got.wAlignment, PFA_CENTER) << at;
+            EXPECT_EQ(got.dxStartIndent, 600) << at;
+        }
+        EXPECT_EQ(text(), std::string("ett\r\ntva\r\ntre\r\n") + (from == 5 ? "tva\r\n" : "va\r\n") + "tre\r\nfyra");
+    }
+}
+
 // The text is exactly 10 points, whatever a screen's pixels make of a 10-point font: 13 of
 // them at 96 dots per inch, 17 at 120.
 TEST_F(Editor, TextSizeIsExactWhateverTheFontsPixels) {

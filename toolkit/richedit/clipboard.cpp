@@ -61,7 +61,7 @@ clipboard_content selection_content(HWND editor) {
         if (content.text[i] == '\0' && content.text[i + 1] == '\0') content.text.replace(i, 2, "\xfd\xff", 2);
     }
     content.text.append(sizeof(WCHAR), '\0');
-    rtf_write(editor, SFF_SELECTION, content.rtf);
+    content.rtf = selection_rtf(editor);
     for (size_t at = content.rtf.find('\0'); at != std::string::npos; at = content.rtf.find('\0', at)) {
         content.rtf.replace(at, 1, "\\u0?");
     }

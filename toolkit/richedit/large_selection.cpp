@@ -259,6 +259,24 @@ int pieces_change(HWND editor, HWND twin, LONG piece_length, const piece_change&
 
 }  // namespace
 
+std::string selection_rtf(HWND editor) {
+    CHARRANGE selection = selection_of(editor);
+    std::string rtf = document_rtf(editor, SFF_SELECTION);
+    LONG start = paragraph_start(editor, selection.cpMin);
+    if (start == 0) return rtf;
+    PARAFORMAT2 here = paragraph_format_at(editor, selection.cpMin);
+    piece_taken piece = {rtf, true, paragraph_format_at(editor, start - 1)};
+    editor_select(editor, selection.cpMin, selection.cpMax);
+    if (paragraph_differences(piece.before, here) != 0) return rtf;
+    // written again where it stands first, the format of its first paragraph is written too
+    HWND scratch = quiet_twin_make(editor);
+    if (!scratch) return rtf;
+    piece_read(scratch, piece);
+    std::string whole = range_rtf(scratch, 0, selection.cpMax - selection.cpMin);
+    DestroyWindow(scratch);
+    return whole;
+}
+
 bool large_selection_is(HWND editor) {
     if (GetWindowLongA(editor, GWL_STYLE) & ES_READONLY) return false;
     CHARRANGE selection = selection_of(editor);

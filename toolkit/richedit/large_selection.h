@@ -2,6 +2,7 @@
 // times the document's paragraphs (select all and Delete took about a minute on 30,000 short
 // paragraphs, its Undo six), so a large one is replaced in a new control instead.
 #pragma once
+#include <string>
 #include <windows.h>
 
 // Below this many lines in the selection the control's own way is the quicker: the new control
@@ -25,6 +26,12 @@ using selection_operation = LRESULT (*)(HWND editor, WNDPROC control, UINT messa
 // exactly; the caller then leaves it to the control.
 bool large_selection_replace(HWND editor, WNDPROC control, selection_operation operation, UINT message,
                              WPARAM wparam, LPARAM lparam);
+
+// The selection's RTF as another program is to read it: the control's writer leaves out the
+// format of the selection's first paragraphs where it is the paragraph's before the selection
+// (it compares each paragraph with the one before, in the selection or not), so such a
+// selection is written again from a control where it stands first.
+std::string selection_rtf(HWND editor);
 
 // A change of the whole document made piece by piece: many small edits of a large document each
 // cost the control a walk over all its paragraphs (100,000 replacements in the 9.5 MB text took
