@@ -234,6 +234,12 @@ TEST_F(DocumentLimits, MalformedTablesAndPicturesLeaveTheTextAroundThem) {
         {"{\\rtf1 A{\\pict " + lying + "\\dibitmap0}B}", "AB"},
         {"{\\rtf1 A{\\pict\\dibitmap0 2800\\b " + lying + "}B}", "A B"},
         {"{\\rtf1 A{\\pict\\dibitmap0{\\pict\\dibitmap0 " + lying + "}}B}", "AB"},
+        // a metafile's records: one deleting an object past the table, one drawing a bitmap that lies
+        {"{\\rtf1 A{\\pict\\wmetafile8 01000900000310000000010040000000000004000000f001ffff030000000000}B}", "AB"},
+        {"{\\rtf1 A{\\pict\\wmetafile8 0100090000032e000000010040000000000022000000430f2000cc000000d007d00700000000d007"
+         "d0070000000028000000d0070000d007000001002000000000000000000000000000000000000000000000000000000300000000"
+         "00}B}",
+         "AB"},
     };
     for (const auto& f : files) {
         SCOPED_TRACE(f.file.substr(0, 60));

@@ -354,6 +354,9 @@ bool reader_word_take(rtf_filter* f, const char* word) {
         f->picture = rtf_picture{};
         f->picture.depth = f->depth;
     }
+    // Playing a metafile's records the platform trusts every size and index in them (a record
+    // deleting an object past its table ends the program): no metafile is made of a file's data.
+    if (strcmp(word, "wmetafile") == 0) return false;
     if (strcmp(word, "dibitmap") == 0) {
         // a bitmap only of data checked from its start: none where a table's reader may be reading
         rtf_picture* p = &f->picture;
