@@ -177,6 +177,8 @@ TEST_F(DocumentLimits, ParagraphsTheControlLaysOutEndlesslyAreRefused) {
         expect_refused(refused);
     }
     EXPECT_GT(load("{\\rtf1 " + repeated(repeated("{\\b x}", 100) + "\\par ", 1000) + "}"), 0);
+    // what counts is runs, not words: a paragraph of 16,000 runs of three changes each, as saved
+    EXPECT_EQ(load("{\\rtf1 " + repeated("\\b\\i\\ul x\\b0\\i0\\ulnone y", 8000) + "}"), 16000);
     EXPECT_EQ(load("{\\rtf1\\ansi\\fs24 " + letters + "\\tab x}"), 8002);
     // the control applies no style: a style's size sets nothing
     EXPECT_EQ(load("{\\rtf1{\\stylesheet{\\s1\\fs576 Stor;}}\\s1 " + letters + "\\'09 x}"), 8003);

@@ -21,8 +21,10 @@ namespace {
 constexpr int DEPTH_LIMIT = 32;
 constexpr int NAME_BREAK = 512;
 constexpr int NAME_LIMIT = 768;
-// A paragraph of endless format changes (groups, control words) keeps the control busy for
-// minutes: its runs are laid out in a time growing with the square of their number.
+// A paragraph of endless runs (text after a format change: a group, a control word) keeps the
+// control busy for minutes: its runs are laid out in a time growing with the square of their
+// number. Changes with no text after them make no run: the control saves a paragraph of 16,000
+// runs written with several words each, and opens it again.
 constexpr int CHANGE_LIMIT = 20000;
 constexpr int TAB_LIMIT = EDITOR_PARAGRAPH_TABS_LIMIT;
 // Sizes beyond this count as this in the tab's place: past it one letter alone takes a tab past
@@ -246,7 +248,12 @@ void count_wide_letter(rtf_filter* f) {
 }
 
 // A control word or symbol, or a group's brace: one more format change in the paragraph.
-void change_count(rtf_filter* f) {
+void change_count(rtf_filter* f) { f->change_pending = true; }
+
+// Text after a change begins a run.
+void run_count(rtf_filter* f) {
+    if (!f->change_pending) return;
+    f->change_pending = false;
     if (++f->changes > CHANGE_LIMIT && f->whole_check) f->refused = true;
 }
 
@@ -258,6 +265,7 @@ bool letters_shown(const rtf_filter* f) { return f->skip_depth == 0; }
 void text_seen(rtf_filter* f) {
     f->group_start = false;
     if (letters_shown(f)) f->row_width += 2 * 10 * (long long)size_now(f);
+    run_count(f);
     if (!in_body(f)) return;
     f->paragraph_has_text = true;
     for (; f->pending_tabs > 0; f->pending_tabs--) put(f, '\t');
@@ -777,6 +785,7 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
         if (run > 0) {
             f->group_start = false;
             if (letters_shown(f)) f->row_width += 2 * 10 * (long long)size_now(f) * run;
+            run_count(f);
             if (in_body(f)) f->paragraph_has_text = true;
             memcpy(buffer + moved, f->input + f->input_at, run);
             f->input_at += run;

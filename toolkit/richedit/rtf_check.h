@@ -68,7 +68,8 @@ struct rtf_filter {
     // rest it may skip (where a paragraph end need not end the paragraph); 0 when none.
     int skip_depth, doubt_depth;
     int text_run;          // text the reader could take for one name: broken up before it grows too long
-    int tabs, pending_tabs, changes, wide_letters;
+    int tabs, pending_tabs, changes, wide_letters;  // changes: runs of text after a format change
+    bool change_pending;  // a format change with no text after it yet
     int sizes[34];  // the letters' size (half-points) in each open group, the outermost first
     long long row_width;  // twips the paragraph's text may reach so far
     long long left_indent, first_indent;
