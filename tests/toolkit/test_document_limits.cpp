@@ -222,6 +222,10 @@ TEST_F(DocumentLimits, MalformedTablesAndPicturesLeaveTheTextAroundThem) {
         {"{\\rtf1{\\fonttbl{\\f0 A;{x}B}{\\f1 C;}}AB}", "AB"},
         {"{\\rtf1{\\fonttbl x{\\f0 A;}}AB}", "AB"},
         {"{\\rtf1 x{\\*\\fldrslt y}z{\\field{\\*\\fldinst u}{\\*\\fldrslt v}}}", "xyzv"},
+        // a code page the reader turns no byte into a letter with is left out
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\cpg1200 W;}{\\f2\\cpg-5 V;}}A {\\f1 Beta \\'e5} {\\f2 C}}",
+         "A Beta \xe5 C"},
+        {"{\\rtf1\\ansi\\ansicpg12000{\\fonttbl{\\f0\\cpg65000 Arial;}}Alfa \\'e5}", "Alfa \xe5"},
         {"{\\rtf1 A" + picture + "B}", "A B"},
         {"{\\rtf1 A{\\*\\shppict" + picture + "}B}", "A B"},
         {"{\\rtf1 A{\\object{\\*\\objdata 00}{\\result" + picture + "}}B}", "A B"},

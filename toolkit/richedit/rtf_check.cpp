@@ -339,9 +339,17 @@ void destination_seen(rtf_filter* f, const char* word) {
     if (strcmp(word, "pict") == 0 && f->picture_depth == 0 && f->table_depth == 0) f->picture_depth = f->depth;
 }
 
+// A code page the reader can turn bytes into letters with, one or two bytes to a letter.
+bool code_page_usable(long long page) {
+    CPINFO info;
+    if (page <= 0 || page > 65535 || !GetCPInfo((UINT)page, &info)) return false;
+    return info.MaxCharSize <= 2 && !(page >= 50220 && page <= 50229) && page != 52936;
+}
+
 // The words that start a reader of their own, wherever they stand: each reads to the end of the
 // group it stands in. False when the word is left out.
-bool reader_word_take(rtf_filter* f, const char* word) {
+bool reader_word_take(rtf_filter* f, const rtf_token& token) {
+    const char* word = token.word;
     if (strcmp(word, "stylesheet") == 0) {
         // the control applies no style, and its sheet's reader reads past a malformed sheet
         if (f->drop_depth == 0) {
@@ -362,7 +370,10 @@ bool reader_word_take(rtf_filter* f, const char* word) {
         f->picture = rtf_picture{};
         f->picture.depth = f->depth;
     }
-    // Playing a metafile's records the platform trusts every size and index in them (a record
+    // the reader turns text into letters by the code page as a whole: in one of UTF-16's or
+    // UTF-7's, or a stateful one, every letter comes out wrong or not at all
+    if (strcmp(word, "cpg") == 0 || strcmp(word, "ansicpg") == 0) return code_page_usable(token.has_number ? token.number : 0);
+        // Playing a metafile's records the platform trusts every size and index in them (a record
     // deleting an object past its table ends the program): no metafile is made of a file's data.
     if (strcmp(word, "wmetafile") == 0) return false;
     if (strcmp(word, "dibitmap") == 0) {
@@ -424,7 +435,7 @@ void word_take(rtf_filter* f, const rtf_token& token) {
     }
     if (strcmp(word, "plain") == 0) size_now(f) = SIZE_DEFAULT;
     if (f->group_start) destination_seen(f, word);
-    if (!reader_word_take(f, word)) {
+    if (!reader_word_take(f, token)) {
         f->group_start = false;
         return;
     }
