@@ -310,6 +310,30 @@ TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileOrAPasteAreMadeSoundBeforeCopyAn
 }
 
 // A last paragraph with no paragraph mark of its own keeps its format, as one with its mark does.
+// A font named with no character set reads its letters by the document's code page.
+TEST_F(DocumentLimits, FontsWithoutACharacterSetReadTheDocumentsCodePage) {
+    const struct {
+        std::string file;
+        std::wstring text;
+    } files[] = {
+        {"{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0 Arial;}}\\'cf\\'f0}", L"\x041f\x0440"},
+        {"{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial}{\\f1\\fcharset1 Times;}{\\f2\\fcharset0 Courier;}}"
+         "\\f0\\'cf{\\f1\\'f0}{\\f2\\'f0}}",
+         L"\x041f\x0440\x00f0"},
+        {"{\\rtf1\\ansi\\ansicpg1253{\\fonttbl\\f0 Arial;\\f1\\cpg1251 Times;}\\f0\\'d9{\\f1\\'cf}}", L"\x03a9\x041f"},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\'e5}", L"\x00e5"},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.file);
+        EXPECT_GT(load(f.file), 0);
+        std::wstring text(editor_text_length(editor) + 1, L'\0');
+        GETTEXTEX get = {(DWORD)(text.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+        SendMessageW(editor, EM_GETTEXTEX, (WPARAM)&get, (LPARAM)&text[0]);
+        text.resize(lstrlenW(text.c_str()));
+        EXPECT_EQ(text, f.text);
+    }
+}
+
 TEST_F(DocumentLimits, TheLastParagraphKeepsItsFormatWithoutItsMark) {
     for (const char* end : {"", "\\par", "{\\b}", "{\\par}"}) {
         SCOPED_TRACE(end);

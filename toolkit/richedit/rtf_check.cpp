@@ -361,7 +361,10 @@ bool reader_word_take(rtf_filter* f, const rtf_token& token) {
     if (strcmp(word, "fonttbl") == 0 && f->font_depth == 0) {
         f->font_depth = f->depth;
         f->font_kind = RTF_FONTS_UNKNOWN;
-        f->font_lettered = f->font_entry_ended = false;
+        f->font_lettered = f->font_entry_ended = f->font_entry_coded = f->font_entry_open = false;
+    }
+    if (strcmp(word, "ansicpg") == 0 && code_page_usable(token.has_number ? token.number : 0)) {
+        f->ansi_code_page = (int)token.number;
     }
     if (strcmp(word, "colortbl") == 0 && f->colour_depth == 0) f->colour_depth = f->depth;
     if (strcmp(word, "pict") == 0) {
@@ -548,14 +551,36 @@ bool letter_is(const rtf_token& token) {
 // text after it for names. So a ';' goes in before every such '}', what stands after an entry's
 // ';' or between entries in braces is left out (a group of it whole), and so is all that stands
 // before the first entry tells how the entries stand. True when the token is left out.
+// The reader reads a font's letters by the code page of its character set, and one named with
+// none (or the default set) by the system's, not the document's: the document's goes in for it
+// before the entry's end. True when it went in.
+bool font_entry_end(rtf_filter* f) {
+    bool coded = !f->font_entry_coded && f->ansi_code_page > 0;
+    if (coded) put_word(f, "cpg", true, f->ansi_code_page);
+    f->font_entry_coded = false;
+    return coded;
+}
+
+// Whether a word of a font's entry names the code page its letters are read by.
+bool font_coding_word(const rtf_token& token) {
+    if (token.kind != RTF_WORD || !token.has_number) return false;
+    if (strcmp(token.word, "fcharset") == 0) return token.number != DEFAULT_CHARSET;
+    return strcmp(token.word, "cpg") == 0 && code_page_usable(token.number);
+}
+
 bool font_table_follow(rtf_filter* f, const rtf_token& token) {
     rtf_token_kind kind = token.kind;
     if (f->font_depth == 0 || kind == RTF_NOTHING || kind == RTF_BINARY || kind == RTF_END) return false;
     if (kind == RTF_TEXT && (token.value == '\r' || token.value == '\n' || token.value == '\0')) return false;
     bool letter = letter_is(token);
+    bool entry_level = (f->depth == f->font_depth && f->font_kind == RTF_FONTS_PLAIN) ||
+                       (f->depth == f->font_depth + 1 && f->font_kind == RTF_FONTS_BRACED && !f->font_entry_ended);
+    if (entry_level && font_coding_word(token)) f->font_entry_coded = true;
+    if (entry_level && kind == RTF_TEXT && token.value == ';') font_entry_end(f);
     if (f->depth == f->font_depth) {
         if (kind == RTF_GROUP_CLOSE) {
-            if (f->font_kind == RTF_FONTS_PLAIN && !f->font_lettered) put(f, ';');
+            bool open = f->font_kind == RTF_FONTS_PLAIN && f->font_entry_open;
+            if ((open && font_entry_end(f)) || (f->font_kind == RTF_FONTS_PLAIN && !f->font_lettered)) put(f, ';');
             return false;
         }
         if (f->font_kind == RTF_FONTS_UNKNOWN) {
@@ -569,15 +594,16 @@ bool font_table_follow(rtf_filter* f, const rtf_token& token) {
         }
         if (f->font_kind == RTF_FONTS_PLAIN) {
             f->font_lettered = letter;
+            f->font_entry_open = !(kind == RTF_TEXT && token.value == ';');
             return false;
         }
         if (kind != RTF_GROUP_OPEN) return true;
-        f->font_lettered = f->font_entry_ended = false;
+        f->font_lettered = f->font_entry_ended = f->font_entry_coded = false;
         return false;
     }
     if (f->depth != f->font_depth + 1 || f->font_kind != RTF_FONTS_BRACED) return false;
     if (kind == RTF_GROUP_CLOSE) {
-        if (!f->font_lettered) put(f, ';');
+        if ((!f->font_entry_ended && font_entry_end(f)) || !f->font_lettered) put(f, ';');
         return false;
     }
     if (f->font_entry_ended) {

@@ -61,6 +61,9 @@ struct rtf_filter {
     int font_depth;
     rtf_font_table_kind font_kind;
     bool font_lettered, font_entry_ended;
+    // The entry being read names its code page; a plain table's entry has begun.
+    bool font_entry_coded, font_entry_open;
+    int ansi_code_page;  // the document's, 0 when it names none the reader can use
     int colour_depth;  // the colour table's group, 0 when outside it
     bool colour_last;  // the last thing that went in was a colour's red, green or blue
     rtf_picture picture;
