@@ -117,9 +117,10 @@ void command_underline() { effect_run(CFE_UNDERLINE); }
 // Runs again after a refused value, with the values as typed lost and those in force shown.
 void command_paragraph() {
     if (print_is_running()) return;
+    paragraph_indents shown = editor_indents(app_state.editor);
     do {
         paragraph_dialog = {};
-        paragraph_dialog.indents = editor_indents(app_state.editor);
+        paragraph_dialog.indents = shown;
         dialog_run_modal(app_state.main_window, paragraph_dialog_procedure);
         if (paragraph_dialog.refused) {
             char text[128];
@@ -127,7 +128,7 @@ void command_paragraph() {
             message_show(app_state.main_window, "INSTÄLLNINGSFEL", text, "N");
         }
     } while (paragraph_dialog.refused);
-    if (paragraph_dialog.accepted) editor_set_indents(app_state.editor, paragraph_dialog.indents);
+    if (paragraph_dialog.accepted) editor_set_indents(app_state.editor, paragraph_dialog.indents, shown);
 }
 
 // The check marks of the Format popup follow the caret's paragraph and the selection.

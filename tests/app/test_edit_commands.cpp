@@ -588,6 +588,24 @@ TEST_F(EditCommands, ParagraphDialogSetsIndentsAndTheMarginMovesThemAlong) {
             EXPECT_EQ(after.dxRightIndent, before.dxRightIndent);
         }
     }
+    // on several paragraphs only what was changed is set: a right indent of one of them stays
+    on_margin_of_one("ett\r\ntvå\r\ntre");
+    editor_select(app_state.editor, 5, 5);
+    PARAFORMAT right = {sizeof right, PFM_RIGHTINDENT};
+    right.dxRightIndent = 720;
+    SendMessageA(app_state.editor, EM_SETPARAFORMAT, 0, (LPARAM)&right);
+    editor_select(app_state.editor, 0, -1);
+    std::vector<std::string> several;
+    paragraph_dialog_answer(&several, {"5", "0", "0"});
+    app_command(CMD_PARAGRAPH);
+    const LONG right_indents[3] = {0, 720, 0};
+    for (int i = 0; i < 3; ++i) {
+        editor_select(app_state.editor, i * 5, i * 5);
+        PARAFORMAT format = paragraph_format();
+        EXPECT_EQ(format.dxStartIndent, 100) << "paragraph " << i;
+        EXPECT_EQ(format.dxOffset, 0) << "paragraph " << i;
+        EXPECT_EQ(format.dxRightIndent, right_indents[i]) << "paragraph " << i;
+    }
     // the first case again, then the margin from 1 to 11 points: the indented paragraph moves
     // 10 points with the others and keeps its first line and right indent; one Undo takes it back
     on_margin_of_one("ett\r\ntvå\r\ntre");

@@ -89,11 +89,21 @@ paragraph_indents editor_indents(HWND editor) {
     return {left, format.dxRightIndent / TWIPS_PER_POINT, first - left};
 }
 
-void editor_set_indents(HWND editor, const paragraph_indents& indents) {
+void editor_set_indents(HWND editor, const paragraph_indents& indents, const paragraph_indents& shown) {
+    // only what was changed: each selected paragraph keeps the rest of its own
     PARAFORMAT format = {};
-    format.dwMask = PFM_STARTINDENT | PFM_OFFSET | PFM_RIGHTINDENT;
-    format.dxStartIndent = (indents.left + indents.first_line) * TWIPS_PER_POINT;
-    format.dxOffset = -indents.first_line * TWIPS_PER_POINT;
-    format.dxRightIndent = indents.right * TWIPS_PER_POINT;
-    paragraph_set(editor, format);
+    if (indents.right != shown.right) {
+        format.dwMask |= PFM_RIGHTINDENT;
+        format.dxRightIndent = indents.right * TWIPS_PER_POINT;
+    }
+    if (indents.first_line != shown.first_line) {
+        format.dwMask |= PFM_STARTINDENT | PFM_OFFSET;
+        format.dxStartIndent = (indents.left + indents.first_line) * TWIPS_PER_POINT;
+        format.dxOffset = -indents.first_line * TWIPS_PER_POINT;
+    } else if (indents.left != shown.left) {
+        // the lines move by the change, each paragraph's first line kept as it stands to them
+        format.dwMask |= PFM_OFFSETINDENT;
+        format.dxStartIndent = (indents.left - shown.left) * TWIPS_PER_POINT;
+    }
+    if (format.dwMask) paragraph_set(editor, format);
 }

@@ -25,4 +25,5 @@ struct paragraph_indents {
     int first_line;
 };
 paragraph_indents editor_indents(HWND editor);
-void editor_set_indents(HWND editor, const paragraph_indents& indents);
+// Sets on the selected paragraphs the indents changed from those shown (the caret paragraph's).
+void editor_set_indents(HWND editor, const paragraph_indents& indents, const paragraph_indents& shown);
