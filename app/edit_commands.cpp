@@ -71,6 +71,8 @@ void search_run(const char* direction, int not_found) {
     }
 }
 
+const char* const UNFIT_TEXT = "Tecken utanför Windows-1252 kan inte sökas!";
+
 // What the replace dialog asked for, on the text it shows; the text is kept as the last searched.
 void replace_step(replace_request request) {
     if (request == REPLACE_CLOSED) {
@@ -78,6 +80,7 @@ void replace_step(replace_request request) {
         return;
     }
     if (print_is_running()) return;
+    if (request == REPLACE_UNFIT) return search_message_show(UNFIT_TEXT);
     const char* text = replace_record.lpstrFindWhat;
     const char* replacement = replace_record.lpstrReplaceWith;
     DWORD flags = replace_record.Flags;
@@ -253,6 +256,7 @@ void find_dialog_step(UINT message, LPARAM lparam) {
     app_state.find_request = find_dialog_event(app_state.main_window, app_state.find_dialog, lparam, message,
                                                 CMD_SEARCH_UP, CMD_SEARCH_DOWN);
     if (app_state.find_request == 2) search_message_show("För mycket tecken i sökboxen!\n Max 256 är tillåtet.");
+    if (app_state.find_request == FIND_UNFIT) search_message_show(UNFIT_TEXT);
 }
 
 void command_about() {

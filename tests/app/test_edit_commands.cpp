@@ -243,6 +243,29 @@ TEST_F(EditCommands, FindNextDownAndUpSearchWithTheDialogsTextAndCase) {
     DestroyWindow(dialog);
 }
 
+// The dialogs keep the letters as typed, but hand over Windows-1252 with a look-alike (l for ł):
+// such a text is not searched for, and nothing else is found or replaced in its place.
+TEST_F(EditCommands, FindAndReplaceTextsWithLettersOutsideWindows1252AreNotSearchedFor) {
+    for (int command : {CMD_FIND_DIALOG, CMD_REPLACE_DIALOG}) {
+        SCOPED_TRACE(command);
+        dialog_helper_clear();
+        text_select("lila ljus", 0, 0);
+        app_command(command);
+        HWND dialog = command == CMD_FIND_DIALOG ? app_state.find_dialog : app_state.replace_dialog;
+        ASSERT_NE(dialog, nullptr);
+        SetDlgItemTextW(dialog, FIND_TEXT_FIELD, L"\x0142");
+        dialog_helper_queue_button(IDOK);
+        PostMessageA(dialog, WM_COMMAND, command == CMD_FIND_DIALOG ? IDOK : psh2, 0);  // find next, replace all
+        EXPECT_TRUE(pump_until([] { return !dialog_helper_seen().empty(); }, 3000));
+        ASSERT_EQ(dialog_helper_seen().size(), 1u);
+        EXPECT_EQ(dialog_helper_seen()[0].text, "Tecken utanför Windows-1252 kan inte sökas!");
+        EXPECT_EQ(editor_text(), "lila ljus");
+        EXPECT_EQ(selection().cpMax, 0);
+        DestroyWindow(dialog);
+        pump_messages(50);
+    }
+}
+
 TEST_F(EditCommands, TooLongFindTextClosesTheDialogWithAMessage) {
     text_select("abc", 0, 0);
     app_command(CMD_FIND_DIALOG);

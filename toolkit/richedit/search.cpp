@@ -224,6 +224,26 @@ HWND find_dialog_open(HWND owner, HWND editor) {
     return dialog;
 }
 
+namespace {
+
+// The dialog's fields hold the letters as typed, its record Windows-1252 with a look-alike for a
+// letter outside it (l for ł): searched for, that would find and replace other letters.
+bool dialog_fields_fit(HWND dialog) {
+    for (int id : {edt1, edt2}) {
+        HWND field = GetDlgItem(dialog, id);
+        if (!field) continue;
+        int length = GetWindowTextLengthW(field);
+        std::wstring text(length + 1, L'\0');
+        GetWindowTextW(field, &text[0], length + 1);
+        BOOL lost = FALSE;
+        WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0, nullptr, &lost);
+        if (lost) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 int find_dialog_event(HWND main_window, HWND dialog, LPARAM record, UINT message,
                       int up_command, int down_command) {
     find_buffers_release_unused();
@@ -234,6 +254,7 @@ int find_dialog_event(HWND main_window, HWND dialog, LPARAM record, UINT message
         DestroyWindow(dialog);
         return 2;
     }
+    if (!dialog_fields_fit(dialog)) return FIND_UNFIT;
     int command = 0;
     if (report->Flags & (FR_DOWN | FR_WHOLEWORD)) {
         command = down_command;
@@ -403,6 +424,7 @@ replace_request replace_dialog_event(UINT message, LPARAM record) {
         replace_dialog = nullptr;
         return REPLACE_CLOSED;
     }
+    if (!dialog_fields_fit(replace_dialog)) return REPLACE_UNFIT;
     if (replace_record.Flags & FR_REPLACEALL) return REPLACE_ALL;
     if (replace_record.Flags & FR_REPLACE) return REPLACE_ONE;
     if (replace_record.Flags & FR_FINDNEXT) return REPLACE_FIND_NEXT;

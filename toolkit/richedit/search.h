@@ -29,7 +29,10 @@ int find_dialog_buffers_held();
 // The platform's replace dialog on the same search: Find next, Replace and Replace all, with
 // match case and whole word. One dialog at a time; its record holds what it last reported.
 extern FINDREPLACEA replace_record;
-enum replace_request { REPLACE_NONE, REPLACE_FIND_NEXT, REPLACE_ONE, REPLACE_ALL, REPLACE_CLOSED };
+// REPLACE_UNFIT: a text of the dialog holds a letter outside Windows-1252, which is not searched for.
+enum replace_request { REPLACE_NONE, REPLACE_FIND_NEXT, REPLACE_ONE, REPLACE_ALL, REPLACE_CLOSED, REPLACE_UNFIT };
+// What find_dialog_event gives for a text with a letter outside Windows-1252.
+constexpr int FIND_UNFIT = 3;
 // Opens it with the selection (when short enough) or else the given text as what to find.
 HWND replace_dialog_open(HWND owner, HWND editor, const char* find_text);
 // What the replace dialog asked for with this message, if it is its report.
