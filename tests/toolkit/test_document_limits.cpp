@@ -267,6 +267,12 @@ TEST_F(DocumentLimits, ValidFilesAreNeverRefused) {
     EXPECT_EQ(editor_text(editor), "ab");
     EXPECT_EQ(load("{\\rtf1 a{\\pict\\wmetafile8\\bin4 }}}}}b}"), 2);
     EXPECT_EQ(editor_text(editor), "ab");
+    // a UTF-8 mark or blanks before the first brace, a \\' without two hex digits: all of it is read
+    for (const std::string& file : {std::string("\xef\xbb\xbf{\\rtf1 ab}"), std::string(" \t\r\n{\\rtf1 ab}"),
+                                    std::string("{\\rtf1 a\\'zz\\'4gb\\'}")}) {
+        EXPECT_GT(load(file), 0) << file;
+        EXPECT_EQ(editor_text(editor), file.find("zz") == std::string::npos ? "ab" : "azzgb");
+    }
 }
 
 TEST_F(DocumentLimits, IndentsAndTabStopsOfAFileOrAPasteAreMadeSoundBeforeCopyAndSave) {

@@ -529,6 +529,12 @@ void symbol_take(rtf_filter* f, int c, bool skipped) {
 
 // A character written as \'hh, or as much of one as stands before what cuts it short.
 void hex_take(rtf_filter* f, const rtf_token& token) {
+    // the reader ends the whole read at a \' without two hex digits: it is left out (a \uN's
+    // stand-in all the same, so that the reader skips no letter in its place)
+    if (strlen(token.hex) < 2) {
+        if (token.skipped) put(f, '?');
+        return;
+    }
     f->group_start = false;
     text_token(f, '\'', false, token.skipped);
     text_seen(f);
@@ -755,6 +761,15 @@ bool input_fill(rtf_filter* f) {
     if (f->source(f->source_cookie, f->input, sizeof f->input, &read) != 0) f->read_failed = true;
     f->input_at = 0;
     f->input_size = read > 0 ? (DWORD)read : 0;
+    // the reader takes a document only when it starts with its brace: a UTF-8 mark or blanks
+    // other programs leave before it are left out
+    if (!f->begun && f->input_size > 0) {
+        if (f->input_size >= 3 && memcmp(f->input, "\xef\xbb\xbf", 3) == 0) f->input_at = 3;
+        while (f->input_at < f->input_size && strchr(" \t\r\n", f->input[f->input_at]) && f->input[f->input_at]) {
+            f->input_at++;
+        }
+        f->begun = f->input_at < f->input_size;
+    }
     return read > 0;
 }
 

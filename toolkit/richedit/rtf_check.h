@@ -41,6 +41,7 @@ struct rtf_filter {
     BYTE input[4096];
     DWORD input_at, input_size;
     bool input_ended, read_failed, refused;
+    bool begun;  // the document's first byte has come
     char output[4608];  // what one byte of the file turns into: a control word, the tabs of the cells
     int output_at, output_size;  // past the output's end the read is refused, never written beyond
     long long zeros_left;  // zero digits a bitmap lacks, handed over before the output
