@@ -102,6 +102,23 @@ LONG carriage_return_held(const BYTE* bytes, LONG read) {
     return read_unit == 1 || bytes[read - 1] == 0 ? read_unit : 0;
 }
 
+// The control turns each read of UTF-8 into letters on its own, and makes a replacement character
+// of a letter whose bytes a read's end parts: the bytes of such a letter are left for the next
+// read; the count of them.
+bool read_utf8 = false;
+
+LONG utf8_tail_held(const BYTE* bytes, LONG read) {
+    for (LONG back = 1; back <= 3 && back < read; back++) {
+        BYTE b = bytes[read - back];
+        if (b < 0x80) return 0;  // a letter of one byte ends the last one whole
+        if (b >= 0xC0) {
+            LONG needed = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+            return back < needed ? back : 0;
+        }
+    }
+    return 0;
+}
+
 // A Windows-1252 write: the control hands over UTF-16 and the platform turns it into
 // Windows-1252, where the control's own conversion would put a look-alike or "?" for ł.
 bool from_utf16 = false;
@@ -171,6 +188,7 @@ WPARAM text_read_prepare(HANDLE file, text_encoding encoding) {
         SetFilePointer(file, 0, nullptr, FILE_END);
     }
     read_unit = is_utf16(encoding) ? 2 : 1;
+    read_utf8 = encoding == TEXT_UTF8 || encoding == TEXT_UTF8_MARK;
     read_turned = encoding == TEXT_UTF16_BIG_ENDIAN_MARK;
     return stream_format_of(encoding);
 }
@@ -184,6 +202,7 @@ DWORD CALLBACK text_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, L
     DWORD error = stream_read_callback(cookie, buffer + given, count - given, &read);
     if (read_turned) units_turn(buffer + given, read);
     LONG held = error ? 0 : carriage_return_held(buffer + given, read);
+    if (!error && read_utf8 && held == 0) held = utf8_tail_held(buffer + given, read);
     if (held) SetFilePointer((HANDLE)cookie, -held, nullptr, FILE_CURRENT);
     *done = given + read - held;
     return error;
