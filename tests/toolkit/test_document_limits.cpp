@@ -173,7 +173,7 @@ TEST_F(DocumentLimits, ParagraphsTheControlLaysOutEndlesslyAreRefused) {
           "{\\rtf1\\ansi{\\*\\b\\fs576 " + letters + "}\\tab x}",
           // the reader skips the rest of a footnote, and of a group after a \* and a word it does not know
           "{\\rtf1\\ansi\\fs576 " + letters + "{\\footnote\\par}\\tab x}",
-          "{\\rtf1\\ansi\\fs576 " + letters + "{x\\*\\zz\\par}\\tab x}"}) {
+          "{\\rtf1\\ansi\\fs576 " + letters + "{\\*\\zz x\\par}\\tab x}"}) {
         expect_refused(refused);
     }
     EXPECT_GT(load("{\\rtf1 " + repeated(repeated("{\\b x}", 100) + "\\par ", 1000) + "}"), 0);
@@ -222,6 +222,8 @@ TEST_F(DocumentLimits, MalformedTablesAndPicturesLeaveTheTextAroundThem) {
         {"{\\rtf1{\\fonttbl{\\f0 A;{x}B}{\\f1 C;}}AB}", "AB"},
         {"{\\rtf1{\\fonttbl x{\\f0 A;}}AB}", "AB"},
         {"{\\rtf1 x{\\*\\fldrslt y}z{\\field{\\*\\fldinst u}{\\*\\fldrslt v}}}", "xyzv"},
+        // a \\* within a group means nothing: the reader would skip the rest of the group
+        {"{\\rtf1 a\\*\\hich b{c\\*\\loch d}e}", "abcde"},
         // a code page the reader turns no byte into a letter with is left out
         {"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\cpg1200 W;}{\\f2\\cpg-5 V;}}A {\\f1 Beta \\'e5} {\\f2 C}}",
          "A Beta \xe5 C"},

@@ -186,7 +186,8 @@ void star_word_seen(rtf_filter* f, const char* word) {
 void put_word(rtf_filter* f, const char* name, bool has_number, long long number) {
     f->text_run = 0;
     // a group flattened into the deepest: a \* there would have the reader skip the rest of that group
-    if (f->star_waiting && f->depth <= DEPTH_LIMIT) {
+    // one within a group would have the reader skip the rest of it, where the star means nothing
+    if (f->star_waiting && f->star_at_start && f->depth <= DEPTH_LIMIT) {
         put_text(f, "\\*");
         star_word_seen(f, name);
     }
@@ -508,7 +509,10 @@ void symbol_take(rtf_filter* f, int c, bool skipped) {
         text_run_end(f);  // any other symbol ends a name in the reader's buffer
         if (c == '~' || c == '_') text_seen(f);  // a hard space or hyphen in the text
         if (c != '\r' && c != '\n') change_count(f);
-        if (c == '*') f->star_marked = f->star_hid = false;
+        if (c == '*') {
+            f->star_marked = f->star_hid = false;
+            f->star_at_start = group_start;
+        }
         if (c == '*' && group_start && f->depth <= DEPTH_LIMIT) {
             f->star_marked = f->star_depth == 0;
             f->star_hid = f->hidden_depth == 0;

@@ -51,6 +51,7 @@ struct rtf_filter {
     bool outer_closed;  // the document's own group has closed: the reader stops there
     bool group_start, star_waiting;
     bool star_hid, star_marked;  // the last \* began the hidden group and its star group
+    bool star_at_start;  // the last \* stood at its group's start
     int hidden_depth, table_depth, star_depth;  // the outermost group of each kind, 0 when none
     int picture_depth;  // the outermost picture outside the tables, 0 when none
     // Nothing goes in from this group on, 0 when none; its closing brace only when drop_keeps_close.
