@@ -342,6 +342,28 @@ TEST_F(DocumentLimits, FontsWithoutACharacterSetReadTheDocumentsCodePage) {
     }
 }
 
+// \plain resets what the control's reader resets with it, the colours where they were set.
+TEST_F(DocumentLimits, PlainResetsTheLettersFormat) {
+    ASSERT_EQ(load("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1\\highlight1\\b\\i\\ul\\strike\\fs40 a\\plain "
+                   "b{\\cf1\\b c\\plain d}e\\cf1 f}"),
+              6);
+    const struct {
+        LONG at;
+        bool plain, red;
+    } letters[] = {{0, false, true}, {1, true, false}, {2, false, true}, {3, true, false}, {4, true, false},
+                   {5, true, true}};
+    for (const auto& l : letters) {
+        SCOPED_TRACE(l.at);
+        CHARFORMAT2A format = {};
+        format.cbSize = sizeof format;
+        editor_select(editor, l.at, l.at + 1);
+        SendMessageA(editor, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+        EXPECT_EQ((format.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT)) == 0, l.plain);
+        EXPECT_EQ(format.yHeight, l.at == 0 ? 400 : 240);
+        EXPECT_EQ(!(format.dwEffects & CFE_AUTOCOLOR) && format.crTextColor == RGB(255, 0, 0), l.red);
+    }
+}
+
 TEST_F(DocumentLimits, TheLastParagraphKeepsItsFormatWithoutItsMark) {
     for (const char* end : {"", "\\par", "{\\b}", "{\\par}"}) {
         SCOPED_TRACE(end);

@@ -219,6 +219,25 @@ void count_tab(rtf_filter* f) {
 
 int& size_now(rtf_filter* f) { return f->sizes[f->depth < 33 ? f->depth : 33]; }
 
+// Whether the letters' colour and background are set (not the automatic ones) in the open group.
+bool* colours_now(rtf_filter* f) { return f->colours[f->depth < 33 ? f->depth : 33]; }
+
+// The reader's \plain takes its colours from a record it never fills, so every \plain makes a
+// style of its own, and the control looks each new style up among all it made: a document of
+// thousands of \plain took minutes to open. The same reset goes in word by word, a colour only
+// where one is set (a \cf0 draws on the same unfilled record).
+void plain_put(rtf_filter* f) {
+    put_word(f, "b", true, 0);
+    put_word(f, "i", true, 0);
+    put_word(f, "ulnone", false, 0);
+    put_word(f, "strike", true, 0);
+    put_word(f, "fs", true, SIZE_DEFAULT);
+    bool* colours = colours_now(f);
+    if (colours[0]) put_word(f, "cf", true, 0);
+    if (colours[1]) put_word(f, "highlight", true, 0);
+    colours[0] = colours[1] = false;
+}
+
 // What the reader is fed besides text ends what it collects as a name.
 void text_run_end(rtf_filter* f) { f->text_run = 0; }
 
@@ -287,8 +306,11 @@ void paragraph_end(rtf_filter* f) {
 void group_open(rtf_filter* f) {
     f->star_waiting = false;
     int outer = f->sizes[f->depth < 33 ? f->depth : 33];
+    bool outer_colours[2] = {colours_now(f)[0], colours_now(f)[1]};
     f->depth++;
     size_now(f) = outer;
+    colours_now(f)[0] = outer_colours[0];
+    colours_now(f)[1] = outer_colours[1];
     f->group_start = true;
     text_run_end(f);
     // The reader takes the characters after a \uN letter for its stand-in; meeting a brace there
@@ -307,7 +329,10 @@ void group_close(rtf_filter* f) {
     if (f->depth == 1 && f->whole_document && f->paragraph_has_text) put_text(f, "\\par ");
     bool flattened = f->depth > DEPTH_LIMIT;
     // the reader keeps what a flattened group set: its size counts on (the larger, to be sure)
-    if (f->depth == DEPTH_LIMIT + 1) f->sizes[DEPTH_LIMIT] = std::max(f->sizes[DEPTH_LIMIT], f->sizes[DEPTH_LIMIT + 1]);
+    if (f->depth == DEPTH_LIMIT + 1) {
+        f->sizes[DEPTH_LIMIT] = std::max(f->sizes[DEPTH_LIMIT], f->sizes[DEPTH_LIMIT + 1]);
+        for (int i = 0; i < 2; i++) f->colours[DEPTH_LIMIT][i] |= f->colours[DEPTH_LIMIT + 1][i];
+    }
     bool dropped = f->drop_depth > 0 && f->depth >= f->drop_depth;
     if (f->depth > 0 && --f->depth == 0) f->outer_closed = true;
     if (f->drop_depth > f->depth) {
@@ -457,6 +482,9 @@ void word_take(rtf_filter* f, const rtf_token& token) {
         paragraph_end(f);
         if (in_body(f)) return put_word(f, "par", false, 0);
     }
+    if (strcmp(word, "cf") == 0) colours_now(f)[0] = token.has_number && number != 0;
+    if (strcmp(word, "highlight") == 0) colours_now(f)[1] = token.has_number && number != 0;
+    if (strcmp(word, "plain") == 0 && in_body(f)) return plain_put(f);
     if (f->paragraph_words && in_body(f) && is_one_of(word, LAYOUT_WORDS)) return;
     // what the reader skips is kept within sound values all the same
     if (strcmp(word, "ri") == 0 || strcmp(word, "tx") == 0 || strcmp(word, "tb") == 0 ||

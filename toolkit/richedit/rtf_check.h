@@ -76,6 +76,7 @@ struct rtf_filter {
     int tabs, pending_tabs, changes, wide_letters;  // changes: runs of text after a format change
     bool change_pending;  // a format change with no text after it yet
     int sizes[34];  // the letters' size (half-points) in each open group, the outermost first
+    bool colours[34][2];  // whether a colour and a background are set in each open group
     long long row_width;  // twips the paragraph's text may reach so far
     long long left_indent, first_indent;
     // Null, or control words fed after the opening \rtf and every \pard in the body, the indents
