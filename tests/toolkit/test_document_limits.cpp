@@ -151,6 +151,14 @@ TEST_F(DocumentLimits, NamesTheReaderCouldCollectAnywhereLoadAndTabsBeyondItAreR
     }
     EXPECT_EQ(load("{\\rtf1 " + repeated("\\u-10179?\\u-8704?", 16000) + "\\par " + repeated("\\u-10179?\\u-8704?", 16000) + "}"),
               64002);
+    // and every letter of a word, however written: a blank the reader may skip breaks none
+    for (const char* letter : {"x", "\\'e5", "\\u229?", "\\{"}) {
+        SCOPED_TRACE(letter);
+        editor_set_text(&editor, "Osparat");
+        editor_set_modified(editor, "ON");
+        expect_refused("{\\rtf1\\ansi " + repeated(letter, 15000) + "{\\*\\zz  }" + repeated(letter, 15001) + "}");
+    }
+    EXPECT_EQ(load("{\\rtf1\\ansi " + repeated("x", 30000) + "\\line " + repeated("\\'e5", 29999) + "\\u229? }"), 60002);
     // tabs spread over paragraphs are read
     EXPECT_GT(load("{\\rtf1 " + repeated(repeated("\\tab ", 100) + "\\par ", 1000) + "}"), 0);
     std::string text = editor_text(editor);
@@ -415,7 +423,7 @@ TEST_F(DocumentLimits, PlainTextIsRefusedOnlyForAParagraphOfEndlessTabs) {
         {"4,000 tabs", std::string(4000, '\t'), 4000},
         {"tabs over lines ended by LF or CR", repeated(tabs + "\n" + tabs + "\r", 2), 12004},
         {"UTF-16 letters holding the tab's byte", "\xff\xfe" + repeated("\x09\x09", 5000), 5000},
-        {"Windows-1252, the tabs after the first block", "å" + std::string(70000, 'x') + std::string(4001, '\t'),
+        {"Windows-1252, the tabs after the first block", "å" + repeated("xxxxxxx ", 8750) + std::string(4001, '\t'),
          DOCUMENT_NOTHING_MOVED},
         {"UTF-8", "\xef\xbb\xbfå" + std::string(4001, '\t'), DOCUMENT_NOTHING_MOVED},
         {"UTF-16", "\xff\xfe" + utf16_tabs, DOCUMENT_NOTHING_MOVED},
@@ -426,6 +434,10 @@ TEST_F(DocumentLimits, PlainTextIsRefusedOnlyForAParagraphOfEndlessTabs) {
          "\xff\xfe" + repeated("\x3d\xd8\x00\xde", 16000) + std::string("\r\0\n\0", 4) + repeated("\x3d\xd8\x00\xde", 16000),
          32002},
         {"Windows-1252, whose bytes from F0 on are letters of their own", std::string(20000, '\xf0'), 20000},
+        // words, as long as the control lays out in about half a second
+        {"words of 30,000 letters, between them any character up to a space",
+         std::string(30000, 'x') + "\x01" + std::string(30000, '\xe5'), 60001},
+        {"a word of 30,001 letters", std::string(30001, 'x'), DOCUMENT_NOTHING_MOVED},
     };
     std::string path = folder + "prov.txt";
     for (const auto& f : files) {

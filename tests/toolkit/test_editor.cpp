@@ -681,15 +681,16 @@ namespace {
 
 // Paragraphs enough for the large-selection way, some centred or indented, with bold, italic and
 // coloured words; the last paragraph is italic to its end.
-std::string paragraphs_rtf(int count) {
+// Lines of text; each paragraph holds rows of them, the rows after its first begun by a line break.
+std::string paragraphs_rtf(int count, int rows) {
     std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}}{\\colortbl;\\red200\\green0\\blue0;}"
                       "\\pard\\f0\\fs20 ";
     for (int i = 0; i < count; i++) {
-        rtf += "\\pard";
+        if (i % rows == 0) rtf += "\\pard";
         if (i % 11 == 0) rtf += "\\qc";
         if (i % 13 == 0) rtf += "\\li360";
         rtf += " Rad " + std::to_string(i) + (i % 7 == 0 ? " med {\\b fet}" : " med ord") +
-               (i % 17 == 0 ? " {\\cf1\\f1 r\\'f6d}" : "") + " slut\\par\r\n";
+               (i % 17 == 0 ? " {\\cf1\\f1 r\\'f6d}" : "") + (i % rows == rows - 1 ? " slut\\par\r\n" : " slut\\line\r\n");
     }
     return rtf + "\\pard\\qr Sista {\\i kursiv rad}}";
 }
@@ -708,30 +709,36 @@ HWND bare_control(HWND parent) {
 // A large selection is replaced in a new control; the document comes out exactly as the
 // control's own replacement leaves it: text, formats, selection, and what is typed next.
 TEST_F(Editor, LargeSelectionIsReplacedAsTheControlReplacesIt) {
-    const std::string document = paragraphs_rtf(3000);
+    const std::string documents[] = {paragraphs_rtf(3000, 1), paragraphs_rtf(3000, 1500)};
     const struct {
         const char* name;
+        int document;  // 1: paragraphs of 1,500 rows
         int first_line, first_column, last_line, last_column;  // line -1: to the end
         UINT message;
         WPARAM wparam;
         const char* pasted_text;
         const char* pasted_rtf;
     } cases[] = {
-        {"all deleted", 0, 0, -1, 0, WM_CLEAR, 0, nullptr, nullptr},
-        {"inside paragraphs deleted", 200, 6, 2800, 9, WM_CLEAR, 0, nullptr, nullptr},
-        {"from a centred paragraph", 198, 3, 2801, 4, WM_CLEAR, 0, nullptr, nullptr},
-        {"letter typed", 210, 3, 2950, 0, WM_CHAR, 'Q', nullptr, nullptr},
-        {"whole lines, backspace", 100, 0, 2900, 0, WM_KEYDOWN, VK_BACK, nullptr, nullptr},
-        {"text pasted to the end", 50, 4, -1, 0, WM_PASTE, 0, "ny\r\ntext", nullptr},
-        {"rtf pasted", 5, 2, 2990, 5, WM_PASTE, 0, "x", "{\\rtf1\\ansi {\\b fet}\\par\\qc ny}"},
-        {"all pasted over", 0, 0, -1, 0, WM_PASTE, 0, "helt\r\nnytt", nullptr},
+        {"all deleted", 0, 0, 0, -1, 0, WM_CLEAR, 0, nullptr, nullptr},
+        {"inside paragraphs deleted", 0, 200, 6, 2800, 9, WM_CLEAR, 0, nullptr, nullptr},
+        {"from a centred paragraph", 0, 198, 3, 2801, 4, WM_CLEAR, 0, nullptr, nullptr},
+        {"letter typed", 0, 210, 3, 2950, 0, WM_CHAR, 'Q', nullptr, nullptr},
+        {"whole lines, backspace", 0, 100, 0, 2900, 0, WM_KEYDOWN, VK_BACK, nullptr, nullptr},
+        {"text pasted to the end", 0, 50, 4, -1, 0, WM_PASTE, 0, "ny\r\ntext", nullptr},
+        {"rtf pasted", 0, 5, 2, 2990, 5, WM_PASTE, 0, "x", "{\\rtf1\\ansi {\\b fet}\\par\\qc ny}"},
+        {"all pasted over", 0, 0, 0, -1, 0, WM_PASTE, 0, "helt\r\nnytt", nullptr},
+        {"within a long paragraph", 1, 20, 4, 1480, 2, WM_CLEAR, 0, nullptr, nullptr},
+        {"long paragraph, letter typed", 1, 1510, 0, 2998, 3, WM_CHAR, 'Q', nullptr, nullptr},
+        {"across long paragraphs, backspace", 1, 500, 0, 2500, 0, WM_KEYDOWN, VK_BACK, nullptr, nullptr},
+        {"long paragraphs, rtf pasted", 1, 1499, 5, 2950, 1, WM_PASTE, 0, "x", "{\\rtf1\\ansi {\\b fet}\\par\\qc ny}"},
+        {"all of long paragraphs pasted over", 1, 0, 0, -1, 0, WM_PASTE, 0, "helt\r\nnytt", nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.pasted_text) ASSERT_TRUE(clipboard_text_set(c.pasted_text, c.pasted_rtf ? c.pasted_rtf : ""));
         HWND bare = bare_control(parent);
         for (HWND control : {editor, bare}) {
-            ASSERT_GT(document_rtf_read(control, document), 0);
+            ASSERT_GT(document_rtf_read(control, documents[c.document]), 0);
             LONG first = (LONG)SendMessageA(control, EM_LINEINDEX, c.first_line, 0) + c.first_column;
             LONG last = c.last_line < 0 ? -1 : (LONG)SendMessageA(control, EM_LINEINDEX, c.last_line, 0) + c.last_column;
             editor_select(control, first, last);

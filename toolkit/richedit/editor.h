@@ -27,6 +27,10 @@ constexpr int EDITOR_PARAGRAPH_TABS_LIMIT = 4000;
 // control lays out a paragraph of them in a time growing with the square of their number
 // (16,000 take about a second, 50,000 over fifteen, 250,000 minutes).
 constexpr int EDITOR_PARAGRAPH_WIDE_LETTERS_LIMIT = 16000;
+// The most letters a word may bring in (between two characters up to a space): the control lays
+// out a word in a time growing with the square of its letters (45,000 take a second, 90,000
+// three, 180,000 twelve).
+constexpr int EDITOR_WORD_LETTERS_LIMIT = 30000;
 
 // Margin and step in points; at most 32 stops, and the last stays within 900 points of the margin.
 // Every line stands at the margin; a negative margin or step counts as 0. One step to undo.

@@ -11,12 +11,24 @@ constexpr LONG LARGE_SELECTION_LINES = 500;
 // Below this many selected lines times the document's lines the control takes under half a second.
 constexpr long long LARGE_SELECTION_WORK = 4000000;
 
-// True when the selection spans enough lines of a large enough document (both limits above),
-// and the control may change the document.
+// Beyond this many characters in the selection's first and last paragraphs together, the new
+// control holds only their parts outside the selection: the control deletes a paragraph's runs in
+// a time growing with the square of their number.
+constexpr LONG LARGE_EDGE_CHARACTERS = 8192;
+// Selected characters times those of the first and last paragraphs beyond which the control's
+// deletion takes over half a second (40,000 letters in one paragraph, broken into runs, took 1.9 s)
+constexpr long long LARGE_EDGE_WORK = 100000000;
+// ... and that the new control is quicker for, which reads the whole document again
+constexpr long long LARGE_EDGE_WORK_PER_CHARACTER = 1000;
+
+// True when the selection spans enough lines of a large enough document, or enough of long
+// paragraphs (the limits above), and the control may change the document.
 bool large_selection_is(HWND editor);
 // What is done to the selection: a paste, or the message as the control takes it. Called on a
 // hidden control that holds the document up to the end of the selection's first paragraph and
-// from the start of its last, with the same selection across the two.
+// from the start of its last, with the same selection across the two; where those paragraphs are
+// long, it holds them up to the selection's first letter and from the selection's end, with that
+// letter selected.
 using selection_operation = LRESULT (*)(HWND editor, WNDPROC control, UINT message, WPARAM wparam, LPARAM lparam);
 // Does the operation on a large selection as the control would: the new control holds only the
 // selection's first and last paragraphs of it, the operation runs there, the rest of the document

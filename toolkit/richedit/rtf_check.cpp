@@ -281,6 +281,18 @@ void run_count(rtf_filter* f) {
 // one opened by a \* shows all its letters when the \* never reaches the reader or marks a word it knows.
 bool letters_shown(const rtf_filter* f) { return f->skip_depth == 0; }
 
+// A character the reader shows, c up to a space ending a word (the control breaks lines there):
+// the control lays out a word in a time growing with the square of its letters; refused like tabs.
+// Counted wherever the reader may show the letter; ended only where it surely shows the break.
+void word_letter(rtf_filter* f, int c) {
+    if (!letters_shown(f) || f->picture_depth > 0) return;
+    if (c >= 0 && c <= ' ') {
+        if (in_body(f)) f->word_letters = 0;
+    } else if (++f->word_letters > EDITOR_WORD_LETTERS_LIMIT && f->whole_check) {
+        f->refused = true;
+    }
+}
+
 // A character of the text: the tabs of the cells before it go in first.
 void text_seen(rtf_filter* f) {
     f->group_start = false;
@@ -300,6 +312,7 @@ void paragraph_end(rtf_filter* f) {
     f->tabs = 0;
     f->row_width = 0;
     f->wide_letters = 0;
+    f->word_letters = 0;
     f->changes = 0;
 }
 
@@ -366,10 +379,18 @@ void destination_seen(rtf_filter* f, const char* word) {
 }
 
 // A code page the reader can turn bytes into letters with, one or two bytes to a letter.
-bool code_page_usable(long long page) {
+bool code_page_usable(rtf_code_pages* known, long long page) {
+    for (int i = 0; i < known->count; i++) {
+        if (known->page[i] == page) return known->usable[i];
+    }
+    const int places = (int)(sizeof known->page / sizeof known->page[0]);
+    if (known->count == places) return false;
     CPINFO info;
-    if (page <= 0 || page > 65535 || !GetCPInfo((UINT)page, &info)) return false;
-    return info.MaxCharSize <= 2 && !(page >= 50220 && page <= 50229) && page != 52936;
+    bool usable = page > 0 && page <= 65535 && GetCPInfo((UINT)page, &info) && info.MaxCharSize <= 2 &&
+                  !(page >= 50220 && page <= 50229) && page != 52936;
+    known->page[known->count] = page;
+    known->usable[known->count++] = usable;
+    return usable;
 }
 
 // The words that start a reader of their own, wherever they stand: each reads to the end of the
@@ -389,7 +410,7 @@ bool reader_word_take(rtf_filter* f, const rtf_token& token) {
         f->font_kind = RTF_FONTS_UNKNOWN;
         f->font_lettered = f->font_entry_ended = f->font_entry_coded = f->font_entry_open = false;
     }
-    if (strcmp(word, "ansicpg") == 0 && code_page_usable(token.has_number ? token.number : 0)) {
+    if (strcmp(word, "ansicpg") == 0 && code_page_usable(&f->code_pages, token.has_number ? token.number : 0)) {
         f->ansi_code_page = (int)token.number;
     }
     if (strcmp(word, "colortbl") == 0 && f->colour_depth == 0) f->colour_depth = f->depth;
@@ -401,8 +422,10 @@ bool reader_word_take(rtf_filter* f, const rtf_token& token) {
     }
     // the reader turns text into letters by the code page as a whole: in one of UTF-16's or
     // UTF-7's, or a stateful one, every letter comes out wrong or not at all
-    if (strcmp(word, "cpg") == 0 || strcmp(word, "ansicpg") == 0) return code_page_usable(token.has_number ? token.number : 0);
-        // Playing a metafile's records the platform trusts every size and index in them (a record
+    if (strcmp(word, "cpg") == 0 || strcmp(word, "ansicpg") == 0) {
+        return code_page_usable(&f->code_pages, token.has_number ? token.number : 0);
+    }
+    // Playing a metafile's records the platform trusts every size and index in them (a record
     // deleting an object past its table ends the program): no metafile is made of a file's data.
     if (strcmp(word, "wmetafile") == 0) return false;
     if (strcmp(word, "dibitmap") == 0) {
@@ -431,6 +454,7 @@ void indent_seen(rtf_filter* f, bool first, long long value) {
 
 void body_word(rtf_filter* f, const char* word, bool has_number, long long number) {
     if (strcmp(word, "cell") == 0 || strcmp(word, "nestcell") == 0) {
+        word_letter(f, '\t');
         count_tab(f);
         if (f->pending_tabs < TAB_LIMIT) f->pending_tabs++;  // the output holds no more
         return;
@@ -441,7 +465,14 @@ void body_word(rtf_filter* f, const char* word, bool has_number, long long numbe
     }
     if (strcmp(word, "pard") == 0) f->left_indent = f->first_indent = 0;
     if (strcmp(word, "par") == 0) paragraph_end(f);
-    if (is_one_of(word, TEXT_WORDS)) text_seen(f);
+    if (is_one_of(word, TEXT_WORDS)) {
+        bool unicode = strcmp(word, "u") == 0 && has_number;
+        bool blank = strcmp(word, "tab") == 0 || strcmp(word, "line") == 0 || (unicode && number > 0 && number <= ' ');
+        // a letter's second half outside the basic plane is no letter of its own
+        bool second_half = unicode && ((number >= 0xDC00 && number <= 0xDFFF) || (number >= 0xDC00 - 65536 && number <= 0xDFFF - 65536));
+        if (!second_half) word_letter(f, blank ? ' ' : 'x');
+        text_seen(f);
+    }
     put_word(f, word, has_number, number);
     if (f->paragraph_words && (strcmp(word, "pard") == 0 || strcmp(word, "rtf") == 0)) put_text(f, f->paragraph_words);
 }
@@ -514,12 +545,14 @@ void text_byte(rtf_filter* f, int c, bool skipped) {
             return;  // the reader would end its read there: the text after it is read all the same
         case '\t':
             text_run_end(f);
+            word_letter(f, c);
             count_tab(f);
             text_seen(f);
             return put(f, (char)c);
         default:
             f->star_waiting = false;
             text_token(f, c, c < 128, skipped);
+            if (!skipped) word_letter(f, c);
             text_seen(f);
             put(f, (char)c);
     }
@@ -530,12 +563,16 @@ void symbol_take(rtf_filter* f, int c, bool skipped) {
     f->group_start = false;
     if (c == '\\' || c == '{' || c == '}' || c == ':') {
         text_token(f, c, false, skipped);  // a character of the text, escaped
+        if (!skipped) word_letter(f, c);
         text_seen(f);
     } else if (c == '\0') {
         return;  // left out like a NUL in the text
     } else {
         text_run_end(f);  // any other symbol ends a name in the reader's buffer
-        if (c == '~' || c == '_') text_seen(f);  // a hard space or hyphen in the text
+        if (c == '~' || c == '_') {  // a hard space or hyphen in the text
+            word_letter(f, c);
+            text_seen(f);
+        }
         if (c != '\r' && c != '\n') change_count(f);
         if (c == '*') {
             f->star_marked = f->star_hid = false;
@@ -569,6 +606,7 @@ void hex_take(rtf_filter* f, const rtf_token& token) {
     }
     f->group_start = false;
     text_token(f, '\'', false, token.skipped);
+    if (!token.skipped) word_letter(f, strlen(token.hex) == 2 ? token.value : 'x');
     text_seen(f);
     f->star_waiting = false;
     put_text(f, "\\'");
@@ -600,10 +638,10 @@ bool font_entry_end(rtf_filter* f) {
 }
 
 // Whether a word of a font's entry names the code page its letters are read by.
-bool font_coding_word(const rtf_token& token) {
+bool font_coding_word(rtf_filter* f, const rtf_token& token) {
     if (token.kind != RTF_WORD || !token.has_number) return false;
     if (strcmp(token.word, "fcharset") == 0) return token.number != DEFAULT_CHARSET;
-    return strcmp(token.word, "cpg") == 0 && code_page_usable(token.number);
+    return strcmp(token.word, "cpg") == 0 && code_page_usable(&f->code_pages, token.number);
 }
 
 bool font_table_follow(rtf_filter* f, const rtf_token& token) {
@@ -613,7 +651,7 @@ bool font_table_follow(rtf_filter* f, const rtf_token& token) {
     bool letter = letter_is(token);
     bool entry_level = (f->depth == f->font_depth && f->font_kind == RTF_FONTS_PLAIN) ||
                        (f->depth == f->font_depth + 1 && f->font_kind == RTF_FONTS_BRACED && !f->font_entry_ended);
-    if (entry_level && font_coding_word(token)) f->font_entry_coded = true;
+    if (entry_level && font_coding_word(f, token)) f->font_entry_coded = true;
     if (entry_level && kind == RTF_TEXT && token.value == ';') font_entry_end(f);
     if (f->depth == f->font_depth) {
         if (kind == RTF_GROUP_CLOSE) {
@@ -871,6 +909,7 @@ DWORD CALLBACK rtf_filter_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG
             if (letters_shown(f)) f->row_width += 2 * 10 * (long long)size_now(f) * run;
             run_count(f);
             if (in_body(f)) f->paragraph_has_text = true;
+            for (LONG i = 0; i < run; i++) word_letter(f, f->input[f->input_at + i]);
             memcpy(buffer + moved, f->input + f->input_at, run);
             f->input_at += run;
             moved += run;

@@ -29,6 +29,15 @@ struct rtf_picture {
     long long digits_needed, digits_passed;
 };
 
+// The code pages a read has asked the platform about, with the answers. The platform looks for an
+// unknown page's table on disk at each question (about 1.4 ms), so each page is asked once, and
+// past the last place here every page not yet asked is taken as unusable.
+struct rtf_code_pages {
+    long long page[16];
+    bool usable[16];
+    int count;
+};
+
 // The state of one filtered read; its fields are the filter's own.
 struct rtf_filter {
     EDITSTREAMCALLBACK source;
@@ -66,6 +75,7 @@ struct rtf_filter {
     // The entry being read names its code page; a plain table's entry has begun.
     bool font_entry_coded, font_entry_open;
     int ansi_code_page;  // the document's, 0 when it names none the reader can use
+    rtf_code_pages code_pages;
     int colour_depth;  // the colour table's group, 0 when outside it
     bool colour_last;  // the last thing that went in was a colour's red, green or blue
     rtf_picture picture;
@@ -75,6 +85,7 @@ struct rtf_filter {
     int text_run;          // text the reader could take for one name: broken up before it grows too long
     int tabs, pending_tabs, changes, wide_letters;  // changes: runs of text after a format change
     bool change_pending;  // a format change with no text after it yet
+    int word_letters;     // shown letters since the last character up to a space
     int sizes[34];  // the letters' size (half-points) in each open group, the outermost first
     bool colours[34][2];  // whether a colour and a background are set in each open group
     long long row_width;  // twips the paragraph's text may reach so far

@@ -57,19 +57,30 @@ void utf8_scan_block(utf8_scan& scan, const BYTE* bytes, DWORD count) {
 // text, block by block; a CR or a LF ends a paragraph, in the control as here. Such a letter is
 // a high surrogate in UTF-16 and a byte from F0 on in UTF-8 (in Windows-1252 those bytes are
 // letters of their own: their count is kept apart, for a text that turns out to be UTF-8).
+// The letters of the word under way are counted too, too many of them counting as too many tabs:
+// each byte of a text that may be Windows-1252 (a letter of UTF-8 may count twice or three times),
+// each UTF-16 letter once.
 struct tab_count {
     int in_paragraph;
     bool too_many;
     int wide_in_paragraph;
     bool wide_too_many;
+    int in_word;
 };
 
 bool is_wide_start(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool is_wide_start(BYTE unit) { return unit >= 0xF0; }
+bool is_letter_start(WCHAR unit) { return unit < 0xDC00 || unit > 0xDFFF; }
+bool is_letter_start(BYTE) { return true; }
 
 template <typename unit>
 void tabs_count(tab_count& count, const unit* units, size_t length) {
     for (size_t i = 0; i < length && !count.too_many; i++) {
+        if (units[i] > ' ') {
+            if (is_letter_start(units[i])) count.too_many = ++count.in_word > EDITOR_WORD_LETTERS_LIMIT;
+        } else {
+            count.in_word = 0;  // the control breaks its lines at any character up to a space
+        }
         if (units[i] == '\t') {
             count.too_many = ++count.in_paragraph > EDITOR_PARAGRAPH_TABS_LIMIT;
         } else if (units[i] == '\r' || units[i] == '\n') {
@@ -139,7 +150,7 @@ text_encoding text_encoding_detect(HANDLE file) {
     DWORD count = 0;
     bool first = true, utf16 = false, big_endian = false, marked = false;
     utf8_scan scan = {0, 0x80, 0xBF, true, false};
-    tab_count tabs = {0, false, 0, false};
+    tab_count tabs = {0, false, 0, false, 0};
     // every block is read, for the tabs; an even block size keeps UTF-16 units whole
     while (!tabs.too_many && ReadFile(file, block, sizeof block, &count, nullptr) && count > 0) {
         if (first) {
@@ -170,7 +181,7 @@ text_encoding text_encoding_detect(HANDLE file) {
 bool text_tabs_too_many() { return tabs_too_many; }
 
 bool text_tabs_within_limit(const WCHAR* text, size_t length) {
-    tab_count tabs = {0, false, 0, false};
+    tab_count tabs = {0, false, 0, false, 0};
     tabs_count(tabs, text, length);
     return !tabs.too_many && !tabs.wide_too_many;
 }

@@ -21,11 +21,11 @@ extern text_encoding document_encoding;
 // sequence, else Windows-1252. Reads the file through once from its start, and leaves it there.
 text_encoding text_encoding_detect(HANDLE file);
 // True when the file text_encoding_detect read last has a paragraph of more tabs, or of more
-// letters outside the basic plane, than the control takes without stalling
-// (EDITOR_PARAGRAPH_TABS_LIMIT, EDITOR_PARAGRAPH_WIDE_LETTERS_LIMIT).
+// letters outside the basic plane, or a word of more letters, than the control takes without
+// stalling (EDITOR_PARAGRAPH_TABS_LIMIT, EDITOR_PARAGRAPH_WIDE_LETTERS_LIMIT, EDITOR_WORD_LETTERS_LIMIT).
 bool text_tabs_too_many();
 // True when no paragraph of the UTF-16 text has more tabs, or letters outside the basic plane,
-// than the control takes.
+// and no word more letters, than the control takes.
 bool text_tabs_within_limit(const WCHAR* text, size_t length);
 // Readies a file at its start for EM_STREAMIN with text_read_callback; the format to send.
 WPARAM text_read_prepare(HANDLE file, text_encoding encoding);
