@@ -209,6 +209,7 @@ void document_new_page() {
     app_state.document_path[0] = '\0';
     document_step_forget();
     document_encoding = TEXT_CP1252;
+    document_line_end = TEXT_LINE_END_KEPT;
     save_target_suggest("");
     window_post(app_state.main_window, WM_SIZE, 0, 0);
     document_settings_apply();  // the empty page is set as the program is, like the first one

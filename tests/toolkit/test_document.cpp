@@ -493,6 +493,47 @@ TEST_F(Document, TextFilesShowEveryLetterAndSaveBackByteForByteInTheirEncoding) 
     }
 }
 
+// A text file whose lines all end alike in LF or in CR keeps that end for a paragraph typed, and
+// after a change of the whole document is undone, which the control would end with CR LF.
+TEST_F(Document, TextFilesKeepTheirOwnLineEndForEveryParagraph) {
+    const struct {
+        const char* what;
+        std::string bytes, typed;  // the file, and saved after "ny" and a paragraph end typed at its end
+    } files[] = {
+        {"LF", "ett\ntv\xe5\n", "ett\ntv\xe5\nny\n"},
+        {"CR", "ett\rtv\xe5\r", "ett\rtv\xe5\rny\r"},
+        {"CR LF", "ett\r\ntv\xe5\r\n", "ett\r\ntv\xe5\r\nny\r\n"},
+        {"mixed: each end as it was", "ett\r\ntv\xe5\n", "ett\r\ntv\xe5\nny\r\n"},
+        {"UTF-16, LF", std::string("\xff\xfe" "a\0\n\0", 6), std::string("\xff\xfe" "a\0\n\0n\0y\0\n\0", 12)},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.what);
+        std::string path = folder + "rader.txt";
+        ASSERT_TRUE(file_write(path, file.bytes));
+        int loaded = 0;
+        HWND other = load_fresh(path, &loaded);
+        ASSERT_GE(loaded, 0);
+        LONG end = editor_text_length(other);
+        editor_select(other, end, end);
+        for (WPARAM letter : {'n', 'y'}) SendMessageA(other, WM_CHAR, letter, 0);
+        SendMessageA(other, WM_KEYDOWN, VK_RETURN, 0);
+        SendMessageA(other, WM_CHAR, '\r', 0);
+        EXPECT_GT(document_save(other, path.c_str()), 0);
+        EXPECT_EQ(file_read(path), file.typed);
+        if (strcmp(file.what, "mixed: each end as it was") != 0) {
+            document_step_begin(other);
+            editor_select(other, 0, -1);
+            SendMessageA(other, EM_REPLACESEL, TRUE, (LPARAM)"");
+            editor_clear_undo(other);  // as a change made in a new control leaves it
+            document_step_end(other);
+            EXPECT_TRUE(document_step_undo(&other));
+            EXPECT_GT(document_save(other, path.c_str()), 0);
+            EXPECT_EQ(file_read(path), file.typed);
+        }
+        DestroyWindow(other);
+    }
+}
+
 TEST_F(Document, LettersWindows1252CannotStoreAreSavedAsUtf8) {
     SETTEXTEX set = {ST_DEFAULT, 1200};
     SendMessageA(editor, EM_SETTEXTEX, (WPARAM)&set, (LPARAM)u"å ł Ω →");

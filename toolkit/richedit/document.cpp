@@ -82,7 +82,7 @@ LONG write_beside(HWND editor, WPARAM format, text_encoding encoding, const char
     if (file == INVALID_HANDLE_VALUE) return DOCUMENT_CANNOT_OPEN;
     LONG count = TRANSFER_FAILED;
     if (format == SF_TEXT) {
-        format = text_write_begin(file, encoding);
+        format = text_write_begin(file, encoding, document_line_end);
         if (format) count = stream_run(editor, EM_STREAMOUT, format, (DWORD_PTR)file, text_write_callback);
     } else {
         std::string rtf;
@@ -284,6 +284,7 @@ int document_read(HWND* editor, const char* path, const paragraph_layout* layout
     SetCursor(previous);
     if (count == TRANSFER_FAILED) return DOCUMENT_NOTHING_MOVED;
     document_encoding = encoding;
+    document_line_end = plain ? text_line_end_found() : TEXT_LINE_END_KEPT;
     SendMessageA(*editor, EM_SETMODIFY, 0, 0);
     return (int)count;
 }

@@ -5,7 +5,10 @@
 
 #include <richedit.h>
 
+#include <string>
+
 text_encoding document_encoding = TEXT_CP1252;
+text_line_end document_line_end = TEXT_LINE_END_KEPT;
 
 namespace {
 
@@ -94,6 +97,29 @@ void tabs_count(tab_count& count, const unit* units, size_t length) {
 
 bool tabs_too_many = false;
 
+// The kinds of line end seen in a text, block by block: a CR at a block's end waits for the next.
+struct line_ends {
+    bool cr_waiting, crlf, lf, cr;
+};
+
+template <typename unit>
+void line_ends_count(line_ends& ends, const unit* units, size_t length) {
+    for (size_t i = 0; i < length; i++) {
+        if (ends.cr_waiting) {
+            ends.cr_waiting = false;
+            if (units[i] == '\n') {
+                ends.crlf = true;
+                continue;
+            }
+            ends.cr = true;
+        }
+        if (units[i] == '\r') ends.cr_waiting = true;
+        if (units[i] == '\n') ends.lf = true;
+    }
+}
+
+text_line_end line_end_found = TEXT_LINE_END_KEPT;
+
 bool starts_with(const BYTE* bytes, DWORD count, const BYTE* mark, DWORD mark_size) {
     return count >= mark_size && memcmp(bytes, mark, mark_size) == 0;
 }
@@ -135,6 +161,25 @@ LONG utf8_tail_held(const BYTE* bytes, LONG read) {
 bool from_utf16 = false;
 bool letters_lost = false;
 bool write_turned = false;
+// Each paragraph end is written as write_line_end; write_unit is 2 for the control's UTF-16.
+text_line_end write_line_end = TEXT_LINE_END_KEPT;
+LONG write_unit = 1;
+bool write_after_cr = false;  // the last end written was a CR, whose LF is left out
+
+// The control's text with each CR, LF and CR LF as the one line end.
+template <typename unit>
+std::basic_string<unit> line_ends_mend(const unit* units, size_t length) {
+    const unit end = write_line_end == TEXT_LINE_END_LF ? '\n' : '\r';
+    std::basic_string<unit> mended;
+    mended.reserve(length);
+    for (size_t i = 0; i < length; i++) {
+        bool after_cr = write_after_cr;
+        write_after_cr = units[i] == '\r';
+        if (units[i] == '\n' && after_cr) continue;
+        mended += units[i] == '\r' || units[i] == '\n' ? end : units[i];
+    }
+    return mended;
+}
 
 // The control writes UTF-8 in the code page given; reading, it goes by the mark alone.
 WPARAM stream_format_of(text_encoding encoding) {
@@ -151,6 +196,7 @@ text_encoding text_encoding_detect(HANDLE file) {
     bool first = true, utf16 = false, big_endian = false, marked = false;
     utf8_scan scan = {0, 0x80, 0xBF, true, false};
     tab_count tabs = {0, false, 0, false, 0};
+    line_ends ends = {false, false, false, false};
     // every block is read, for the tabs; an even block size keeps UTF-16 units whole
     while (!tabs.too_many && ReadFile(file, block, sizeof block, &count, nullptr) && count > 0) {
         if (first) {
@@ -166,11 +212,15 @@ text_encoding text_encoding_detect(HANDLE file) {
         if (utf16) {
             if (big_endian) units_turn(block, count);
             tabs_count(tabs, (const WCHAR*)block, count / 2);
+            line_ends_count(ends, (const WCHAR*)block, count / 2);
         } else {
             tabs_count(tabs, block, count);
+            line_ends_count(ends, block, count);
         }
     }
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    ends.cr = ends.cr || ends.cr_waiting;
+    line_end_found = ends.crlf || ends.lf == ends.cr ? TEXT_LINE_END_KEPT : ends.lf ? TEXT_LINE_END_LF : TEXT_LINE_END_CR;
     bool utf8 = !utf16 && scan.valid && scan.wanted == 0 && scan.multi_byte;
     tabs_too_many = tabs.too_many || ((utf16 || utf8) && tabs.wide_too_many);
     if (utf16) return big_endian ? TEXT_UTF16_BIG_ENDIAN_MARK : TEXT_UTF16_MARK;
@@ -179,6 +229,8 @@ text_encoding text_encoding_detect(HANDLE file) {
 }
 
 bool text_tabs_too_many() { return tabs_too_many; }
+
+text_line_end text_line_end_found() { return line_end_found; }
 
 bool text_tabs_within_limit(const WCHAR* text, size_t length) {
     tab_count tabs = {0, false, 0, false, 0};
@@ -219,9 +271,12 @@ DWORD CALLBACK text_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, L
     return error;
 }
 
-WPARAM text_write_begin(HANDLE file, text_encoding encoding) {
+WPARAM text_write_begin(HANDLE file, text_encoding encoding, text_line_end line_end) {
     from_utf16 = encoding == TEXT_CP1252;
     write_turned = encoding == TEXT_UTF16_BIG_ENDIAN_MARK;
+    write_line_end = line_end;
+    write_unit = from_utf16 || is_utf16(encoding) ? 2 : 1;
+    write_after_cr = false;
     letters_lost = false;
     const BYTE* mark = encoding == TEXT_UTF8_MARK ? UTF8_MARK
                        : encoding == TEXT_UTF16_MARK ? UTF16_MARK
@@ -233,7 +288,9 @@ WPARAM text_write_begin(HANDLE file, text_encoding encoding) {
     return from_utf16 ? SF_TEXT | SF_UNICODE : stream_format_of(encoding);
 }
 
-DWORD CALLBACK text_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+namespace {
+
+DWORD units_write(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
     if (write_turned) {
         // the control's buffer is its own, so the units are turned in a copy
         BYTE turned[4096];
@@ -269,6 +326,24 @@ DWORD CALLBACK text_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, 
         *done = taken;
     }
     return 0;
+}
+
+}  // namespace
+
+DWORD CALLBACK text_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    if (write_line_end == TEXT_LINE_END_KEPT) return units_write(cookie, buffer, count, done);
+    // the control never splits a unit between two writes
+    std::string mended;
+    if (write_unit == 2) {
+        std::wstring units = line_ends_mend((const WCHAR*)buffer, count / 2);
+        mended.assign((const char*)units.data(), units.size() * 2);
+    } else {
+        mended = line_ends_mend((const char*)buffer, count);
+    }
+    LONG written = 0;
+    DWORD error = mended.empty() ? 0 : units_write(cookie, (LPBYTE)&mended[0], (LONG)mended.size(), &written);
+    *done = error ? 0 : count;
+    return error;
 }
 
 bool text_letters_lost() { return letters_lost; }

@@ -17,6 +17,17 @@ enum text_encoding {
 // plain-text save.
 extern text_encoding document_encoding;
 
+// How a text file ends its lines, where all its lines end alike in a way of their own: each
+// paragraph end is written so, those typed or read back from RTF included (which the control
+// ends with CR LF).
+enum text_line_end {
+    TEXT_LINE_END_KEPT,  // CR LF, or mixed: each paragraph end as the control keeps it
+    TEXT_LINE_END_LF,
+    TEXT_LINE_END_CR,
+};
+// The line end of the document in the editor: set by every load, used by every plain-text save.
+extern text_line_end document_line_end;
+
 // The encoding of an open file: its mark, else UTF-8 when that is valid and holds a multi-byte
 // sequence, else Windows-1252. Reads the file through once from its start, and leaves it there.
 text_encoding text_encoding_detect(HANDLE file);
@@ -24,6 +35,8 @@ text_encoding text_encoding_detect(HANDLE file);
 // letters outside the basic plane, or a word of more letters, than the control takes without
 // stalling (EDITOR_PARAGRAPH_TABS_LIMIT, EDITOR_PARAGRAPH_WIDE_LETTERS_LIMIT, EDITOR_WORD_LETTERS_LIMIT).
 bool text_tabs_too_many();
+// How the lines of the file text_encoding_detect read last end.
+text_line_end text_line_end_found();
 // True when no paragraph of the UTF-16 text has more tabs, or letters outside the basic plane,
 // and no word more letters, than the control takes.
 bool text_tabs_within_limit(const WCHAR* text, size_t length);
@@ -33,7 +46,7 @@ WPARAM text_read_prepare(HANDLE file, text_encoding encoding);
 DWORD CALLBACK text_read_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done);
 // Writes the encoding's mark, when it has one, into a new empty file and readies EM_STREAMOUT
 // with text_write_callback: the format to send, or 0 when the mark could not be written.
-WPARAM text_write_begin(HANDLE file, text_encoding encoding);
+WPARAM text_write_begin(HANDLE file, text_encoding encoding, text_line_end line_end);
 // stream_write_callback; Windows-1252 is written by the platform from the control's UTF-16,
 // without best fit, and the stream stops at the first letter Windows-1252 cannot store.
 DWORD CALLBACK text_write_callback(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done);
