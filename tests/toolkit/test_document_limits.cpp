@@ -338,6 +338,11 @@ TEST_F(DocumentLimits, FontsWithoutACharacterSetReadTheDocumentsCodePage) {
          L"\x041f\x0440\x00f0"},
         {"{\\rtf1\\ansi\\ansicpg1253{\\fonttbl\\f0 Arial;\\f1\\cpg1251 Times;}\\f0\\'d9{\\f1\\'cf}}", L"\x03a9\x041f"},
         {"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\'e5}", L"\x00e5"},
+        // the character sets of the Macintosh and of DOS name their code pages
+        {"{\\rtf1\\mac{\\fonttbl{\\f0 Geneva;}}\\'8a\\'9a}", L"\x00e4\x00f6"},
+        {"{\\rtf1\\pc{\\fonttbl{\\f0 Courier;}}\\'84\\'94}", L"\x00e4\x00f6"},
+        {"{\\rtf1\\pca{\\fonttbl{\\f0 Courier;}}\\'8e\\'9d}", L"\x00c4\x00d8"},
+        {"{\\rtf1\\mac\\ansicpg1252{\\fonttbl{\\f0 Arial;}}\\'e4}", L"\x00e4"},
     };
     for (const auto& f : files) {
         SCOPED_TRACE(f.file);

@@ -413,6 +413,14 @@ bool reader_word_take(rtf_filter* f, const rtf_token& token) {
     if (strcmp(word, "ansicpg") == 0 && code_page_usable(&f->code_pages, token.has_number ? token.number : 0)) {
         f->ansi_code_page = (int)token.number;
     }
+    // the character sets of the Macintosh and of DOS, which the reader reads its own text by
+    const struct {
+        const char* word;
+        int code_page;
+    } character_sets[] = {{"mac", 10000}, {"pc", 437}, {"pca", 850}};
+    for (const auto& set : character_sets) {
+        if (strcmp(word, set.word) == 0 && code_page_usable(&f->code_pages, set.code_page)) f->ansi_code_page = set.code_page;
+    }
     if (strcmp(word, "colortbl") == 0 && f->colour_depth == 0) f->colour_depth = f->depth;
     if (strcmp(word, "pict") == 0) {
         // a picture within a picture: the inner reader would read on past the outer picture's end
