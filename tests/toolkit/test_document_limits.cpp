@@ -456,6 +456,34 @@ TEST_F(DocumentLimits, PlainTextIsRefusedOnlyForAParagraphOfEndlessTabs) {
     }
 }
 
+// A text file of more characters than the editor may hold is refused whole (the control would
+// read all of it, a minute's work at 50 MB), counted as the control counts them in each encoding.
+TEST_F(DocumentLimits, TextBeyondTheEditorsLimitIsRefused) {
+    SendMessageA(editor, EM_EXLIMITTEXT, 0, 1000);
+    const std::string utf16_letter("x\0", 2);
+    const struct {
+        const char* what;
+        std::string held, beyond;  // 1,000 characters, and 1,001
+    } files[] = {
+        {"Windows-1252, CR LF counting two", std::string(998, 'x') + "\r\n", std::string(998, 'x') + "\r\ny"},
+        {"UTF-8", repeated("\xc3\xa4", 1000), repeated("\xc3\xa4", 1001)},
+        {"UTF-8 with its mark, letters beyond 65,535 counting two", "\xef\xbb\xbf" + repeated("\xf0\x9f\x98\x80", 500),
+         "\xef\xbb\xbf" + repeated("\xf0\x9f\x98\x80", 500) + "x"},
+        {"UTF-16", "\xff\xfe" + repeated(utf16_letter, 1000), "\xff\xfe" + repeated(utf16_letter, 1001)},
+    };
+    std::string path = folder + "lang.txt";
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.what);
+        editor_set_text(&editor, "Osparat");
+        file_write(path, f.beyond);
+        EXPECT_EQ(document_load(&editor, path.c_str()), DOCUMENT_NOTHING_MOVED);
+        EXPECT_EQ(editor_text(editor), "Osparat");
+        file_write(path, f.held);
+        EXPECT_GT(document_load(&editor, path.c_str()), 0);
+        EXPECT_EQ(editor_text_length(editor), 1000);
+    }
+}
+
 TEST_F(DocumentLimits, TargetAtThePathLimitIsSavedAndNothingIsLeftBesideIt) {
     std::string deep = folder + std::string(259 - folder.size() - 9, 'm') + "\\";
     ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));

@@ -275,8 +275,10 @@ int document_read(HWND* editor, const char* path, const paragraph_layout* layout
     if (!plain) layout = nullptr;
     text_encoding encoding = plain ? text_encoding_detect(file) : TEXT_CP1252;
     if (plain) format = text_read_prepare(file, encoding);
-    // a paragraph of endless tabs would keep the control busy for minutes: refused like an RTF file's
-    LONG count = plain && text_tabs_too_many()
+    // a paragraph of endless tabs would keep the control busy for minutes: refused like an RTF
+    // file's, and so is more text than the editor may hold, which it would take a minute over
+    bool refused = plain && (text_tabs_too_many() || text_length_found() > SendMessageA(*editor, EM_GETLIMITTEXT, 0, 0));
+    LONG count = refused
                      ? TRANSFER_FAILED
                      : stream_in_or_keep(editor, format, file, plain ? text_read_callback : stream_read_callback,
                                          layout);

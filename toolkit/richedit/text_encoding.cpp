@@ -119,6 +119,14 @@ void line_ends_count(line_ends& ends, const unit* units, size_t length) {
 }
 
 text_line_end line_end_found = TEXT_LINE_END_KEPT;
+long long length_found = 0;
+
+// The UTF-16 units the control makes of UTF-8: one for each letter, two for one beyond 65,535.
+long long utf8_units_count(const BYTE* bytes, DWORD count) {
+    long long units = 0;
+    for (DWORD i = 0; i < count; i++) units += (bytes[i] < 0x80 || bytes[i] >= 0xC0) + (bytes[i] >= 0xF0);
+    return units;
+}
 
 bool starts_with(const BYTE* bytes, DWORD count, const BYTE* mark, DWORD mark_size) {
     return count >= mark_size && memcmp(bytes, mark, mark_size) == 0;
@@ -197,6 +205,7 @@ text_encoding text_encoding_detect(HANDLE file) {
     utf8_scan scan = {0, 0x80, 0xBF, true, false};
     tab_count tabs = {0, false, 0, false, 0};
     line_ends ends = {false, false, false, false};
+    long long bytes = 0, utf8_units = 0;
     // every block is read, for the tabs; an even block size keeps UTF-16 units whole
     while (!tabs.too_many && ReadFile(file, block, sizeof block, &count, nullptr) && count > 0) {
         if (first) {
@@ -209,6 +218,8 @@ text_encoding text_encoding_detect(HANDLE file) {
             first = false;
         }
         utf8_scan_block(scan, block, count);
+        bytes += count;
+        utf8_units += utf8_units_count(block, count);
         if (utf16) {
             if (big_endian) units_turn(block, count);
             tabs_count(tabs, (const WCHAR*)block, count / 2);
@@ -222,6 +233,7 @@ text_encoding text_encoding_detect(HANDLE file) {
     ends.cr = ends.cr || ends.cr_waiting;
     line_end_found = ends.crlf || ends.lf == ends.cr ? TEXT_LINE_END_KEPT : ends.lf ? TEXT_LINE_END_LF : TEXT_LINE_END_CR;
     bool utf8 = !utf16 && scan.valid && scan.wanted == 0 && scan.multi_byte;
+    length_found = utf16 ? (bytes - 2) / 2 : utf8 ? utf8_units - (marked ? 1 : 0) : bytes;
     tabs_too_many = tabs.too_many || ((utf16 || utf8) && tabs.wide_too_many);
     if (utf16) return big_endian ? TEXT_UTF16_BIG_ENDIAN_MARK : TEXT_UTF16_MARK;
     if (utf8) return marked ? TEXT_UTF8_MARK : TEXT_UTF8;
@@ -231,6 +243,8 @@ text_encoding text_encoding_detect(HANDLE file) {
 bool text_tabs_too_many() { return tabs_too_many; }
 
 text_line_end text_line_end_found() { return line_end_found; }
+
+long long text_length_found() { return length_found; }
 
 bool text_tabs_within_limit(const WCHAR* text, size_t length) {
     tab_count tabs = {0, false, 0, false, 0};

@@ -35,6 +35,9 @@ text_encoding text_encoding_detect(HANDLE file);
 // letters outside the basic plane, or a word of more letters, than the control takes without
 // stalling (EDITOR_PARAGRAPH_TABS_LIMIT, EDITOR_PARAGRAPH_WIDE_LETTERS_LIMIT, EDITOR_WORD_LETTERS_LIMIT).
 bool text_tabs_too_many();
+// The characters of the file text_encoding_detect read last, as the control counts them (a CR LF
+// as two, a letter beyond 65,535 as two).
+long long text_length_found();
 // How the lines of the file text_encoding_detect read last end.
 text_line_end text_line_end_found();
 // True when no paragraph of the UTF-16 text has more tabs, or letters outside the basic plane,
