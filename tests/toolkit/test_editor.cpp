@@ -732,6 +732,8 @@ TEST_F(Editor, LargeSelectionIsReplacedAsTheControlReplacesIt) {
         {"across long paragraphs, backspace", 1, 500, 0, 2500, 0, WM_KEYDOWN, VK_BACK, nullptr, nullptr},
         {"long paragraphs, rtf pasted", 1, 1499, 5, 2950, 1, WM_PASTE, 0, "x", "{\\rtf1\\ansi {\\b fet}\\par\\qc ny}"},
         {"all of long paragraphs pasted over", 1, 0, 0, -1, 0, WM_PASTE, 0, "helt\r\nnytt", nullptr},
+        {"a long paragraph whole, with its end", 1, 1500, 0, 3000, 0, WM_CHAR, 'Q', nullptr, nullptr},
+        {"from a long paragraph's end", 1, 1499, 21, 2200, 0, WM_CLEAR, 0, nullptr, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
