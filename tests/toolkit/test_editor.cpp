@@ -431,6 +431,17 @@ TEST_F(Editor, DeleteCutAndPasteWorkOnTheSelection) {
     editor_select(editor, 0, 0);
     editor_paste(editor);
     EXPECT_EQ(text(), "tretreett ");
+    // every pasted line is one paragraph, wherever the control's reads part the text
+    std::string lines;
+    for (int i = 0; i < 20000; i++) lines += std::string(1 + i % 9, 'x') + "\r\n";
+    ASSERT_TRUE(clipboard_text_set(lines.c_str()));
+    editor_set_text(&editor, "");
+    editor_paste(editor);
+    EXPECT_EQ(SendMessageA(editor, EM_GETLINECOUNT, 0, 0), 20001);
+    std::string rtf = document_rtf(editor);
+    size_t marks = 0;
+    for (size_t at = rtf.find("\\par"); at != std::string::npos; at = rtf.find("\\par", at + 1)) marks += rtf[at + 4] != 'd';
+    EXPECT_EQ(marks, 20001u);  // the empty last paragraph has one too
 }
 
 // A clipboard block with all its bytes: other programs receive the block's whole size.

@@ -8,6 +8,7 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -139,6 +140,38 @@ bool rtf_paste(HWND editor, WNDPROC control) {
     return true;
 }
 
+// The clipboard's text as the control reads it, never a read ending in a CR whose LF comes next:
+// the control makes two paragraph ends of such a pair (each a line, each written as \par), and
+// its own paste gave 300 KB of lines empty paragraphs where its reads parted them.
+struct text_source {
+    const WCHAR* units;
+    size_t length, read_at;
+};
+
+DWORD CALLBACK text_source_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
+    text_source* source = (text_source*)cookie;
+    size_t take = std::min((size_t)count / sizeof(WCHAR), source->length - source->read_at);
+    const WCHAR* from = source->units + source->read_at;
+    if (take > 1 && source->read_at + take < source->length && from[take - 1] == '\r') take--;
+    std::memcpy(buffer, from, take * sizeof(WCHAR));
+    source->read_at += take;
+    *done = (LONG)(take * sizeof(WCHAR));
+    return 0;
+}
+
+// Reads the clipboard's text into the selection; one step to undo, like the control's own paste.
+void text_paste(HWND editor, WNDPROC control) {
+    std::wstring text;
+    auto take = [&text](const void* data, size_t size) {
+        const WCHAR* units = (const WCHAR*)data;
+        text.assign(units, wcsnlen(units, size / sizeof(WCHAR)));
+    };
+    if (!clipboard_block_use(editor, CF_UNICODETEXT, take)) return;
+    text_source source = {text.data(), text.size(), 0};
+    EDITSTREAM stream = {(DWORD_PTR)&source, 0, text_source_read};
+    CallWindowProcA(control, editor, EM_STREAMIN, SF_TEXT | SF_UNICODE | SFF_SELECTION, (LPARAM)&stream);
+}
+
 // The control takes a time growing with the square of a paragraph's tabs.
 bool clipboard_tabs_within_limit(HWND editor) {
     bool within = true;
@@ -179,8 +212,8 @@ LRESULT paste_checked(HWND editor, WNDPROC control, UINT message, WPARAM wparam,
         MessageBeep(MB_ICONEXCLAMATION);
         return 0;
     }
-    if (!text) return 0;
-    return CallWindowProcA(control, editor, EM_PASTESPECIAL, CF_UNICODETEXT, 0);
+    if (text) text_paste(editor, control);
+    return 0;
 }
 
 // A paste on the control holding the edges of a large selection: the key was told already.
