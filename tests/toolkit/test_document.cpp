@@ -447,6 +447,8 @@ TEST_F(Document, TextFilesShowEveryLetterAndSaveBackByteForByteInTheirEncoding) 
         {"Windows-1252 with a first line of one letter", "1\r\nrad två\r\n", u"1\r\nrad två\r\n"},
         {"a line break across the control's reads", std::string(4095, 'a') + "\r\nb",
          std::u16string(4095, u'a') + u"\r\nb"},
+        {"a CR CR LF across the control's reads", std::string(4096, 'a') + "\r\r\nb",
+         std::u16string(4096, u'a') + u"\r\r\nb"},
         {"UTF-16 big-endian with its mark", "\xFE\xFF" + big_endian, letters},
         // files of 0 to 4 bytes, in each encoding and with each mark
         {"nothing", nothing, u""},

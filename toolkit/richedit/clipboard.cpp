@@ -140,9 +140,10 @@ bool rtf_paste(HWND editor, WNDPROC control) {
     return true;
 }
 
-// The clipboard's text as the control reads it, never a read ending in a CR whose LF comes next:
-// the control makes two paragraph ends of such a pair (each a line, each written as \par), and
-// its own paste gave 300 KB of lines empty paragraphs where its reads parted them.
+// The clipboard's text as the control reads it, never a read ending in a CR whose LF comes next,
+// or parting a CR CR LF: the control makes two paragraph ends of such a line end (each a line,
+// each written as \par), and its own paste gave 300 KB of lines empty paragraphs where its reads
+// parted them.
 struct text_source {
     const WCHAR* units;
     size_t length, read_at;
@@ -152,7 +153,8 @@ DWORD CALLBACK text_source_read(DWORD_PTR cookie, LPBYTE buffer, LONG count, LON
     text_source* source = (text_source*)cookie;
     size_t take = std::min((size_t)count / sizeof(WCHAR), source->length - source->read_at);
     const WCHAR* from = source->units + source->read_at;
-    if (take > 1 && source->read_at + take < source->length && from[take - 1] == '\r') take--;
+    bool more = source->read_at + take < source->length;
+    for (int held = 0; held < 2 && more && take > 1 && from[take - 1] == '\r'; held++) take--;
     std::memcpy(buffer, from, take * sizeof(WCHAR));
     source->read_at += take;
     *done = (LONG)(take * sizeof(WCHAR));

@@ -141,10 +141,16 @@ LONG read_unit = 1;  // bytes of one character: 2 in UTF-16
 bool read_turned = false;  // big-endian UTF-16
 
 // A read ending in a CR whose LF comes in the next one makes the control count that line twice,
-// so such a CR is left for the next read; the bytes to give back to the file.
+// and so does one parting CR CR LF (a line end of its own to the control): such CRs, up to two,
+// are left for the next read; the bytes to give back to the file.
 LONG carriage_return_held(const BYTE* bytes, LONG read) {
-    if (read <= read_unit || bytes[read - read_unit] != '\r') return 0;
-    return read_unit == 1 || bytes[read - 1] == 0 ? read_unit : 0;
+    LONG held = 0;
+    while (held < 2 * read_unit && read - held > read_unit) {
+        const BYTE* last = bytes + read - held - read_unit;
+        if (last[0] != '\r' || (read_unit == 2 && last[1] != 0)) break;
+        held += read_unit;
+    }
+    return held;
 }
 
 // The control turns each read of UTF-8 into letters on its own, and makes a replacement character
