@@ -456,10 +456,13 @@ TEST_F(DocumentLimits, PlainTextIsRefusedOnlyForAParagraphOfEndlessTabs) {
     }
 }
 
-// A text file of more characters than the editor may hold is refused whole (the control would
-// read all of it, a minute's work at 50 MB), counted as the control counts them in each encoding.
-TEST_F(DocumentLimits, TextBeyondTheEditorsLimitIsRefused) {
-    SendMessageA(editor, EM_EXLIMITTEXT, 0, 1000);
+// A text file of more than twice the characters the editor may hold is refused whole (the
+// control would read all of it, a minute's work at 50 MB), counted as the control counts them in
+// each encoding; up to that it is read whole.
+TEST_F(DocumentLimits, TextOfTwiceTheEditorsLimitIsRefused) {
+    DestroyWindow(editor);
+    editor = editor_create(parent, 0, 0, 0, 0, "VHSCROLL", 500);
+    ASSERT_NE(editor, nullptr);
     const std::string utf16_letter("x\0", 2);
     const struct {
         const char* what;

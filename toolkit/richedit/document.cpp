@@ -276,8 +276,11 @@ int document_read(HWND* editor, const char* path, const paragraph_layout* layout
     text_encoding encoding = plain ? text_encoding_detect(file) : TEXT_CP1252;
     if (plain) format = text_read_prepare(file, encoding);
     // a paragraph of endless tabs would keep the control busy for minutes: refused like an RTF
-    // file's, and so is more text than the editor may hold, which it would take a minute over
-    bool refused = plain && (text_tabs_too_many() || text_length_found() > SendMessageA(*editor, EM_GETLIMITTEXT, 0, 0));
+    // file's. So is text of more than twice the characters the editor may hold: a file just
+    // beyond the limit is read whole, never cut, but the control reads any length (50 MB kept
+    // the window from answering for half a minute, and more runs out of memory)
+    long long most = 2LL * editor_text_limit(*editor);
+    bool refused = plain && (text_tabs_too_many() || text_length_found() > most);
     LONG count = refused
                      ? TRANSFER_FAILED
                      : stream_in_or_keep(editor, format, file, plain ? text_read_callback : stream_read_callback,

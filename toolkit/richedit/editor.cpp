@@ -32,8 +32,10 @@ constexpr const char* BACKGROUND_PROPERTY = "editor_background";  // the colour 
 constexpr const char* SCROLL_PROPERTY = "editor_scroll";  // the style bits + 1
 constexpr const char* WRAP_TARGET_PROPERTY = "editor_wrap_target";
 constexpr const char* WRAP_WIDTH_PROPERTY = "editor_wrap_width";  // the width + 1; none: never set
+// The text limit it was made with: the control raises its own to hold whatever a read brings.
+constexpr const char* LIMIT_PROPERTY = "editor_limit";  // the limit + 1
 const char* const EDITOR_PROPERTIES[] = {BACKGROUND_PROPERTY, SCROLL_PROPERTY, WRAP_TARGET_PROPERTY,
-                                         WRAP_WIDTH_PROPERTY};
+                                         WRAP_WIDTH_PROPERTY, LIMIT_PROPERTY};
 
 // The control's class procedure, shared by every editor.
 WNDPROC control_procedure = nullptr;
@@ -96,6 +98,7 @@ HWND editor_create(HWND parent, int x, int y, int width, int height, const char*
     if (!editor) return nullptr;
     SetPropA(editor, SCROLL_PROPERTY, (HANDLE)(ULONG_PTR)(scroll_style(scroll) + 1));
     SendMessageA(editor, EM_EXLIMITTEXT, 0, limit);
+    SetPropA(editor, LIMIT_PROPERTY, (HANDLE)(ULONG_PTR)((ULONG_PTR)limit + 1));
     if (x + y + width + height == 0) {
         RECT client;
         GetClientRect(parent, &client);
@@ -381,6 +384,11 @@ void editor_get_selected_text(HWND editor, char* buffer, int buffer_size) {
     buffer[sink.used] = '\0';
 }
 
+LONG editor_text_limit(HWND editor) {
+    if (ULONG_PTR limit = (ULONG_PTR)GetPropA(editor, LIMIT_PROPERTY)) return (LONG)(limit - 1);
+    return (LONG)SendMessageA(editor, EM_GETLIMITTEXT, 0, 0);
+}
+
 HWND editor_twin_make(HWND old) {
     HWND parent = GetParent(old);
     RECT place;
@@ -396,6 +404,7 @@ HWND editor_twin_make(HWND old) {
                                 nullptr);
     if (!twin) return nullptr;
     SendMessageA(twin, EM_EXLIMITTEXT, 0, SendMessageA(old, EM_GETLIMITTEXT, 0, 0));
+    if (HANDLE limit = GetPropA(old, LIMIT_PROPERTY)) SetPropA(twin, LIMIT_PROPERTY, limit);
     SendMessageA(twin, EM_SETOPTIONS, ECOOP_SET, SendMessageA(old, EM_GETOPTIONS, 0, 0));
     SendMessageA(twin, WM_SETFONT, SendMessageA(old, WM_GETFONT, 0, 0), FALSE);
     CHARFORMATA characters;

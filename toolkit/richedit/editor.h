@@ -32,6 +32,9 @@ constexpr int EDITOR_PARAGRAPH_WIDE_LETTERS_LIMIT = 16000;
 // three, 180,000 twelve).
 constexpr int EDITOR_WORD_LETTERS_LIMIT = 30000;
 
+// The most characters the editor was made to hold (the control raises its own limit to hold
+// whatever a read brings in).
+LONG editor_text_limit(HWND editor);
 // Margin and step in points; at most 32 stops, and the last stays within 900 points of the margin.
 // Every line stands at the margin; a negative margin or step counts as 0. One step to undo.
 // Leaves the caret at position 0.
