@@ -25,7 +25,7 @@ for f in "$d/gammal.ref" "$full/brev.txt" "$readonly_disk/brev.txt" "$d/skrivsky
 done
 mount -o remount,ro "$readonly_disk"
 chmod 444 "$d/skrivskyddad.txt"
-head -c 100000 /dev/zero | tr '\0' 'x' >"$d/stor.txt"
+yes xxxxxxxxx | tr '\n' ' ' | head -c 100000 >"$d/stor.txt"  # words: one word this long is refused
 cannot_open=$'Det gick ej att öppna filen!\n\nDisken kan vara skrivskyddad.'
 
 # Save As onto an existing file: the dialog asks to replace it, and the answer is yes.
