@@ -443,6 +443,9 @@ TEST_F(DocumentLimits, PlainTextIsRefusedOnlyForAParagraphOfEndlessTabs) {
         {"words of 30,000 letters, between them any character up to a space",
          std::string(30000, 'x') + "\x01" + std::string(30000, '\xe5'), 60001},
         {"a word of 30,001 letters", std::string(30001, 'x'), DOCUMENT_NOTHING_MOVED},
+        {"a word of 30,000 letters after the UTF-16 mark", "\xff\xfe" + repeated(std::string("x\0", 2), 30000), 30000},
+        // the control counts what it reads of UTF-8 in bytes, the mark's included
+        {"a word of 30,000 letters after the UTF-8 mark", "\xef\xbb\xbf" + std::string(30000, 'x'), 30003},
     };
     std::string path = folder + "prov.txt";
     for (const auto& f : files) {

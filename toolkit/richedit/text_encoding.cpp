@@ -226,12 +226,14 @@ text_encoding text_encoding_detect(HANDLE file) {
         utf8_scan_block(scan, block, count);
         bytes += count;
         utf8_units += utf8_units_count(block, count);
+        // an encoding's mark is no letter of the first word
+        DWORD mark = bytes > count ? 0 : utf16 ? sizeof UTF16_MARK : marked ? sizeof UTF8_MARK : 0;
         if (utf16) {
             if (big_endian) units_turn(block, count);
-            tabs_count(tabs, (const WCHAR*)block, count / 2);
+            tabs_count(tabs, (const WCHAR*)(block + mark), (count - mark) / 2);
             line_ends_count(ends, (const WCHAR*)block, count / 2);
         } else {
-            tabs_count(tabs, block, count);
+            tabs_count(tabs, block + mark, count - mark);
             line_ends_count(ends, block, count);
         }
     }
