@@ -276,10 +276,11 @@ int document_read(HWND* editor, const char* path, const paragraph_layout* layout
     text_encoding encoding = plain ? text_encoding_detect(file) : TEXT_CP1252;
     if (plain) format = text_read_prepare(file, encoding);
     // a paragraph of endless tabs would keep the control busy for minutes: refused like an RTF
-    // file's. So is text of more than twice the characters the editor may hold: a file just
-    // beyond the limit is read whole, never cut, but the control reads any length (50 MB kept
-    // the window from answering for half a minute, and more runs out of memory)
-    long long most = 2LL * editor_text_limit(*editor);
+    // file's. So is text a tenth beyond the characters the editor may hold: a file just beyond
+    // the limit is read whole, never cut, but the control reads any length, 3 s for each 10 MB
+    // without answering (50 MB kept the window from answering for half a minute; more runs out
+    // of memory)
+    long long most = editor_text_limit(*editor) + editor_text_limit(*editor) / 10;
     bool refused = plain && (text_tabs_too_many() || text_length_found() > most);
     LONG count = refused
                      ? TRANSFER_FAILED
