@@ -1022,4 +1022,19 @@ TEST_F(EditCommands, LargeSelectionIsDeletedPastedOverCutAndReplacedAsOneStep) {
     EXPECT_EQ(editor_text(), document);
     app_command(CMD_REDO);
     EXPECT_EQ(editor_text(), replaced);
+
+    // a cut after it: the two undone in turn and done again
+    LONG replaced_last = (LONG)replaced.find("Rad 5990 ");
+    const std::string replaced_cut = replaced.substr(0, first) + replaced.substr(replaced_last);
+    editor_select(app_state.editor, first, replaced_last);
+    app_command(CMD_CUT);
+    EXPECT_EQ(editor_text(), replaced_cut);
+    app_command(CMD_UNDO);
+    EXPECT_EQ(editor_text(), replaced);
+    app_command(CMD_UNDO);
+    EXPECT_EQ(editor_text(), document);
+    app_command(CMD_REDO);
+    EXPECT_EQ(editor_text(), replaced);
+    app_command(CMD_REDO);
+    EXPECT_EQ(editor_text(), replaced_cut);
 }

@@ -10,6 +10,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 char dropped_file_path[MAX_PATH];
 
@@ -306,15 +307,34 @@ int document_load_on_margin(HWND* editor, const char* path, int margin, int coun
 
 namespace {
 
-// The document before and after the last change of the whole; after is taken when it is undone.
+// The last changes of the whole document, the oldest first and those undone last: each the
+// document before it, and after it once it is undone. The oldest go when they hold more than
+// STEPS_HELD_BYTES (a 9.5 MB document's RTF is about 14 MB).
 struct document_step_record {
     std::string before;
     std::string after;
     LONG after_length;
-    bool held;
     bool undone;
 };
-document_step_record document_step;
+constexpr size_t STEPS_HELD_BYTES = 64u << 20;
+std::vector<document_step_record> document_steps;
+std::string document_step_before;  // taken by document_step_begin
+
+// The step Undo takes: the last not undone; null when there is none.
+document_step_record* step_to_undo() {
+    for (size_t i = document_steps.size(); i > 0; i--) {
+        if (!document_steps[i - 1].undone) return &document_steps[i - 1];
+    }
+    return nullptr;
+}
+
+// The step Redo takes: the first undone; null when there is none.
+document_step_record* step_to_redo() {
+    for (document_step_record& step : document_steps) {
+        if (step.undone) return &step;
+    }
+    return nullptr;
+}
 
 }  // namespace
 
@@ -340,44 +360,55 @@ void document_rtf_set(HWND* editor, const std::string& rtf) {
     SendMessageA(*editor, EM_SETMODIFY, TRUE, 0);
 }
 
-void document_step_begin(HWND editor) {
-    document_step = {};
-    document_step.before = document_rtf(editor);
-}
+void document_step_begin(HWND editor) { document_step_before = document_rtf(editor); }
 
 void document_step_end(HWND editor) {
-    document_step.after_length = editor_text_length(editor);
-    document_step.held = true;
+    // a new change ends what could be redone
+    while (!document_steps.empty() && document_steps.back().undone) document_steps.pop_back();
+    document_steps.push_back({std::move(document_step_before), std::string(), editor_text_length(editor), false});
+    document_step_before.clear();
+    size_t held = 0;
+    for (const document_step_record& step : document_steps) held += step.before.size();
+    while (document_steps.size() > 1 && held > STEPS_HELD_BYTES) {
+        held -= document_steps.front().before.size();
+        document_steps.erase(document_steps.begin());
+    }
     SendMessageA(editor, EM_SETMODIFY, TRUE, 0);
 }
 
-void document_step_forget() { document_step = {}; }
+void document_step_forget() {
+    document_steps.clear();
+    document_step_before.clear();
+}
 
+// Only while the document is as the step left it: the control has no step of its own to undo
+// first (it keeps none from before a whole change), and the length is the step's.
 bool document_step_can_undo(HWND editor) {
-    return document_step.held && !document_step.undone && !SendMessageA(editor, EM_CANUNDO, 0, 0) &&
-           editor_text_length(editor) == document_step.after_length;
+    document_step_record* step = step_to_undo();
+    return step && !SendMessageA(editor, EM_CANUNDO, 0, 0) && editor_text_length(editor) == step->after_length;
 }
 
-bool document_step_can_redo(HWND editor) {
-    return document_step.held && document_step.undone && !SendMessageA(editor, EM_CANUNDO, 0, 0);
-}
+bool document_step_can_redo(HWND editor) { return step_to_redo() && !SendMessageA(editor, EM_CANUNDO, 0, 0); }
 
 bool document_step_undo(HWND* editor) {
     if (!document_step_can_undo(*editor)) return false;
+    document_step_record* step = step_to_undo();
     HCURSOR kept = cursor_show_wait();
     // what the owner of the change (or the parent, on an emptied page) made of the document last
-    document_step.after = document_rtf(*editor);
-    document_rtf_set(editor, document_step.before);
-    document_step.undone = true;
+    step->after = document_rtf(*editor);
+    document_rtf_set(editor, step->before);
+    step->undone = true;
     SetCursor(kept);
     return true;
 }
 
 bool document_step_redo(HWND* editor) {
     if (!document_step_can_redo(*editor)) return false;
+    document_step_record* step = step_to_redo();
     HCURSOR kept = cursor_show_wait();
-    document_rtf_set(editor, document_step.after);
-    document_step.undone = false;
+    document_rtf_set(editor, step->after);
+    step->after.clear();
+    step->undone = false;
     SetCursor(kept);
     return true;
 }

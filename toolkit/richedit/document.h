@@ -40,9 +40,9 @@ LONG document_rtf_read(HWND editor, const std::string& rtf, WPARAM selection = 0
 // as changed.
 void document_rtf_set(HWND* editor, const std::string& rtf);
 
-// One change of the whole document kept as RTF before and after (Replace all, the replacement
-// of a large selection), which Undo and Redo take whole while nothing else changed the document.
-// The control's own undo steps are forgotten by then. Begin takes the document before.
+// Changes of the whole document kept as RTF before and after (Replace all, the replacement of a
+// large selection), which Undo and Redo take whole, the last first, while nothing else changed
+// the document. The control's own undo steps are forgotten by then. Begin takes the document before.
 void document_step_begin(HWND editor);
 // The change is done: the step is held from here on.
 void document_step_end(HWND editor);
@@ -51,7 +51,7 @@ bool document_step_can_redo(HWND editor);
 // Both may put a new control in *editor's place (document_rtf_set); false when there is no step.
 bool document_step_undo(HWND* editor);
 bool document_step_redo(HWND* editor);
-// Another document came in: the step is no longer its own.
+// Another document came in: the steps are no longer its own.
 void document_step_forget();
 
 // 0 unless the drop holds exactly one file; else the length of its path, now in
