@@ -334,6 +334,9 @@ TEST(RtfWritten, IsMendedIntoTheFileItShouldBe) {
               "\\pard\\li600\\fi-200 \\f0 ab\\b c\\f2 d\\f0\\par\r\n}"},
         {"{\\rtf1{\\fonttbl{\\f0 Arial;}}\\pard\\fi400\\tx400 l O\\'e5\\u8594?\\tab\\{\\par\r\nl\\par}", L"ł Ωå→\t{\r\nł",
          "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\pard\\li400\\fi0 \\tx400 \\u322? \\u937?\\'e5\\u8594?\\tab\\{\\par\r\n\\u322?\\par}"},
+        // a text file's paragraphs end as its lines did: LF, CR, or CR CR LF
+        {"{\\rtf1 l\\par O\\par c\\par o\\par}", L"\x0142\n\x03a9\r\x010d\r\r\n\x0151",
+         "{\\rtf1 \\u322?\\par \\u937?\\par \\u269?\\par \\u337?\\par}"},
     };
     for (const auto& row : rows) EXPECT_EQ(rtf_written_mend(row.written, row.text), row.file);
 }
@@ -506,7 +509,9 @@ TEST_F(Document, TextFilesKeepTheirOwnLineEndForEveryParagraph) {
         {"CR", "ett\rtv\xe5\r", "ett\rtv\xe5\rny\r"},
         {"CR LF", "ett\r\ntv\xe5\r\n", "ett\r\ntv\xe5\r\nny\r\n"},
         {"mixed: each end as it was", "ett\r\ntv\xe5\n", "ett\r\ntv\xe5\nny\r\n"},
-        {"UTF-16, LF", std::string("\xff\xfe" "a\0\n\0", 6), std::string("\xff\xfe" "a\0\n\0n\0y\0\n\0", 12)},
+        // a letter Windows-1252 lacks before each line end: the document comes back through RTF
+        {"UTF-16, LF", std::string("\xff\xfe" "\x42\x01\n\0\x42\x01\n\0", 10),
+         std::string("\xff\xfe" "\x42\x01\n\0\x42\x01\n\0n\0y\0\n\0", 16)},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.what);

@@ -230,10 +230,18 @@ void text_word_follow(const token& t, text_follow& follow) {
     if (t.word == "tab") {
         if (text_take(follow) != L'\t') follow.in_step = false;
     } else if (t.word == "par") {
-        // the document's last paragraph mark is not part of its text
+        // the document's last paragraph mark is not part of its text; a text file's paragraphs
+        // end as its lines did, in CR LF, LF, CR or CR CR LF
         if (follow.at >= follow.text->size()) return;
-        if (text_take(follow) != L'\r') follow.in_step = false;
-        if (follow.at < follow.text->size() && (*follow.text)[follow.at] == L'\n') follow.at++;
+        wchar_t end = text_take(follow);
+        const std::wstring& text = *follow.text;
+        if (end == L'\r' && follow.at + 1 < text.size() && text[follow.at] == L'\r' && text[follow.at + 1] == L'\n') {
+            follow.at += 2;
+        } else if (end == L'\r' && follow.at < text.size() && text[follow.at] == L'\n') {
+            follow.at++;
+        } else if (end != L'\r' && end != L'\n') {
+            follow.in_step = false;
+        }
     } else if (t.word == "line") {
         text_take(follow);
     } else if (t.word == "cell" || t.word == "row" || t.word == "nestcell") {
